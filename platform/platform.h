@@ -1,0 +1,106 @@
+// The narrow layer through which the library reaches its platform: debug
+// output, files and folders, identities, the clock, the executable's folder
+// and text conversion. posix/ and win32/ implement it; nothing else in the
+// library includes a system header of either platform.
+#ifndef MOLVAREN_PLATFORM_PLATFORM_H_
+#define MOLVAREN_PLATFORM_PLATFORM_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace mlvns {
+namespace platform {
+
+// ---- Debug output -------------------------------------------------------
+
+// Receives every debug-output line. Tests install a capture sink; without
+// one, lines go to the platform's own channel.
+class DebugSink {
+ public:
+  virtual ~DebugSink() = default;
+  virtual void Write(const char* line) = 0;
+};
+
+// Installs `sink` (null restores the platform channel) and returns the sink
+// that was installed before. The caller keeps ownership.
+DebugSink* SetDebugSink(DebugSink* sink);
+
+// Hands one line, as it stands, to the installed sink or the platform channel.
+void DebugLine(const char* line);
+
+// The platform's own channel, bypassing any installed sink.
+void SystemDebugLine(const char* line);
+
+// ---- Files and folders --------------------------------------------------
+
+// True when a file or folder of that name exists.
+bool PathExists(const char* path);
+
+// Creates one folder level; false when it could not be created.
+bool CreateFolder(const char* path);
+
+// Removes a file silently and permanently; false when nothing was removed.
+bool DeleteFile(const char* path);
+
+// Size of a file in bytes; false when its status cannot be read.
+bool FileSize(const char* path, uint64_t* size);
+
+// Replaces `to` with `from` in one step.
+bool RenameFile(const char* from, const char* to);
+
+// An open file. Closed by Close() or, at the latest, by the destructor.
+class File {
+ public:
+  virtual ~File() = default;
+  // Reads up to n bytes; at the end of the file fewer, without error.
+  virtual bool Read(void* buffer, size_t n, size_t* got) = 0;
+  virtual bool Write(const void* data, size_t n) = 0;
+  virtual bool Sync() = 0;
+  virtual bool Close() = 0;
+  virtual bool Size(uint64_t* size) = 0;
+};
+
+// Opens an existing file read-only; null when it cannot be opened.
+std::unique_ptr<File> OpenFileForReading(const char* path);
+
+// Creates a file, or truncates it when it exists, for writing; null when it
+// cannot be opened.
+std::unique_ptr<File> OpenFileForWriting(const char* path);
+
+// ---- Identity, clock, executable ------------------------------------------
+
+// A new random GUID as registry text: braces, upper-case 8-4-4-4-12 digits,
+// 38 characters. Empty when no text could be formed.
+std::string NewGuidText();
+
+struct LocalTime {
+  int year;
+  int month;
+  int day;
+  int hour;
+  int minute;
+  int second;
+  int millisecond;
+};
+LocalTime CurrentLocalTime();
+
+// The full name of `name` in the folder of the host process's executable.
+// Empty when the executable's name cannot be read.
+std::string FileBesideExecutable(const char* name);
+
+// Registration of the module with the host's class framework, where one
+// exists; false fails the load.
+bool RegisterExtensionModule();
+void UnregisterExtensionModule();
+
+// ---- Text ----------------------------------------------------------------
+
+// UTF-16LE text (n units) to 8-bit text in the platform's ANSI code page.
+std::string Utf16ToAnsi(const char16_t* text, size_t n);
+
+}  // namespace platform
+}  // namespace mlvns
+
+#endif  // MOLVAREN_PLATFORM_PLATFORM_H_
