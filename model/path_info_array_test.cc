@@ -1,0 +1,114 @@
+#include "model/path_info_array.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "archive/memory_packing.h"
+#include "model/path_info_ops.h"
+#include "tests/support/test_support.h"
+
+namespace mlvns {
+namespace {
+
+using testing_support::ListHolder;
+using testing_support::NewList;
+using testing_support::NewPath;
+using testing_support::Node;
+
+TEST(PathList, AddGrowsExactlyAndKeepsOrder) {
+  EXPECT_EQ(PathInfoArray_Add(nullptr, nullptr), 0);
+  _PATH_INFO_ARRAY_* none = nullptr;
+  EXPECT_EQ(PathInfoArray_Add(&none, nullptr), 0);
+
+  ListHolder list(new _PATH_INFO_ARRAY_());
+  _PATH_INFO_* a = NewPath({Node(1, 0, 0)});
+  _PATH_INFO_* b = NewPath({});
+  _PATH_INFO_* c = NewPath({});
+  ASSERT_EQ(PathInfoArray_Add(list.ref(), a), 1);
+  EXPECT_EQ(list->nNumOfPathInfos, 1);
+  EXPECT_EQ(list->ppPathInfos[0], a);
+  ASSERT_EQ(PathInfoArray_Add(list.ref(), b), 1);
+  ASSERT_EQ(PathInfoArray_Add(list.ref(), c), 1);
+  EXPECT_EQ(list->nNumOfPathInfos, 3);
+  EXPECT_EQ(list->ppPathInfos[0], a);
+  EXPECT_EQ(list->ppPathInfos[1], b);
+  EXPECT_EQ(list->ppPathInfos[2], c);
+}
+
+TEST(PathList, FreeReleasesEverythingAndClearsTheReference) {
+  _PATH_INFO_* p = NewPath({Node(1, 0, 0), Node(2, 0, 0)});
+  p->bHasExtraNode = 1;
+  p->pExtraNode = new _PATH_NODE_[1];
+  _PATH_INFO_ARRAY_* list = NewList({p, NewPath({})});
+  EXPECT_EQ(PathInfoArray_Free(&list), 1);  // LeakSanitizer checks the rest
+  EXPECT_EQ(list, nullptr);
+  EXPECT_EQ(PathInfoArray_Free(&list), 1);
+  EXPECT_EQ(PathInfoArray_Free(nullptr), 0);
+}
+
+TEST(PathList, CloneMeasuresAndCopiesThroughTheStream) {
+  _PATH_INFO_* p = NewPath({Node(1, 0.1f, 0.2f), Node(2, 0.3f, 0.4f), Node(3, 0.5f, 0.6f)});
+  std::strcpy(p->szGUID, "{KEEP-ME}");
+  std::strcpy(p->szTimeStamp, "20240126.032622.123");
+  p->pReserved = static_cast<uintptr_t>(0x100000005ull);
+  p->dwReserved6 = 9;
+  p->bHasExtraNode = 1;
+  p->pExtraNode = new _PATH_NODE_[1];
+  p->pExtraNode->dwSize = 40;  // comes back at the current size
+  ListHolder src(NewList({p}));
+  src->abReserved1[0] = 0x5A;
+
+  uint32_t bytes = 0;
+  _PATH_INFO_ARRAY_** noDst = nullptr;
+  EXPECT_EQ(PathInfoArray_Clone(noDst, src.get(), &bytes), 1);
+  EXPECT_EQ(bytes, 88u + 528u + 3u * 60u + 60u);
+  uint32_t packed = 0;
+  EXPECT_EQ(PathInfoArray_Pack(src.ref(), nullptr, &packed), 1);
+  EXPECT_EQ(bytes, packed);
+
+  ListHolder dst;
+  ASSERT_EQ(PathInfoArray_Clone(dst.ref(), src.get(), nullptr), 1);
+  ASSERT_NE(dst.get(), nullptr);
+  ASSERT_EQ(dst->nNumOfPathInfos, 1);
+  EXPECT_EQ(dst->abReserved1[0], 0x5A);
+  const _PATH_INFO_* c = dst->ppPathInfos[0];
+  EXPECT_NE(c, p);
+  EXPECT_STREQ(c->szGUID, "{KEEP-ME}");
+  EXPECT_STREQ(c->szTimeStamp, "20240126.032622.123");
+  EXPECT_EQ(c->pReserved, 5u);
+  EXPECT_EQ(c->dwReserved6, 0u);
+  EXPECT_EQ(c->nTotalPathNodeNum, 3);
+  EXPECT_EQ(c->pPathNodes[2].fYPos, 0.6f);
+  ASSERT_NE(c->pExtraNode, nullptr);
+  EXPECT_EQ(c->pExtraNode->dwSize, 60u);
+
+  // Into an existing list: its paths and pointer array are replaced, the
+  // header object stays.
+  _PATH_INFO_ARRAY_* header = dst.get();
+  ListHolder two(NewList({NewPath({Node(1, 0, 0)}), NewPath({})}));
+  ASSERT_EQ(PathInfoArray_Clone(dst.ref(), two.get(), nullptr), 1);
+  EXPECT_EQ(dst.get(), header);
+  EXPECT_EQ(dst->nNumOfPathInfos, 2);
+}
+
+TEST(PathList, CloneOfNothingOrOfABrokenListFails) {
+  uint32_t bytes = 123;
+  ListHolder dst(NewList({NewPath({})}));
+  EXPECT_EQ(PathInfoArray_Clone(dst.ref(), nullptr, &bytes), 0);
+  EXPECT_EQ(bytes, 0u);
+  ASSERT_NE(dst.get(), nullptr);
+  EXPECT_EQ(dst->nNumOfPathInfos, 0);
+
+  // A list with an empty entry is never encoded.
+  ListHolder broken(NewList({NewPath({}), NewPath({})}));
+  PathInfo_FreeInfos(&broken->ppPathInfos[1], 1);
+  bytes = 123;
+  ListHolder out;
+  EXPECT_EQ(PathInfoArray_Clone(out.ref(), broken.get(), &bytes), 0);
+  EXPECT_EQ(bytes, 0u);
+  ASSERT_NE(out.get(), nullptr);
+  EXPECT_EQ(out->nNumOfPathInfos, 0);
+}
+
+}  // namespace
+}  // namespace mlvns

@@ -1,0 +1,168 @@
+#include "model/records.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/support/test_support.h"
+
+namespace mlvns {
+namespace {
+
+using testing_support::Bytes;
+using testing_support::RawBytes;
+
+// The stored form of a default path, written out field by field.
+Bytes DefaultStoredBytes() {
+  Bytes b;
+  b.u32(528).zeros(12).zeros(260).zeros(4).u64(0).zeros(39).zeros(71).zeros(2);
+  b.u32(0).i32(-1).i32(-1).i32(0);   // dwReserved1, in, out, count
+  b.u32(0).u32(0).u32(0).u32(0).u32(0);  // node slot, reserved low, reserved2, flag, extra slot
+  b.u32(0).zeros(12).zeros(12).u32(0).zeros(39).zeros(1).u32(0).f32(0);
+  b.u32(401).u32(20).u32(0);
+  return b;
+}
+
+TEST(Records, DefaultsOfAllThreeRecords) {
+  _PATH_NODE_ node;
+  EXPECT_EQ(RawBytes(node), Bytes().u32(60).i32(-1).zeros(52).vec());
+
+  _PATH_INFO_ARRAY_* list = NewPathInfoArray();
+  EXPECT_EQ(RawBytes(*list), Bytes().u32(88).zeros(84).vec());
+  delete list;
+
+  _PATH_INFO_* p = NewPathInfo();
+  ASSERT_NE(p, nullptr);
+  EXPECT_EQ(p->dwSize, 544u);
+  EXPECT_EQ(p->nPathInIndex, -1);
+  EXPECT_EQ(p->nPathOutIndex, -1);
+  EXPECT_EQ(p->nTrackType, 401u);
+  EXPECT_EQ(p->nTrackParam, 20u);
+  // Every other byte is zero, alignment included for the library's own
+  // allocation.
+  Bytes b;
+  b.u32(544).zeros(12).zeros(260).zeros(4).u64(0).zeros(39).zeros(71).zeros(2);
+  b.u32(0).i32(-1).i32(-1).i32(0).u64(0).u64(0).u32(0).u32(0).u64(0).u32(0);
+  b.zeros(24).u32(0).zeros(39).zeros(1).u32(0).f32(0).u32(401).u32(20).u32(0).zeros(4);
+  EXPECT_EQ(RawBytes(*p), b.vec());
+  delete[] p;
+
+  _PATH_INFO_FILE_ stored;
+  EXPECT_EQ(RawBytes(stored), DefaultStoredBytes().vec());
+}
+
+TEST(Records, StoredFormOfAPathMapsEveryField) {
+  _PATH_INFO_ p;
+  p.dwMatchKey1 = 1;
+  p.dwMatchKey2 = 2;
+  p.dwMatchKey3 = 3;
+  std::strcpy(p.szAssociateFile, "C:\\clip.mp4");
+  p.qwAssociateFileSize = 0x1122334455667788ull;
+  std::strcpy(p.szGUID, "{GUID}");
+  std::strcpy(p.szTimeStamp, "20240126.032622.123");
+  p.dwReserved1 = 9;
+  p.nPathInIndex = 10;
+  p.nPathOutIndex = 20;
+  p.nTotalPathNodeNum = 0;
+  p.pReserved = static_cast<uintptr_t>(0xAABBCCDD00000007ull);
+  p.dwReserved2 = 11;
+  p.bHasExtraNode = 0;
+  p.dwReserved3 = 12;
+  p.nVideoWidth = 4;
+  p.nVideoHeight = 3;
+  p.nVideoAspect = 2;
+  p.nFrameWidth = 16;
+  p.nFrameHeight = 9;
+  p.nFrameAspect = 1;
+  p.dwReserved4 = 13;
+  std::strcpy(p.szOriginGUID, "{ORIGIN}");
+  p.dwReserved5 = 14;
+  p.fRotation = 90.0f;
+  p.nTrackType = 403;
+  p.nTrackParam = 7;
+  p.dwReserved6 = 99;
+
+  _PATH_INFO_FILE_ stored;
+  PathInfoToStored(p, &stored);
+  Bytes b;
+  b.u32(528).u32(1).u32(2).u32(3).text("C:\\clip.mp4", 260).zeros(4).u64(0x1122334455667788ull);
+  b.text("{GUID}", 39).text("20240126.032622.123", 71).zeros(2);
+  b.u32(9).i32(10).i32(20).i32(0).u32(0).u32(7).u32(11).u32(0).u32(0).u32(12);
+  b.i32(4).i32(3).i32(2).i32(16).i32(9).i32(1).u32(13).text("{ORIGIN}", 39).zeros(1);
+  b.u32(14).f32(90.0f).u32(403).u32(7).u32(0);
+  EXPECT_EQ(RawBytes(stored), b.vec());
+
+  _PATH_INFO_ back;
+  back.dwReserved6 = 5;  // not stored: kept as it was
+  PathInfoFromStored(stored, &back);
+  EXPECT_EQ(back.dwSize, 544u);
+  EXPECT_EQ(back.pReserved, 7u);  // only the low half survives
+  EXPECT_EQ(back.dwReserved6, 5u);
+  EXPECT_EQ(back.pPathNodes, nullptr);
+  EXPECT_EQ(back.pExtraNode, nullptr);
+  EXPECT_STREQ(back.szOriginGUID, "{ORIGIN}");
+  EXPECT_EQ(back.fRotation, 90.0f);
+  EXPECT_EQ(back.nTrackType, 403u);
+  EXPECT_EQ(back.nTrackParam, 7u);
+  EXPECT_EQ(back.dwReserved5, 14u);
+  EXPECT_EQ(back.nFrameAspect, 1);
+  EXPECT_EQ(back.qwAssociateFileSize, 0x1122334455667788ull);
+}
+
+TEST(Records, StoredFormZeroesPointerSlotsAndAlignment) {
+  _PATH_INFO_ p;
+  std::memset(static_cast<void*>(&p), 0xAB, sizeof p);  // alignment bytes hold garbage
+  p.dwSize = 544;
+  _PATH_NODE_ nodes[2];
+  p.pPathNodes = nodes;
+  p.pExtraNode = nodes;
+  _PATH_INFO_FILE_ stored;
+  PathInfoToStored(p, &stored);
+  std::vector<uint8_t> raw = RawBytes(stored);
+  for (size_t off : {276u, 277u, 278u, 279u, 398u, 399u, 507u, 524u, 525u, 526u, 527u}) {
+    EXPECT_EQ(raw[off], 0) << off;
+  }
+  for (size_t off = 416; off < 420; ++off) EXPECT_EQ(raw[off], 0);
+  for (size_t off = 432; off < 436; ++off) EXPECT_EQ(raw[off], 0);
+  EXPECT_EQ(stored.dwSize, 528u);
+}
+
+TEST(Records, SizeGuardedNodeCopy) {
+  _PATH_NODE_ src = testing_support::Node(7, 0.25f, 0.5f);
+  src.dwReserved[4] = 42;
+  _PATH_NODE_ whole;
+  CopyNodeGuarded(&whole, &src);
+  EXPECT_EQ(RawBytes(whole), RawBytes(src));
+
+  src.dwSize = 40;  // a node of another version contributes only fXPos
+  _PATH_NODE_ partial;
+  CopyNodeGuarded(&partial, &src);
+  _PATH_NODE_ expected;
+  expected.fXPos = 0.25f;
+  EXPECT_EQ(RawBytes(partial), RawBytes(expected));
+}
+
+TEST(Records, SizeGuardedRecordCopy) {
+  _PATH_INFO_ src;
+  src.dwMatchKey1 = 5;
+  src.dwMatchKey2 = 6;
+  std::strcpy(src.szGUID, "{SRC}");
+  _PATH_NODE_ node;
+  src.pPathNodes = &node;
+  src.pExtraNode = &node;
+
+  _PATH_INFO_ dst;
+  EXPECT_TRUE(CopyPathInfoGuarded(&dst, &src));
+  EXPECT_EQ(dst.dwMatchKey2, 6u);
+  EXPECT_STREQ(dst.szGUID, "{SRC}");
+  EXPECT_EQ(dst.pPathNodes, nullptr);
+  EXPECT_EQ(dst.pExtraNode, nullptr);
+
+  _PATH_INFO_ small;
+  small.dwSize = 500;  // an older, shorter record takes only the first key
+  EXPECT_FALSE(CopyPathInfoGuarded(&small, &src));
+  EXPECT_EQ(small.dwMatchKey1, 5u);
+  EXPECT_EQ(small.dwMatchKey2, 0u);
+  EXPECT_STREQ(small.szGUID, "");
+}
+
+}  // namespace
+}  // namespace mlvns
