@@ -1,0 +1,75 @@
+#include "archive/path_file.h"
+
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "archive/archive.h"
+#include "archive/path_stream.h"
+#include "archive/string_length.h"
+#include "platform/platform.h"
+
+namespace mlvns {
+
+const char PATH_FILE_HEAD[] = "Brask QN 15 Point Tracking Path File Head";
+
+namespace {
+
+constexpr size_t kHeadLength = sizeof(PATH_FILE_HEAD) - 1;
+
+bool ReadWholeFile(platform::File& file, std::vector<uint8_t>* data) {
+  uint64_t size = 0;
+  if (file.Size(&size) && size < SIZE_MAX) data->reserve(static_cast<size_t>(size));
+  uint8_t chunk[65536];
+  for (;;) {
+    size_t got = 0;
+    if (!file.Read(chunk, sizeof chunk, &got)) return false;
+    if (got == 0) return true;
+    data->insert(data->end(), chunk, chunk + got);
+  }
+}
+
+int32_t Open(const char* name, _PATH_INFO_ARRAY_** ppArray) {
+  std::unique_ptr<platform::File> file = platform::OpenFileForReading(name);
+  if (!file) return 0;
+  std::vector<uint8_t> data;
+  bool read = ReadWholeFile(*file, &data);
+  file->Close();
+  if (!read) return 0;
+
+  ArchiveReader ar(data.data(), data.size());
+  std::string head;
+  if (!ReadLengthPrefixedText(ar, &head)) return 0;
+  // Compared as NUL-terminated text, as the framework's strings compare.
+  if (std::strcmp(head.c_str(), PATH_FILE_HEAD) != 0) return 0;
+  uint32_t version;
+  if (!ar.ReadU32(&version) || version != PATH_FILE_VERSION) return 0;
+  return PathInfoArray_Serialize(ar, ppArray);
+}
+
+int32_t Save(const char* name, _PATH_INFO_ARRAY_** ppArray) {
+  std::unique_ptr<platform::File> file = platform::OpenFileForWriting(name);
+  if (!file) return 0;
+  const uint64_t body =
+      (ppArray != nullptr && *ppArray != nullptr) ? PathInfoArray_EncodedSize(*ppArray) : 0;
+  const uint64_t total = 1 + kHeadLength + 4 + body;
+  if (total > SIZE_MAX) return 0;
+  std::vector<uint8_t> data(static_cast<size_t>(total));
+  ArchiveWriter ar(data.data(), data.size());
+  WriteLengthPrefixedText(ar, PATH_FILE_HEAD, kHeadLength);
+  ar.WriteU32(PATH_FILE_VERSION);
+  int32_t encoded = body != 0 ? PathInfoArray_Serialize(ar, ppArray) : 0;
+  bool written = file->Write(data.data(), data.size());
+  bool closed = file->Close();
+  return (encoded != 0 && written && closed) ? 1 : 0;
+}
+
+}  // namespace
+
+int32_t PathInfo_OpenSave(const char* pszFileName, int32_t bSave, _PATH_INFO_ARRAY_** ppArray) {
+  if (pszFileName == nullptr) return 0;
+  return bSave != 0 ? Save(pszFileName, ppArray) : Open(pszFileName, ppArray);
+}
+
+}  // namespace mlvns

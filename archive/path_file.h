@@ -1,0 +1,20 @@
+// Path files (.otp): the header text, the version, then the path stream.
+#ifndef MOLVAREN_ARCHIVE_PATH_FILE_H_
+#define MOLVAREN_ARCHIVE_PATH_FILE_H_
+
+#include <cstdint>
+
+#include "molvaren/molvaren.h"
+
+namespace mlvns {
+
+extern const char PATH_FILE_HEAD[];  // "Brask QN 15 Point Tracking Path File Head"
+constexpr uint32_t PATH_FILE_VERSION = 101;
+
+// Opens (bSave 0) or saves (bSave non-zero) a path file. Opening a file that
+// is not a path file leaves the caller's reference untouched.
+int32_t PathInfo_OpenSave(const char* pszFileName, int32_t bSave, _PATH_INFO_ARRAY_** ppArray);
+
+}  // namespace mlvns
+
+#endif  // MOLVAREN_ARCHIVE_PATH_FILE_H_

@@ -1,0 +1,130 @@
+#include "archive/path_file.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/support/test_support.h"
+
+namespace mlvns {
+namespace {
+
+using testing_support::Bytes;
+using testing_support::ListHolder;
+using testing_support::NewList;
+using testing_support::NewPath;
+using testing_support::Node;
+using testing_support::ReadFileBytes;
+using testing_support::TempDir;
+using testing_support::WriteFileBytes;
+
+Bytes FileHead() {
+  Bytes b;
+  b.u8(41).raw("Brask QN 15 Point Tracking Path File Head").u32(101);
+  return b;
+}
+
+TEST(PathFile, EmptyListFileIs134Bytes) {
+  TempDir dir;
+  ListHolder list(new _PATH_INFO_ARRAY_());
+  ASSERT_EQ(PathInfo_OpenSave(dir.File("a.otp").c_str(), 1, list.ref()), 1);
+  Bytes expected = FileHead();
+  expected.u32(88).zeros(84);
+  EXPECT_EQ(ReadFileBytes(dir.File("a.otp")), expected.vec());
+}
+
+TEST(PathFile, OnePathOfTwoNodesIs782BytesAndReadsBack) {
+  TempDir dir;
+  _PATH_INFO_* p = NewPath({Node(3, 0.5f, 0.25f), Node(4, 0.75f, 0.5f)});
+  std::strcpy(p->szGUID, "{00000000-0000-0000-0000-000000000001}");
+  ListHolder list(NewList({p}));
+  const std::string name = dir.File("two.otp");
+  ASSERT_EQ(PathInfo_OpenSave(name.c_str(), 1, list.ref()), 1);
+  std::vector<uint8_t> bytes = ReadFileBytes(name);
+  ASSERT_EQ(bytes.size(), 782u);
+  EXPECT_EQ(std::vector<uint8_t>(bytes.begin(), bytes.begin() + 46), FileHead().vec());
+  // The stored record starts at 134: its size, then the GUID at 134 + 288.
+  EXPECT_EQ(bytes[134], 528 & 0xFF);
+  EXPECT_EQ(bytes[135], 528 >> 8);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(&bytes[134 + 288])), p->szGUID);
+  EXPECT_EQ(bytes[134 + 412], 2);
+
+  ListHolder back;
+  ASSERT_EQ(PathInfo_OpenSave(name.c_str(), 0, back.ref()), 1);
+  ASSERT_EQ(back->nNumOfPathInfos, 1);
+  EXPECT_STREQ(back->ppPathInfos[0]->szGUID, p->szGUID);
+  EXPECT_EQ(back->ppPathInfos[0]->pPathNodes[1].fXPos, 0.75f);
+
+  // Opening into an existing list replaces its paths.
+  ListHolder existing(NewList({NewPath({}), NewPath({}), NewPath({})}));
+  ASSERT_EQ(PathInfo_OpenSave(name.c_str(), 0, existing.ref()), 1);
+  EXPECT_EQ(existing->nNumOfPathInfos, 1);
+}
+
+TEST(PathFile, HeaderTextAndVersionAreChecked) {
+  TempDir dir;
+  ListHolder untouched;
+  auto refused = [&](const std::vector<uint8_t>& bytes) {
+    WriteFileBytes(dir.File("x.otp"), bytes);
+    return PathInfo_OpenSave(dir.File("x.otp").c_str(), 0, untouched.ref()) == 0 &&
+           untouched.get() == nullptr;
+  };
+  Bytes body;
+  body.u32(88).zeros(84);
+
+  EXPECT_TRUE(refused(Bytes().u8(41).raw("brask QN 15 Point Tracking Path File Head").u32(101)
+                          .append(body)));
+  EXPECT_TRUE(refused(Bytes().u8(41).raw("Brask QN 15 Point Tracking Path File Head").u32(100)
+                          .append(body)));
+  EXPECT_TRUE(refused(Bytes().u8(41).raw("Brask QN 15 Point Tracking Path File Head").u32(102)
+                          .append(body)));
+  EXPECT_TRUE(refused({}));
+  EXPECT_TRUE(refused(Bytes().u8(41).raw("Brask QN 15 Point")));  // ends inside the text
+  EXPECT_TRUE(refused(Bytes().u8(41).raw("Brask QN 15 Point Tracking Path File Head").u8(101)));
+  EXPECT_EQ(PathInfo_OpenSave(dir.File("missing.otp").c_str(), 0, untouched.ref()), 0);
+  EXPECT_EQ(untouched.get(), nullptr);
+  EXPECT_FALSE(platform::PathExists(dir.File("missing.otp").c_str()));  // not created
+
+  // Header text and version without the list's header record: the decode
+  // fails and leaves an empty list for the caller to release.
+  WriteFileBytes(dir.File("y.otp"), FileHead());
+  ListHolder partial;
+  EXPECT_EQ(PathInfo_OpenSave(dir.File("y.otp").c_str(), 0, partial.ref()), 0);
+}
+
+TEST(PathFile, AcceptsWideHeaderAndIgnoresTrailingBytes) {
+  TempDir dir;
+  Bytes wide;
+  wide.u8(0xFF).u16(0xFFFE).u8(41);
+  for (char c : std::string("Brask QN 15 Point Tracking Path File Head")) wide.u16(c);
+  wide.u32(101).u32(88).zeros(84).raw("trailing junk");
+  WriteFileBytes(dir.File("w.otp"), wide);
+  ListHolder list;
+  ASSERT_EQ(PathInfo_OpenSave(dir.File("w.otp").c_str(), 0, list.ref()), 1);
+  EXPECT_EQ(list->nNumOfPathInfos, 0);
+
+  // The text compares as NUL-terminated text, as the framework's strings do.
+  Bytes withNul;
+  withNul.u8(43).raw("Brask QN 15 Point Tracking Path File Head").u8(0).u8('x').u32(101);
+  withNul.u32(88).zeros(84);
+  WriteFileBytes(dir.File("n.otp"), withNul);
+  ListHolder list2;
+  EXPECT_EQ(PathInfo_OpenSave(dir.File("n.otp").c_str(), 0, list2.ref()), 1);
+}
+
+TEST(PathFile, SavingWithoutAListWritesOnlyTheHead) {
+  TempDir dir;
+  const std::string name = dir.File("h.otp");
+  EXPECT_EQ(PathInfo_OpenSave(name.c_str(), 1, nullptr), 0);
+  EXPECT_EQ(ReadFileBytes(name), FileHead().vec());
+  _PATH_INFO_ARRAY_* none = nullptr;
+  EXPECT_EQ(PathInfo_OpenSave(name.c_str(), 1, &none), 0);
+  EXPECT_EQ(ReadFileBytes(name), FileHead().vec());
+  EXPECT_EQ(PathInfo_OpenSave(dir.File("no/such/folder.otp").c_str(), 1, &none), 0);
+  EXPECT_EQ(PathInfo_OpenSave(nullptr, 1, &none), 0);
+  // A folder is not a path file.
+  ListHolder list;
+  EXPECT_EQ(PathInfo_OpenSave(dir.path().c_str(), 0, list.ref()), 0);
+  EXPECT_EQ(list.get(), nullptr);
+}
+
+}  // namespace
+}  // namespace mlvns

@@ -1,0 +1,247 @@
+#include "archive/path_stream.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "model/path_info_array.h"
+#include "model/path_info_ops.h"
+#include "tests/support/test_support.h"
+
+namespace mlvns {
+namespace {
+
+using testing_support::Bytes;
+using testing_support::ListHolder;
+using testing_support::NewList;
+using testing_support::NewPath;
+using testing_support::Node;
+using testing_support::RawBytes;
+
+std::vector<uint8_t> Encode(_PATH_INFO_ARRAY_* list) {
+  std::vector<uint8_t> out(PathInfoArray_EncodedSize(list));
+  ArchiveWriter ar(out.data(), out.size());
+  EXPECT_EQ(PathInfoArray_Serialize(ar, &list), 1);
+  EXPECT_EQ(ar.Remaining(), 0u);
+  return out;
+}
+
+int32_t Decode(const std::vector<uint8_t>& bytes, _PATH_INFO_ARRAY_** list) {
+  ArchiveReader ar(bytes.data(), bytes.size());
+  return PathInfoArray_Serialize(ar, list);
+}
+
+Bytes Header(int32_t count, uint32_t size = 88) {
+  Bytes b;
+  b.u32(size).zeros(52).i32(count).zeros(8).zeros(20);
+  return b;
+}
+
+// A stored path record with the given node count and extra-node flag.
+Bytes StoredPath(int32_t nodes, uint32_t extra = 0, int32_t in = -1, int32_t out = -1) {
+  Bytes b;
+  b.u32(528).zeros(12).zeros(260).zeros(4).u64(0).zeros(39).zeros(71).zeros(2);
+  b.u32(0).i32(in).i32(out).i32(nodes).u32(0).u32(0).u32(0).u32(extra).u32(0).u32(0);
+  b.zeros(24).u32(0).zeros(39).zeros(1).u32(0).f32(0).u32(401).u32(20).u32(0);
+  return b;
+}
+
+Bytes StoredNode(int32_t frame, float x, uint32_t size = 60) {
+  Bytes b;
+  b.u32(size).i32(frame).f32(0).f32(x).zeros(44);
+  return b;
+}
+
+TEST(PathStream, EmptyListIsItsHeaderAlone) {
+  ListHolder list(new _PATH_INFO_ARRAY_());
+  list->abReserved1[3] = 7;
+  list->abReserved2[19] = 9;
+  Bytes expected;
+  expected.u32(88).zeros(3).u8(7).zeros(48).i32(0).zeros(8).zeros(19).u8(9);
+  EXPECT_EQ(Encode(list.get()), expected.vec());
+}
+
+TEST(PathStream, PathsNodesAndExtraNodeInOrder) {
+  _PATH_INFO_* p = NewPath({Node(1, 0.25f, 0), Node(2, 0.5f, 0), Node(3, 0.75f, 0)});
+  _PATH_INFO_* q = NewPath({Node(9, 1.0f, 0)});
+  q->bHasExtraNode = 1;
+  q->pExtraNode = new _PATH_NODE_[1];
+  q->pExtraNode[0] = Node(-5, 0.125f, 0, 0, 0);
+  q->pExtraNode[0].dwSize = 72;  // written at the size this library knows
+  ListHolder list(NewList({p, q}));
+  _PATH_INFO_** pointersBefore = list->ppPathInfos;
+
+  Bytes expected = Header(2);
+  auto node = [](int32_t f, float x) {
+    return RawBytes(Node(f, x, 0));
+  };
+  expected.append(StoredPath(3, 0, 1, 3)).append(node(1, 0.25f)).append(node(2, 0.5f));
+  expected.append(node(3, 0.75f));
+  expected.append(StoredPath(1, 1, 9, 9)).append(node(9, 1.0f));
+  expected.append(Bytes().u32(60).i32(-5).f32(0).f32(0.125f).zeros(44));
+  std::vector<uint8_t> bytes = Encode(list.get());
+  EXPECT_EQ(bytes.size(), 88u + 528 + 180 + 528 + 60 + 60);
+  EXPECT_EQ(bytes, expected.vec());
+  _PATH_INFO_** pointersAfter = list->ppPathInfos;  // packed member: read it by value
+  EXPECT_EQ(pointersAfter, pointersBefore);  // encoding leaves the list alone
+
+  ListHolder back;
+  ASSERT_EQ(Decode(bytes, back.ref()), 1);
+  ASSERT_EQ(back->nNumOfPathInfos, 2);
+  EXPECT_EQ(back->ppPathInfos[0]->pPathNodes[2].fXPos, 0.75f);
+  EXPECT_EQ(back->ppPathInfos[1]->pExtraNode->nFrameIndex, -5);
+  EXPECT_EQ(Encode(back.get()), bytes);
+}
+
+TEST(PathStream, RefusesListsThatWouldNotReadBack) {
+  uint8_t buffer[2048] = {};
+  ListHolder withHole(NewList({NewPath({}), NewPath({})}));
+  PathInfo_FreeInfos(&withHole->ppPathInfos[0], 1);
+  EXPECT_EQ(PathInfoArray_EncodedSize(withHole.get()), 0u);
+  _PATH_INFO_ARRAY_* raw = withHole.get();
+  ArchiveWriter ar(buffer, sizeof buffer);
+  EXPECT_EQ(PathInfoArray_Serialize(ar, &raw), 0);
+  EXPECT_EQ(ar.Remaining(), sizeof buffer);  // nothing written
+
+  _PATH_INFO_* flagOnly = NewPath({});
+  flagOnly->bHasExtraNode = 1;
+  ListHolder noExtra(NewList({flagOnly}));
+  EXPECT_EQ(PathInfoArray_EncodedSize(noExtra.get()), 0u);
+
+  _PATH_INFO_* negative = NewPath({});
+  negative->nTotalPathNodeNum = -1;
+  ListHolder neg(NewList({negative}));
+  EXPECT_EQ(PathInfoArray_EncodedSize(neg.get()), 0u);
+  negative->nTotalPathNodeNum = 0;
+
+  _PATH_INFO_ARRAY_** nothing = nullptr;
+  EXPECT_EQ(PathInfoArray_Serialize(ar, nothing), 0);
+}
+
+TEST(PathStream, ShorterAndLongerRecordsDecode) {
+  // A path record of 500 bytes (older), then one of 600 (newer) whose 72
+  // surplus bytes are skipped; nodes of 40 and 64 bytes; a header of 100.
+  Bytes b;
+  b.u32(100).zeros(52).i32(2).zeros(8).zeros(20).zeros(12);
+  Bytes older = StoredPath(2, 0, 4, 5);
+  std::vector<uint8_t> o = older.vec();
+  o.resize(500);
+  o[0] = 500 & 0xFF;
+  o[1] = 500 >> 8;
+  // bytes 400..499 carry a 0xEE marker in dwReserved4 (464) to see they count
+  o[464] = 0xEE;
+  b.append(o);
+  b.append(Bytes().u32(40).i32(4).f32(0.5f).f32(0.25f).zeros(24));
+  b.append(Bytes().u32(64).i32(5).f32(0).f32(0.75f).zeros(44).u32(0xDEADBEEF));
+  std::vector<uint8_t> newer = StoredPath(0).vec();
+  newer[0] = 600 & 0xFF;
+  newer[1] = 600 >> 8;
+  newer.resize(600, 0xCC);
+  b.append(newer);
+
+  ListHolder list;
+  ASSERT_EQ(Decode(b.vec(), list.ref()), 1);
+  EXPECT_EQ(list->dwSize, 88u);
+  ASSERT_EQ(list->nNumOfPathInfos, 2);
+  const _PATH_INFO_* p = list->ppPathInfos[0];
+  EXPECT_EQ(p->dwSize, 544u);
+  EXPECT_EQ(p->dwReserved4, 0xEEu);
+  EXPECT_EQ(p->nTrackType, 401u);  // beyond the 500 bytes: defaults
+  EXPECT_EQ(p->nTrackParam, 20u);
+  ASSERT_EQ(p->nTotalPathNodeNum, 2);
+  EXPECT_EQ(p->pPathNodes[0].dwSize, 60u);
+  EXPECT_EQ(p->pPathNodes[0].fXPos, 0.25f);
+  EXPECT_EQ(p->pPathNodes[0].dwReserved[0], 0u);  // not covered by 40 bytes
+  EXPECT_EQ(p->pPathNodes[1].fXPos, 0.75f);
+  EXPECT_EQ(p->pPathNodes[1].dwSize, 60u);
+  EXPECT_EQ(list->ppPathInfos[1]->nTrackType, 401u);
+  EXPECT_EQ(list->ppPathInfos[1]->nTotalPathNodeNum, 0);
+}
+
+TEST(PathStream, DecodingIntoAnExistingListReplacesItsPaths) {
+  std::vector<_PATH_INFO_*> five;
+  for (int i = 0; i < 5; ++i) five.push_back(NewPath({Node(i, 0, 0)}));
+  ListHolder list(NewList(five));
+  _PATH_INFO_ARRAY_* header = list.get();
+  Bytes b = Header(2);
+  b.append(StoredPath(0)).append(StoredPath(0));
+  ASSERT_EQ(Decode(b.vec(), list.ref()), 1);
+  EXPECT_EQ(list.get(), header);
+  EXPECT_EQ(list->nNumOfPathInfos, 2);
+}
+
+TEST(PathStream, MalformedStreamsFail) {
+  // Ends inside the size field of the first node.
+  Bytes cut = Header(1);
+  cut.append(StoredPath(3)).u8(60).u8(0);
+  ListHolder a;
+  EXPECT_EQ(Decode(cut.vec(), a.ref()), 0);
+
+  // Size fields below 4.
+  ListHolder b;
+  EXPECT_EQ(Decode(Bytes().u32(3).vec(), b.ref()), 0);
+  ListHolder c;
+  Bytes tinyPath = Header(1);
+  tinyPath.u32(2);
+  EXPECT_EQ(Decode(tinyPath.vec(), c.ref()), 0);
+  ListHolder d;
+  Bytes tinyNode = Header(1);
+  tinyNode.append(StoredPath(1)).u32(0);
+  EXPECT_EQ(Decode(tinyNode.vec(), d.ref()), 0);
+
+  // A negative node count.
+  ListHolder e;
+  Bytes neg = Header(1);
+  neg.append(StoredPath(-1));
+  EXPECT_EQ(Decode(neg.vec(), e.ref()), 0);
+
+  // An empty stream.
+  ListHolder f;
+  EXPECT_EQ(Decode({}, f.ref()), 0);
+  ASSERT_NE(f.get(), nullptr);  // the new header is the caller's to free
+}
+
+TEST(PathStream, CountsTheDataCannotHoldFailBeforeAllocating) {
+  // 0x7fffffff nodes announced in a 700-byte buffer.
+  Bytes b = Header(1);
+  b.append(StoredPath(0x7fffffff));
+  b.zeros(700 - b.size());
+  ListHolder list;
+  EXPECT_EQ(Decode(b.vec(), list.ref()), 0);
+  ASSERT_EQ(list->nNumOfPathInfos, 1);
+  EXPECT_EQ(list->ppPathInfos[0]->nTotalPathNodeNum, 0);
+  EXPECT_EQ(list->ppPathInfos[0]->pPathNodes, nullptr);
+
+  // 0x7fffffff paths in a header alone.
+  ListHolder paths;
+  EXPECT_EQ(Decode(Header(0x7fffffff).vec(), paths.ref()), 0);
+  _PATH_INFO_** none = paths->ppPathInfos;
+  EXPECT_EQ(none, nullptr);
+}
+
+TEST(PathStream, RecordsCutInsideTheirBodyKeepDefaults) {
+  // Cut at 100 bytes: the path's count lies beyond the cut and stays 0.
+  Bytes whole = Header(1);
+  whole.append(StoredPath(3, 0, 7, 9));
+  for (int i = 0; i < 3; ++i) whole.append(StoredNode(i, 0.5f));
+  std::vector<uint8_t> at100(whole.vec().begin(), whole.vec().begin() + 100);
+  ListHolder a;
+  ASSERT_EQ(Decode(at100, a.ref()), 1);
+  ASSERT_EQ(a->nNumOfPathInfos, 1);
+  EXPECT_EQ(a->ppPathInfos[0]->nTotalPathNodeNum, 0);
+  EXPECT_EQ(a->ppPathInfos[0]->nPathInIndex, -1);
+
+  // Cut at 600: the count is read, the nodes are missing.
+  std::vector<uint8_t> at600(whole.vec().begin(), whole.vec().begin() + 600);
+  ListHolder b;
+  EXPECT_EQ(Decode(at600, b.ref()), 0);
+
+  // Cut inside the last node's body: it keeps defaults for the rest.
+  std::vector<uint8_t> inNode(whole.vec().begin(), whole.vec().end() - 40);
+  ListHolder c;
+  ASSERT_EQ(Decode(inNode, c.ref()), 1);
+  EXPECT_EQ(c->ppPathInfos[0]->pPathNodes[2].nFrameIndex, 2);
+  EXPECT_EQ(c->ppPathInfos[0]->pPathNodes[2].fXPos, 0.5f);
+}
+
+}  // namespace
+}  // namespace mlvns
