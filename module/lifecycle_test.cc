@@ -1,0 +1,88 @@
+#include "module/lifecycle.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <fstream>
+#include <thread>
+
+#include "module/export_guard.h"
+#include "module/trace.h"
+#include "platform/platform.h"
+
+namespace mlvns {
+namespace {
+
+TEST(ModuleLifecycle, FirstLoadCreatesTheDatabaseAndLastUnloadDestroysIt) {
+  ASSERT_EQ(AttachCount(), 0);
+  EXPECT_EQ(DataBasePointer(), nullptr);
+  EXPECT_EQ(WithDataBase([](CMlvrDataBase&) { return 1; }), 0);  // no object yet
+
+  ASSERT_EQ(ModuleLoad(), 1);
+  EXPECT_EQ(AttachCount(), 1);
+  CMlvrDataBase* db = DataBasePointer();
+  ASSERT_NE(db, nullptr);
+  EXPECT_EQ(WithDataBase([&](CMlvrDataBase& d) { return &d == db ? 1 : 0; }), 1);
+
+  ASSERT_EQ(ModuleUnload(), 1);
+  EXPECT_EQ(AttachCount(), 0);
+  EXPECT_EQ(DataBasePointer(), nullptr);
+
+  // A later load starts afresh.
+  ASSERT_EQ(ModuleLoad(), 1);
+  EXPECT_NE(DataBasePointer(), nullptr);
+  ASSERT_EQ(ModuleUnload(), 1);
+  EXPECT_EQ(AttachCount(), 0);
+  // Unloading again has no database pointer to count down.
+  ASSERT_EQ(ModuleUnload(), 1);
+  EXPECT_EQ(AttachCount(), 0);
+}
+
+TEST(ModuleLifecycle, TraceSwitchFollowsTheFileBesideTheExecutable) {
+  const std::string marker = platform::FileBesideExecutable("Molvaren.ini");
+  ASSERT_FALSE(marker.empty());
+  std::remove(marker.c_str());
+
+  SetTraceEnabled(false);
+  ASSERT_EQ(ModuleLoad(), 1);
+  EXPECT_FALSE(TraceEnabled());
+  std::ofstream(marker).put('\n');  // created while loaded: no effect yet
+  EXPECT_FALSE(TraceEnabled());
+  ASSERT_EQ(ModuleUnload(), 1);
+
+  ASSERT_EQ(ModuleLoad(), 1);
+  EXPECT_TRUE(TraceEnabled());
+  ASSERT_EQ(ModuleUnload(), 1);
+  std::remove(marker.c_str());
+  SetTraceEnabled(false);
+}
+
+TEST(DataBaseLock, HeldRecursivelyByOneThreadKeepsOthersOut) {
+  ASSERT_EQ(ModuleLoad(), 1);
+  HostLock();
+  HostLock();
+  // The holder's own database calls go through.
+  EXPECT_EQ(WithDataBase([](CMlvrDataBase&) { return 1; }), 1);
+
+  std::atomic<int> entered{0};
+  std::thread other([&] { entered = WithDataBase([](CMlvrDataBase&) { return 1; }) + 1; });
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_EQ(entered.load(), 0);
+  HostUnlock();
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_EQ(entered.load(), 0);  // one hold is left
+  HostUnlock();
+  other.join();
+  EXPECT_EQ(entered.load(), 2);
+
+  // An unlock without a hold is ignored instead of breaking the lock.
+  HostUnlock();
+  std::thread again([&] { entered = WithDataBase([](CMlvrDataBase&) { return 1; }) + 5; });
+  again.join();
+  EXPECT_EQ(entered.load(), 6);
+  ASSERT_EQ(ModuleUnload(), 1);
+}
+
+}  // namespace
+}  // namespace mlvns
