@@ -1,0 +1,88 @@
+#include "tests/support/test_support.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <stdexcept>
+
+namespace mlvns {
+namespace testing_support {
+
+CaptureSink::CaptureSink() : previous_(platform::SetDebugSink(this)) {}
+CaptureSink::~CaptureSink() { platform::SetDebugSink(previous_); }
+
+void CaptureSink::Write(const char* line) {
+  std::lock_guard<std::mutex> hold(mutex_);
+  lines_.emplace_back(line);
+}
+
+std::vector<std::string> CaptureSink::Lines() const {
+  std::lock_guard<std::mutex> hold(mutex_);
+  return lines_;
+}
+
+void CaptureSink::Clear() {
+  std::lock_guard<std::mutex> hold(mutex_);
+  lines_.clear();
+}
+
+TempDir::TempDir() {
+  namespace fs = std::filesystem;
+  std::random_device rd;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    fs::path p = fs::temp_directory_path() / ("molvaren-test-" + std::to_string(rd()));
+    std::error_code ec;
+    if (fs::create_directory(p, ec)) {
+      path_ = p.string();
+      return;
+    }
+  }
+  throw std::runtime_error("no temporary folder");
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  std::filesystem::remove_all(path_, ec);
+}
+
+std::vector<uint8_t> ReadFileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+_PATH_NODE_ Node(int32_t frame, float x, float y, float w, float h) {
+  _PATH_NODE_ n;
+  n.nFrameIndex = frame;
+  n.fXPos = x;
+  n.fYPos = y;
+  n.fWidth = w;
+  n.fHeight = h;
+  return n;
+}
+
+_PATH_INFO_* NewPath(const std::vector<_PATH_NODE_>& nodes) {
+  auto* p = new _PATH_INFO_[1]();
+  if (!nodes.empty()) {
+    p->pPathNodes = new _PATH_NODE_[nodes.size()];
+    for (size_t i = 0; i < nodes.size(); ++i) p->pPathNodes[i] = nodes[i];
+    p->nTotalPathNodeNum = static_cast<int32_t>(nodes.size());
+    p->nPathInIndex = nodes.front().nFrameIndex;
+    p->nPathOutIndex = nodes.back().nFrameIndex;
+  }
+  return p;
+}
+
+_PATH_INFO_ARRAY_* NewList(const std::vector<_PATH_INFO_*>& paths) {
+  auto* a = new _PATH_INFO_ARRAY_();
+  for (_PATH_INFO_* p : paths) Mlvr_PathInfoArray_Add(&a, p);
+  return a;
+}
+
+}  // namespace testing_support
+}  // namespace mlvns

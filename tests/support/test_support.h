@@ -1,0 +1,153 @@
+// Helpers shared by the test suites: a capture sink for debug lines, a
+// temporary folder, byte strings built by hand, and record builders.
+#ifndef MOLVAREN_TESTS_SUPPORT_TEST_SUPPORT_H_
+#define MOLVAREN_TESTS_SUPPORT_TEST_SUPPORT_H_
+
+#include <cstdint>
+#include <cstring>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "molvaren/molvaren.h"
+#include "platform/platform.h"
+
+namespace mlvns {
+namespace testing_support {
+
+// Collects every debug-output line while it lives.
+class CaptureSink : public platform::DebugSink {
+ public:
+  CaptureSink();
+  ~CaptureSink() override;
+  void Write(const char* line) override;
+  std::vector<std::string> Lines() const;
+  void Clear();
+
+ private:
+  mutable std::mutex mutex_;
+  std::vector<std::string> lines_;
+  platform::DebugSink* previous_;
+};
+
+// A fresh folder under the system's temporary folder, removed with all it
+// holds when the object goes.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  const std::string& path() const { return path_; }
+  std::string File(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
+std::vector<uint8_t> ReadFileBytes(const std::string& path);
+void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
+
+// Little-endian byte strings assembled field by field.
+class Bytes {
+ public:
+  Bytes& u8(uint8_t v) {
+    data_.push_back(v);
+    return *this;
+  }
+  Bytes& u16(uint16_t v) { return u8(static_cast<uint8_t>(v)).u8(static_cast<uint8_t>(v >> 8)); }
+  Bytes& u32(uint32_t v) {
+    for (int i = 0; i < 4; ++i) u8(static_cast<uint8_t>(v >> (8 * i)));
+    return *this;
+  }
+  Bytes& i32(int32_t v) { return u32(static_cast<uint32_t>(v)); }
+  Bytes& u64(uint64_t v) {
+    for (int i = 0; i < 8; ++i) u8(static_cast<uint8_t>(v >> (8 * i)));
+    return *this;
+  }
+  Bytes& f32(float v) {
+    uint32_t bits;
+    std::memcpy(&bits, &v, 4);
+    return u32(bits);
+  }
+  Bytes& zeros(size_t n) {
+    data_.insert(data_.end(), n, 0);
+    return *this;
+  }
+  // A text in a fixed-size field, NUL-padded.
+  Bytes& text(const char* s, size_t field) {
+    size_t n = std::strlen(s);
+    data_.insert(data_.end(), s, s + n);
+    return zeros(field - n);
+  }
+  Bytes& raw(const char* s) {
+    data_.insert(data_.end(), s, s + std::strlen(s));
+    return *this;
+  }
+  Bytes& append(const std::vector<uint8_t>& more) {
+    data_.insert(data_.end(), more.begin(), more.end());
+    return *this;
+  }
+  size_t size() const { return data_.size(); }
+  const std::vector<uint8_t>& vec() const { return data_; }
+  operator const std::vector<uint8_t>&() const { return data_; }
+
+ private:
+  std::vector<uint8_t> data_;
+};
+
+// The raw bytes of a record.
+template <class T>
+std::vector<uint8_t> RawBytes(const T& record) {
+  const auto* p = reinterpret_cast<const uint8_t*>(&record);
+  return std::vector<uint8_t>(p, p + sizeof(T));
+}
+
+// A node with the given frame and box.
+_PATH_NODE_ Node(int32_t frame, float x, float y, float w = 0.1f, float h = 0.1f);
+
+// A path record allocated as the library allocates them, with the nodes
+// given; frames in and out set from them.
+_PATH_INFO_* NewPath(const std::vector<_PATH_NODE_>& nodes);
+
+// A list header that owns the given paths.
+_PATH_INFO_ARRAY_* NewList(const std::vector<_PATH_INFO_*>& paths);
+
+// Releases a list on scope exit.
+class ListHolder {
+ public:
+  explicit ListHolder(_PATH_INFO_ARRAY_* list = nullptr) : list_(list) {}
+  ~ListHolder() { Mlvr_PathInfoArray_Free(&list_); }
+  ListHolder(const ListHolder&) = delete;
+  ListHolder& operator=(const ListHolder&) = delete;
+  _PATH_INFO_ARRAY_** ref() { return &list_; }
+  _PATH_INFO_ARRAY_* get() const { return list_; }
+  _PATH_INFO_ARRAY_* operator->() const { return list_; }
+
+ private:
+  _PATH_INFO_ARRAY_* list_;
+};
+
+// Releases a single path record on scope exit.
+class PathHolder {
+ public:
+  explicit PathHolder(_PATH_INFO_* path = nullptr) : path_(path) {}
+  ~PathHolder() {
+    if (path_ != nullptr) Mlvr_PathInfo_FreeInfos(&path_, 1);
+  }
+  PathHolder(const PathHolder&) = delete;
+  PathHolder& operator=(const PathHolder&) = delete;
+  _PATH_INFO_* get() const { return path_; }
+  _PATH_INFO_* operator->() const { return path_; }
+  _PATH_INFO_* release() {
+    _PATH_INFO_* p = path_;
+    path_ = nullptr;
+    return p;
+  }
+
+ private:
+  _PATH_INFO_* path_;
+};
+
+}  // namespace testing_support
+}  // namespace mlvns
+
+#endif  // MOLVAREN_TESTS_SUPPORT_TEST_SUPPORT_H_
