@@ -1,0 +1,110 @@
+// Subcommands that work on path files: info, dump, export, import, plot.
+#include <climits>
+#include <memory>
+#include <string>
+
+#include "tools/mlvr/commands.h"
+#include "tools/mlvr/json_form.h"
+#include "tools/mlvr/reports.h"
+#include "tools/mlvr/svg_plot.h"
+#include "tools/mlvr/tool_support.h"
+
+namespace mlvr {
+namespace {
+
+struct FileArgs {
+  std::string input;
+  std::string output;
+  std::string guid;
+  std::string frames;
+  std::string compare;
+};
+
+// "A:B", "A:" or ":B", inclusive.
+void ParseFrames(const std::string& text, PlotOptions* o) {
+  const size_t colon = text.find(':');
+  if (colon == std::string::npos) throw Failure("--frames " + text + ": expected A:B");
+  auto number = [&](const std::string& part, int32_t* out) {
+    if (part.empty()) return;
+    size_t used = 0;
+    long long v = 0;
+    try {
+      v = std::stoll(part, &used);
+    } catch (const std::exception&) {
+      used = 0;
+    }
+    if (used != part.size() || v < INT32_MIN || v > INT32_MAX)
+      throw Failure("--frames " + text + ": expected whole frame numbers A:B");
+    *out = static_cast<int32_t>(v);
+  };
+  number(text.substr(0, colon), &o->firstFrame);
+  number(text.substr(colon + 1), &o->lastFrame);
+  if (o->firstFrame > o->lastFrame) throw Failure("--frames " + text + ": A is after B");
+}
+
+bool HasGuid(const List& list, const std::string& guid) {
+  for (int32_t i = 0; i < list.size(); ++i) {
+    const _PATH_INFO_* p = list.path(i);
+    if (p != nullptr && FieldText(p->szGUID, sizeof p->szGUID) == guid) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+void AddFileCommands(CLI::App& app) {
+  auto args = std::make_shared<FileArgs>();
+
+  CLI::App* info = app.add_subcommand("info", "Table of the paths in a path file");
+  info->add_option("file", args->input, "Path file (.otp)")->required();
+  info->callback([args] { WriteOutput("", PathTable(OpenPathFile(args->input))); });
+
+  CLI::App* dump = app.add_subcommand("dump", "Every node of every path, one line each");
+  dump->add_option("file", args->input, "Path file (.otp)")->required();
+  dump->callback([args] { WriteOutput("", NodeDump(OpenPathFile(args->input))); });
+
+  CLI::App* exp = app.add_subcommand("export", "Write a path file as JSON (docs/json.md)");
+  exp->add_option("file", args->input, "Path file (.otp)")->required();
+  exp->add_option("-o,--output", args->output, "JSON file to write (default: standard output)");
+  exp->callback([args] {
+    const List list = OpenPathFile(args->input);
+    WriteOutput(args->output, ListToJson(list).dump(2) + "\n");
+  });
+
+  CLI::App* imp = app.add_subcommand("import", "Build a path file from its JSON form");
+  imp->add_option("json", args->input, "JSON file (docs/json.md)")->required();
+  imp->add_option("-o,--output", args->output, "Path file (.otp) to write")->required();
+  imp->callback([args] {
+    nlohmann::ordered_json doc;
+    try {
+      doc = nlohmann::ordered_json::parse(ReadTextFile(args->input));
+    } catch (const nlohmann::json::parse_error& e) {
+      throw Failure(args->input + ": bad JSON: " + e.what());
+    }
+    List list = ListFromJson(doc, args->input);
+    SavePathFile(args->output, list);
+  });
+
+  CLI::App* plot = app.add_subcommand("plot", "Draw the paths of a path file as SVG");
+  plot->add_option("file", args->input, "Path file (.otp)")->required();
+  plot->add_option("-o,--output", args->output, "SVG file to write")->required();
+  plot->add_option("--guid", args->guid, "Only the path with this GUID");
+  plot->add_option("--frames", args->frames, "Only nodes of frames A to B (A:B)");
+  plot->add_option("--compare", args->compare,
+                   "A second path file drawn dashed over the first (e.g. after simplify)");
+  plot->callback([args] {
+    PlotOptions o;
+    o.guid = args->guid;
+    if (!args->frames.empty()) ParseFrames(args->frames, &o);
+    const List list = OpenPathFile(args->input);
+    std::unique_ptr<List> other;
+    if (!args->compare.empty()) other = std::make_unique<List>(OpenPathFile(args->compare));
+    if (!o.guid.empty() && !HasGuid(list, o.guid) && (!other || !HasGuid(*other, o.guid)))
+      throw Failure(args->input + ": no path with GUID " + o.guid);
+    o.title = args->input;
+    o.compareTitle = args->compare;
+    WriteOutput(args->output, PlotSvg(list, other.get(), o));
+  });
+}
+
+}  // namespace mlvr

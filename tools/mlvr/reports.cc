@@ -1,0 +1,96 @@
+#include "tools/mlvr/reports.h"
+
+#include <algorithm>
+#include <cstdarg>
+#include <cstdio>
+#include <vector>
+
+namespace mlvr {
+namespace {
+
+std::string Format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+std::string Format(const char* fmt, ...) {
+  char buf[512];
+  va_list args;
+  va_start(args, fmt);
+  std::vsnprintf(buf, sizeof buf, fmt, args);
+  va_end(args);
+  return buf;
+}
+
+std::string Turn(float degrees) { return Format("%g", static_cast<double>(degrees)); }
+
+}  // namespace
+
+std::string PathTable(const List& list) {
+  const std::vector<std::string> head = {"#",  "GUID",       "associate file", "in",   "out",
+                                         "nodes", "track type", "frame",        "video", "turn"};
+  std::vector<std::vector<std::string>> rows;
+  for (int32_t i = 0; i < list.size(); ++i) {
+    const _PATH_INFO_* p = list.path(i);
+    if (p == nullptr) continue;
+    rows.push_back({std::to_string(i), FieldText(p->szGUID, sizeof p->szGUID),
+                    FieldText(p->szAssociateFile, sizeof p->szAssociateFile),
+                    std::to_string(p->nPathInIndex), std::to_string(p->nPathOutIndex),
+                    std::to_string(p->nTotalPathNodeNum), std::to_string(p->nTrackType),
+                    ShapeText(p->nFrameAspect, p->nFrameWidth, p->nFrameHeight),
+                    ShapeText(p->nVideoAspect, p->nVideoWidth, p->nVideoHeight),
+                    Turn(p->fRotation)});
+  }
+  std::vector<size_t> width(head.size());
+  for (size_t c = 0; c < head.size(); ++c) {
+    width[c] = head[c].size();
+    for (const auto& r : rows) width[c] = std::max(width[c], r[c].size());
+  }
+  auto line = [&](const std::vector<std::string>& cells) {
+    std::string out;
+    for (size_t c = 0; c < cells.size(); ++c) {
+      std::string cell = cells[c];
+      if (c + 1 < cells.size()) cell.resize(width[c], ' ');
+      out += cell;
+      if (c + 1 < cells.size()) out += "  ";
+    }
+    return out + "\n";
+  };
+  std::string out = line(head);
+  for (const auto& r : rows) out += line(r);
+  out += Format("%d path%s\n", list.size(), list.size() == 1 ? "" : "s");
+  return out;
+}
+
+std::string NodeLine(const _PATH_NODE_& n) {
+  std::string out = Format("frame %6d  x %.6f  y %.6f  w %.6f  h %.6f  conf %.3f", n.nFrameIndex,
+                           static_cast<double>(n.fXPos), static_cast<double>(n.fYPos),
+                           static_cast<double>(n.fWidth), static_cast<double>(n.fHeight),
+                           static_cast<double>(n.fConfidence));
+  if (n.nPathType == 1) {
+    out += Format("  bezier ctrl (%.6f, %.6f)", static_cast<double>(n.fCtrlXPos),
+                  static_cast<double>(n.fCtrlYPos));
+  } else if (n.nPathType == 0) {
+    out += "  linear";
+  } else {
+    out += Format("  type %d", n.nPathType);
+  }
+  return out;
+}
+
+std::string NodeDump(const List& list) {
+  std::string out;
+  for (int32_t i = 0; i < list.size(); ++i) {
+    const _PATH_INFO_* p = list.path(i);
+    if (p == nullptr) continue;
+    out += Format("path %d %s  frames %d..%d  %d nodes  frame %s  video %s  turn %s\n", i,
+                  FieldText(p->szGUID, sizeof p->szGUID).c_str(), p->nPathInIndex,
+                  p->nPathOutIndex, p->nTotalPathNodeNum,
+                  ShapeText(p->nFrameAspect, p->nFrameWidth, p->nFrameHeight).c_str(),
+                  ShapeText(p->nVideoAspect, p->nVideoWidth, p->nVideoHeight).c_str(),
+                  Turn(p->fRotation).c_str());
+    for (int32_t k = 0; k < p->nTotalPathNodeNum && p->pPathNodes != nullptr; ++k)
+      out += Format("  %5d  ", k) + NodeLine(p->pPathNodes[k]) + "\n";
+    if (p->bHasExtraNode != 0 && p->pExtraNode != nullptr)
+      out += "  extra  " + NodeLine(*p->pExtraNode) + "\n";
+  }
+  return out;
+}
+
+}  // namespace mlvr

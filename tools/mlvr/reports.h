@@ -1,0 +1,17 @@
+// Readable text about path lists: the table of paths and the node dump.
+#ifndef MOLVAREN_TOOLS_MLVR_REPORTS_H_
+#define MOLVAREN_TOOLS_MLVR_REPORTS_H_
+
+#include <string>
+
+#include "tools/mlvr/tool_support.h"
+
+namespace mlvr {
+
+std::string PathTable(const List& list);
+std::string NodeDump(const List& list);
+std::string NodeLine(const _PATH_NODE_& n);
+
+}  // namespace mlvr
+
+#endif  // MOLVAREN_TOOLS_MLVR_REPORTS_H_
