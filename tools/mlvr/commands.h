@@ -9,6 +9,10 @@ namespace mlvr {
 // info, dump, export, import, plot.
 void AddFileCommands(CLI::App& app);
 
+// check, and under `db`: list. `status` receives the exit status of
+// commands whose result is a verdict.
+void AddFolderCommands(CLI::App& app, CLI::App& db, int* status);
+
 }  // namespace mlvr
 
 #endif  // MOLVAREN_TOOLS_MLVR_COMMANDS_H_

@@ -14,6 +14,10 @@ int main(int argc, char** argv) {
   app.require_subcommand(1);
   app.set_help_all_flag("--help-all", "Every subcommand's help");
   mlvr::AddFileCommands(app);
+  CLI::App* db = app.add_subcommand("db", "Work with a database folder");
+  db->require_subcommand(1);
+  int status = 0;
+  mlvr::AddFolderCommands(app, *db, &status);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -28,5 +32,5 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "mlvr: %s\n", e.what());
     return 1;
   }
-  return 0;
+  return status;
 }

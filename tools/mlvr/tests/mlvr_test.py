@@ -227,6 +227,66 @@ class Errors(ToolCase):
         self.assertEqual(self.read(self.file("keep.otp")), b"old")
 
 
+class FolderCheck(ToolCase):
+    def make_folder(self):
+        good = ob.otp([ob.path([(0, 0.2, 0.3, 0.1, 0.1)], guid=GUID_A)])
+        other = ob.otp([ob.path([(0, 0.2, 0.3, 0.1, 0.1)], guid=GUID_B)])
+        self.file("{A}.otp", good)
+        self.file("{B}.otp", other)
+        index = ("[File_0]\nAssiciateFile=/v/A.mp4\nDataBaseName={A}\n"
+                 "[File_1]\nAssiciateFile=/v/b.mp4\nDataBaseName={B}\n"
+                 "[Setting]\nNumOfFiles=2\n")
+        self.file("Molvaren.ini", index.encode())
+
+    def test_healthy_folder(self):
+        self.make_folder()
+        before = {n: self.read(self.file(n)) for n in self.files()}
+        r = self.run_tool("check", self.dir)
+        self.assertEqual(r.stdout.splitlines()[1:], ["2 entries, 2 paths", "healthy"])
+        self.assertEqual(r.stderr, "")  # no progress bar when not on a terminal
+        listed = self.run_tool("db", "list", self.dir).stdout.splitlines()
+        self.assertEqual(listed, ["/v/a.mp4  {A}.otp  1 path", "/v/b.mp4  {B}.otp  1 path",
+                                  "2 media files"])
+        self.assertEqual({n: self.read(self.file(n)) for n in self.files()}, before)
+
+    def test_every_kind_of_problem(self):
+        self.make_folder()
+        self.file("{C}.otp", b"junk")
+        self.file("stray.otp", ob.otp([]))
+        self.file("{D}.otp", ob.otp([ob.path([(0, 0.2, 0.3, 0.1, 0.1)], guid=GUID_A)]))
+        index = ("[File_0]\nAssiciateFile=/v/A.mp4\nDataBaseName={A}\n"
+                 "[File_1]\nAssiciateFile=/v/b.mp4\nDataBaseName={B}\n"
+                 "[file_2]\nassiciatefile=/v/c.mp4\nDataBaseName={C}\n"
+                 "[File_3]\nAssiciateFile=/v/gone.mp4\nDataBaseName={GONE}\n"
+                 "[File_4]\nAssiciateFile=/v/x.mp4\nDataBaseName=../x\n"
+                 "[File_5]\nAssiciateFile=/v/d.mp4\nDataBaseName={D}\n"
+                 "[File_6]\nAssiciateFile=/v/a.MP4\nDataBaseName={B}\n"
+                 "[File_9]\nAssiciateFile=/v/beyond.mp4\nDataBaseName={E}\n"
+                 "[Setting]\nNumOfFiles=7\n")
+        self.file("Molvaren.ini", index.encode())
+        r = self.run_tool("check", self.dir, ok=False)
+        self.assertEqual(r.returncode, 1)
+        problems = [l[len("  problem: "):] for l in r.stdout.splitlines() if "problem:" in l]
+        self.assertIn("File_2 (/v/c.mp4): path file {C}.otp is not a readable path file", problems)
+        self.assertIn("File_3 (/v/gone.mp4): path file {GONE}.otp is missing", problems)
+        self.assertIn('File_4: database name "../x" would leave the folder (the library skips it)',
+                      problems)
+        self.assertIn("File_0 and File_6 both name /v/a.mp4 (the later one counts)", problems)
+        self.assertIn("File_1, File_6 share the path file {B}.otp", problems)
+        self.assertIn("stray.otp: no entry names this path file", problems)
+        self.assertTrue(any(p.startswith("identity " + GUID_A + " appears 2 times") for p in problems),
+                        problems)
+        self.assertFalse(any("beyond" in p or "{E}" in p for p in problems), problems)
+        self.assertEqual(r.stdout.splitlines()[-1], f"{len(problems)} problems")
+
+    def test_not_a_database(self):
+        self.assert_fails("check", self.file("missing"), mentions="no such folder")
+        r = self.run_tool("check", self.dir, ok=False)
+        self.assertEqual(r.returncode, 1)
+        self.assertIn("no index", r.stdout)
+        self.assert_fails("db", "list", self.dir, mentions="not a database folder")
+
+
 def read_png(path):
     """RGB pixels of an 8-bit, non-interlaced RGB or RGBA PNG as rows of tuples."""
     with open(path, "rb") as f:
