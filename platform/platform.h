@@ -69,6 +69,36 @@ std::unique_ptr<File> OpenFileForReading(const char* path);
 // cannot be opened.
 std::unique_ptr<File> OpenFileForWriting(const char* path);
 
+// ---- Private-profile index ----------------------------------------------
+
+// One index file of the private-profile (INI) kind. Texts are 8-bit in the
+// platform's ANSI code page (UTF-8 on POSIX); the platform converts them to
+// and from UTF-16 where its own functions need that. Section and key names
+// match without regard to letter case; values are trimmed of surrounding
+// blanks.
+class ProfileFile {
+ public:
+  virtual ~ProfileFile() = default;
+  // The leading decimal number of the value; `def` when the file, section or
+  // key is missing.
+  virtual int GetInt(const std::string& section, const std::string& key, int def) = 0;
+  // The value, cut to `units` - 1 UTF-16 units; `def` when missing.
+  virtual std::string GetString(const std::string& section, const std::string& key,
+                                const std::string& def, size_t units) = 0;
+  // Sets key=value. A missing section is added at the end of the file, a
+  // missing key at the end of its section; every other line stays as it was.
+  virtual void SetString(const std::string& section, const std::string& key,
+                         const std::string& value) = 0;
+  // Writes what SetString changed, replacing the file in one step (temporary
+  // file in the same folder, synced, renamed over the old one). False when it
+  // could not be written; the previous file is then intact.
+  virtual bool Commit() = 0;
+};
+
+// Opens the index file `path`; a missing file reads as empty and is created
+// by the first Commit() after a SetString().
+std::unique_ptr<ProfileFile> OpenProfile(const std::string& path);
+
 // ---- Identity, clock, executable ------------------------------------------
 
 // A new random GUID as registry text: braces, upper-case 8-4-4-4-12 digits,
@@ -99,6 +129,16 @@ void UnregisterExtensionModule();
 
 // UTF-16LE text (n units) to 8-bit text in the platform's ANSI code page.
 std::string Utf16ToAnsi(const char16_t* text, size_t n);
+
+// 8-bit text to UTF-16LE.
+std::u16string AnsiToUtf16(const std::string& text);
+
+// Lower-cases letters of the ANSI code page (on POSIX: UTF-8, ASCII and the
+// Latin letters of Unicode at least), character by character.
+std::string LowerAnsi(const std::string& text);
+
+// Compares without regard to letter case, as LowerAnsi folds it: <0, 0, >0.
+int CompareNoCase(const std::string& a, const std::string& b);
 
 }  // namespace platform
 }  // namespace mlvns
