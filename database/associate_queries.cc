@@ -12,6 +12,7 @@ namespace mlvns {
 
 void CMlvrDataBase::LoadList(const std::string& key, _DATABASE_FILE_INFO_* entry) {
   if (entry->pdsPathInfoArray != nullptr) return;
+  Changed();
   const std::string file = PathFileOf(key, *entry);
   int32_t whole = PathInfo_OpenSave(file.c_str(), 0, &entry->pdsPathInfoArray);
   entry->bPartialFromDisk = whole == 0 && entry->pdsPathInfoArray != nullptr;
@@ -27,7 +28,10 @@ int32_t CMlvrDataBase::fnGetInfoArray(const char* pszDataBaseFolder, const char*
   auto slot = folder->second.find(AssociateKey(pszAssociateFile));
   if (slot == folder->second.end()) return r;
   LoadList(key, slot->second.get());
-  if (ppArray != nullptr) *ppArray = slot->second->pdsPathInfoArray;
+  if (ppArray != nullptr) {
+    *ppArray = slot->second->pdsPathInfoArray;
+    HandOut(*ppArray);
+  }
   return 1;
 }
 
@@ -48,6 +52,7 @@ int32_t CMlvrDataBase::fnUpdateInfoArray(const char* pszDataBaseFolder,
     return 0;
   }
 
+  Changed();
   const bool known = m_mapFolders.count(key) != 0;
   EntryMap& entries = m_mapFolders[key];
   if (!known) FolderOnDisk(key, pszDataBaseFolder);
@@ -88,6 +93,8 @@ int32_t CMlvrDataBase::fnDeleteInfoArray(const char* pszDataBaseFolder,
   if (folder == m_mapFolders.end()) return 0;
   auto slot = folder->second.find(AssociateKey(pszAssociateFile));
   if (slot == folder->second.end()) return 0;
+  Changed();
+  Forget(slot->second->pdsPathInfoArray);
   PathInfoArray_Release(slot->second->pdsPathInfoArray);
   slot->second->pdsPathInfoArray = nullptr;
   platform::DeleteFile(PathFileOf(key, *slot->second).c_str());

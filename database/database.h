@@ -7,6 +7,9 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <unordered_set>
+
+#include "database/identity_cache.h"
 
 #include "molvaren/molvaren.h"
 
@@ -66,6 +69,27 @@ class CMlvrDataBase {
   // Folder key -> the folder's name on disk, as first named (POSIX file
   // systems heed case, so the lower-cased key names no folder).
   std::map<std::string, std::string> m_mapFolderPaths;
+
+  // Lists that were handed to the host, which may change them behind the
+  // database's back.
+  std::unordered_set<const _PATH_INFO_ARRAY_*> m_setHeldLists;
+  // Bumped by everything that can change what an identity lookup finds.
+  uint64_t m_nGeneration = 1;
+  IdentityCache m_cacheIdentities;
+  // The last folder text named and its key, to spare folding it per call.
+  std::string m_strLastFolder;
+  std::string m_strLastFolderKey;
+
+  // Valid until the next call with another folder text.
+  const std::string& KeyOf(const char* pszDataBaseFolder);
+  void Changed() { ++m_nGeneration; }
+  void HandOut(const _PATH_INFO_ARRAY_* list);
+  void Forget(const _PATH_INFO_ARRAY_* list) { m_setHeldLists.erase(list); }
+  // The identity lookup without handing anything out.
+  bool FindIdentity(const char* pszDataBaseFolder, const char* pszGUID, _PATH_INFO_** ppPathInfo,
+                    const std::string** ppAssociateKey, const _PATH_INFO_ARRAY_** ppList);
+  bool ScanIdentity(const std::string& key, const char* pszGUID, IdentityPlace* place);
+  const IdentityPlace* CachedIdentity(const std::string& key, const char* pszGUID);
 
   const std::string& FolderOnDisk(const std::string& key, const std::string& asGiven);
   std::string PathFileOf(const std::string& key, const _DATABASE_FILE_INFO_& entry) const;

@@ -28,6 +28,25 @@ bool IsSafeDataBaseName(const std::string& name) {
   return true;
 }
 
+// Creates the folder, level by level when one step is not enough; single
+// failures do not matter, only whether the folder stands at the end.
+void MakeFolder(const std::string& folder) {
+  if (platform::PathExists(folder.c_str())) return;
+  platform::CreateFolder(folder.c_str());
+  if (platform::PathExists(folder.c_str())) return;
+  std::string prefix = folder.front() == '/' ? "/" : "";
+  size_t start = 0;
+  while (start < folder.size()) {
+    size_t end = folder.find('/', start);
+    if (end == std::string::npos) end = folder.size();
+    if (end > start) {
+      prefix += folder.substr(start, end - start) + "/";
+      platform::CreateFolder(prefix.c_str());
+    }
+    start = end + 1;
+  }
+}
+
 void CopyCut(const std::string& text, char* out, size_t room) {
   if (out == nullptr || room == 0) return;
   size_t n = text.size() < room - 1 ? text.size() : room - 1;

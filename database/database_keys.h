@@ -29,6 +29,9 @@ std::string AssociateKey(const std::string& file);
 // short enough for a file name with its extension.
 bool IsSafeDataBaseName(const std::string& name);
 
+// Creates the folder, level by level when one step is not enough.
+void MakeFolder(const std::string& folder);
+
 // Copies `text` into a caller's buffer of `room` bytes, cut to fit, always
 // terminated.
 void CopyCut(const std::string& text, char* out, size_t room);

@@ -11,25 +11,6 @@
 namespace mlvns {
 namespace {
 
-// Creates the folder, level by level when one step is not enough; single
-// failures do not matter, only whether the folder stands at the end.
-void MakeFolder(const std::string& folder) {
-  if (platform::PathExists(folder.c_str())) return;
-  platform::CreateFolder(folder.c_str());
-  if (platform::PathExists(folder.c_str())) return;
-  std::string prefix = folder.front() == '/' ? "/" : "";
-  size_t start = 0;
-  while (start < folder.size()) {
-    size_t end = folder.find('/', start);
-    if (end == std::string::npos) end = folder.size();
-    if (end > start) {
-      prefix += folder.substr(start, end - start) + "/";
-      platform::CreateFolder(prefix.c_str());
-    }
-    start = end + 1;
-  }
-}
-
 // The numbers i of the sections "File_i" that the file holds, ascending,
 // below n. Reading only these gives what reading every i below n gives: a
 // missing section has an empty name and is skipped.
@@ -63,12 +44,22 @@ std::string CMlvrDataBase::PathFileOf(const std::string& key,
   return folder + entry.strDataBaseName + kPathFileExtension;
 }
 
+const std::string& CMlvrDataBase::KeyOf(const char* pszDataBaseFolder) {
+  if (m_strLastFolder != pszDataBaseFolder) {
+    m_strLastFolder = pszDataBaseFolder;
+    m_strLastFolderKey = FolderKey(m_strLastFolder);
+  }
+  return m_strLastFolderKey;
+}
+
 int32_t CMlvrDataBase::fnLoadDataBase(const char* pszDataBaseFolder) {
   if (pszDataBaseFolder == nullptr || pszDataBaseFolder[0] == '\0') return 0;
+  // A folder in memory is not looked for on disk again; its write-back
+  // makes it anew should it have gone meanwhile.
+  if (m_mapFolders.count(KeyOf(pszDataBaseFolder)) != 0) return 1;
   const std::string given = pszDataBaseFolder;
   MakeFolder(given);
   const std::string key = FolderKey(given);
-  if (m_mapFolders.count(key) != 0) return 1;
 
   const std::string folder = FolderWithSeparator(given);
   if (!platform::PathExists(folder.c_str())) return 0;
@@ -88,6 +79,7 @@ int32_t CMlvrDataBase::fnLoadDataBase(const char* pszDataBaseFolder) {
     if (entries == nullptr) {
       entries = &m_mapFolders[key];
       m_mapFolderPaths[key] = folder;
+      Changed();
     }
     (*entries)[associate] = std::move(entry);  // a later section wins
   }

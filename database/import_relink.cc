@@ -98,6 +98,7 @@ int32_t CMlvrDataBase::fnImportPathInfo(const char* pszDataBaseFolder,
       }
     }
   }
+  Changed();  // lists were changed in place
   fnSaveDataBase(pszDataBaseFolder, 1);
   return 1;
 }
@@ -172,6 +173,7 @@ int32_t CMlvrDataBase::fnRelinkAssociateFile(const char* pszDataBaseFolder, cons
     Trace("  has pdsPathInfoArray_Target, size: %d (after)", tgt->nNumOfPathInfos);
   }
 
+  Changed();  // lists were changed in place
   // The old path file goes only once the moved paths are on disk.
   const std::string key = FolderKey(pszDataBaseFolder);
   auto folder = m_mapFolders.find(key);
@@ -180,6 +182,7 @@ int32_t CMlvrDataBase::fnRelinkAssociateFile(const char* pszDataBaseFolder, cons
     auto slot = folder->second.find(AssociateKey(pszOrgFile));
     if (slot != folder->second.end()) {
       oldFile = PathFileOf(key, *slot->second);
+      Forget(slot->second->pdsPathInfoArray);
       folder->second.erase(slot);
     }
   }

@@ -17,6 +17,8 @@ int32_t CMlvrDataBase::SaveFolder(const std::string& key, bool bRemove, bool* wr
   auto folder = m_mapFolders.find(key);
   if (folder == m_mapFolders.end()) return 1;
   const std::string onDisk = m_mapFolderPaths.count(key) != 0 ? m_mapFolderPaths[key] : key;
+  Changed();
+  MakeFolder(onDisk);
 
   std::unique_ptr<platform::ProfileFile> index = platform::OpenProfile(onDisk + kIndexFileName);
   int i = 0;
@@ -34,6 +36,7 @@ int32_t CMlvrDataBase::SaveFolder(const std::string& key, bool bRemove, bool* wr
              platform::WriteFileAtomically(PathFileOf(key, entry), bytes.data(), bytes.size()) &&
              ok;
       }
+      Forget(entry.pdsPathInfoArray);
       PathInfoArray_Release(entry.pdsPathInfoArray);
       entry.pdsPathInfoArray = nullptr;
       entry.bPartialFromDisk = false;
@@ -43,6 +46,7 @@ int32_t CMlvrDataBase::SaveFolder(const std::string& key, bool bRemove, bool* wr
   if (bRemove) {
     m_mapFolders.erase(folder);
     m_mapFolderPaths.erase(key);
+    m_cacheIdentities.erase(key);
   }
   index->SetString("Setting", "NumOfFiles", std::to_string(i));
   // A failed write is not reported to the host; the old index stays.
