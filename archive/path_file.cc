@@ -30,6 +30,14 @@ bool ReadWholeFile(platform::File& file, std::vector<uint8_t>* data) {
   }
 }
 
+// A refused list still leaves a file with the head and version.
+void WriteHeadOnly(std::vector<uint8_t>* data) {
+  data->assign(1 + kHeadLength + 4, 0);
+  ArchiveWriter ar(data->data(), data->size());
+  WriteLengthPrefixedText(ar, PATH_FILE_HEAD, kHeadLength);
+  ar.WriteU32(PATH_FILE_VERSION);
+}
+
 int32_t Open(const char* name, _PATH_INFO_ARRAY_** ppArray) {
   std::unique_ptr<platform::File> file = platform::OpenFileForReading(name);
   if (!file) return 0;
@@ -51,21 +59,32 @@ int32_t Open(const char* name, _PATH_INFO_ARRAY_** ppArray) {
 int32_t Save(const char* name, _PATH_INFO_ARRAY_** ppArray) {
   std::unique_ptr<platform::File> file = platform::OpenFileForWriting(name);
   if (!file) return 0;
-  const uint64_t body =
-      (ppArray != nullptr && *ppArray != nullptr) ? PathInfoArray_EncodedSize(*ppArray) : 0;
-  const uint64_t total = 1 + kHeadLength + 4 + body;
-  if (total > SIZE_MAX) return 0;
-  std::vector<uint8_t> data(static_cast<size_t>(total));
-  ArchiveWriter ar(data.data(), data.size());
-  WriteLengthPrefixedText(ar, PATH_FILE_HEAD, kHeadLength);
-  ar.WriteU32(PATH_FILE_VERSION);
-  int32_t encoded = body != 0 ? PathInfoArray_Serialize(ar, ppArray) : 0;
+  std::vector<uint8_t> data;
+  bool encoded = PathFile_Encode(ppArray, &data);
+  if (!encoded) WriteHeadOnly(&data);
   bool written = file->Write(data.data(), data.size());
   bool closed = file->Close();
-  return (encoded != 0 && written && closed) ? 1 : 0;
+  return (encoded && written && closed) ? 1 : 0;
 }
 
 }  // namespace
+
+bool PathFile_Encode(_PATH_INFO_ARRAY_** ppArray, std::vector<uint8_t>* out) {
+  out->clear();
+  const uint64_t body =
+      (ppArray != nullptr && *ppArray != nullptr) ? PathInfoArray_EncodedSize(*ppArray) : 0;
+  const uint64_t total = 1 + kHeadLength + 4 + body;
+  if (body == 0 || total > SIZE_MAX) return false;
+  out->resize(static_cast<size_t>(total));
+  ArchiveWriter ar(out->data(), out->size());
+  WriteLengthPrefixedText(ar, PATH_FILE_HEAD, kHeadLength);
+  ar.WriteU32(PATH_FILE_VERSION);
+  if (PathInfoArray_Serialize(ar, ppArray) == 0) {
+    out->clear();
+    return false;
+  }
+  return true;
+}
 
 int32_t PathInfo_OpenSave(const char* pszFileName, int32_t bSave, _PATH_INFO_ARRAY_** ppArray) {
   if (pszFileName == nullptr) return 0;

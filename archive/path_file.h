@@ -3,6 +3,7 @@
 #define MOLVAREN_ARCHIVE_PATH_FILE_H_
 
 #include <cstdint>
+#include <vector>
 
 #include "molvaren/molvaren.h"
 
@@ -14,6 +15,10 @@ constexpr uint32_t PATH_FILE_VERSION = 101;
 // Opens (bSave 0) or saves (bSave non-zero) a path file. Opening a file that
 // is not a path file leaves the caller's reference untouched.
 int32_t PathInfo_OpenSave(const char* pszFileName, int32_t bSave, _PATH_INFO_ARRAY_** ppArray);
+
+// The bytes of a path file holding the list; false when the list is refused
+// (see PathInfoArray_EncodedSize), and then `out` is left empty.
+bool PathFile_Encode(_PATH_INFO_ARRAY_** ppArray, std::vector<uint8_t>* out);
 
 }  // namespace mlvns
 

@@ -3,9 +3,13 @@
 #ifndef MOLVAREN_DATABASE_DATABASE_H_
 #define MOLVAREN_DATABASE_DATABASE_H_
 
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
+#include <unordered_set>
+
+#include "database/identity_cache.h"
 
 #include "molvaren/molvaren.h"
 
@@ -20,6 +24,10 @@ struct _DATABASE_FILE_INFO_ {
 
   std::string strDataBaseName;                   // base name of the path file
   _PATH_INFO_ARRAY_* pdsPathInfoArray = nullptr;  // owned; null until loaded or set
+  // Set when the list holds only part of a path file that could not be read
+  // whole: such a list is not written over the file unless an update
+  // replaced it.
+  bool bPartialFromDisk = false;
 };
 
 class CMlvrDataBase {
@@ -32,9 +40,62 @@ class CMlvrDataBase {
   CMlvrDataBase() = default;
   CMlvrDataBase(const CMlvrDataBase&) = delete;
   CMlvrDataBase& operator=(const CMlvrDataBase&) = delete;
+  // Writes every folder in memory back to disk.
   virtual ~CMlvrDataBase();
 
+  int32_t fnLoadDataBase(const char* pszDataBaseFolder);
+  int32_t fnSaveDataBase(const char* pszDataBaseFolder, int32_t bRemove);
+
+  int32_t fnGetInfoArray(const char* pszDataBaseFolder, const char* pszAssociateFile,
+                         _PATH_INFO_ARRAY_** ppArray);
+  int32_t fnUpdateInfoArray(const char* pszDataBaseFolder, const char* pszAssociateFile,
+                            const _PATH_INFO_ARRAY_* pArray);
+  int32_t fnDeleteInfoArray(const char* pszDataBaseFolder, const char* pszAssociateFile);
+
+  int32_t fnGetPathInfoByGUID(const char* pszDataBaseFolder, const char* pszGUID,
+                              _PATH_INFO_** ppPathInfo, char* pszAssociateFile);
+  int32_t fnGetPathNodeByGUID(const char* pszDataBaseFolder, const char* pszGUID,
+                              int32_t nFrameIndex, MLVR_SIZE szTarget, float fTargetRotation,
+                              _PATH_NODE_* pNode, char* pszAssociateFile, int32_t nMode);
+
+  int32_t fnImportPathInfo(const char* pszDataBaseFolder, const char* pszAssociateFile,
+                           const _PATH_INFO_* pPathInfo, CString* pstrGUID);
+  int32_t fnRelinkAssociateFile(const char* pszDataBaseFolder, const char* pszOrgFile,
+                                const char* pszNewFile);
+
   FolderMap m_mapFolders;
+
+ private:
+  // Folder key -> the folder's name on disk, as first named (POSIX file
+  // systems heed case, so the lower-cased key names no folder).
+  std::map<std::string, std::string> m_mapFolderPaths;
+
+  // Lists that were handed to the host, which may change them behind the
+  // database's back.
+  std::unordered_set<const _PATH_INFO_ARRAY_*> m_setHeldLists;
+  // Bumped by everything that can change what an identity lookup finds.
+  uint64_t m_nGeneration = 1;
+  IdentityCache m_cacheIdentities;
+  // The last folder text named and its key, to spare folding it per call.
+  std::string m_strLastFolder;
+  std::string m_strLastFolderKey;
+
+  // Valid until the next call with another folder text.
+  const std::string& KeyOf(const char* pszDataBaseFolder);
+  void Changed() { ++m_nGeneration; }
+  void HandOut(const _PATH_INFO_ARRAY_* list);
+  void Forget(const _PATH_INFO_ARRAY_* list) { m_setHeldLists.erase(list); }
+  // The identity lookup without handing anything out.
+  bool FindIdentity(const char* pszDataBaseFolder, const char* pszGUID, _PATH_INFO_** ppPathInfo,
+                    const std::string** ppAssociateKey, const _PATH_INFO_ARRAY_** ppList);
+  bool ScanIdentity(const std::string& key, const char* pszGUID, IdentityPlace* place);
+  const IdentityPlace* CachedIdentity(const std::string& key, const char* pszGUID);
+
+  const std::string& FolderOnDisk(const std::string& key, const std::string& asGiven);
+  std::string PathFileOf(const std::string& key, const _DATABASE_FILE_INFO_& entry) const;
+  void LoadList(const std::string& key, _DATABASE_FILE_INFO_* entry);
+  // `written`, when given, tells whether every file reached the disk.
+  int32_t SaveFolder(const std::string& key, bool bRemove, bool* written = nullptr);
 };
 
 }  // namespace mlvns

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace mlvns {
 namespace platform {
@@ -50,6 +51,10 @@ bool FileSize(const char* path, uint64_t* size);
 // Replaces `to` with `from` in one step.
 bool RenameFile(const char* from, const char* to);
 
+// Writes `path` whole or not at all: a temporary file in the same folder,
+// synced, then renamed over `path`. On failure the old file is intact.
+bool WriteFileAtomically(const std::string& path, const void* data, size_t n);
+
 // An open file. Closed by Close() or, at the latest, by the destructor.
 class File {
  public:
@@ -89,6 +94,8 @@ class ProfileFile {
   // missing key at the end of its section; every other line stays as it was.
   virtual void SetString(const std::string& section, const std::string& key,
                          const std::string& value) = 0;
+  // The names of the sections, in file order, as the file writes them.
+  virtual std::vector<std::string> SectionNames() = 0;
   // Writes what SetString changed, replacing the file in one step (temporary
   // file in the same folder, synced, renamed over the old one). False when it
   // could not be written; the previous file is then intact.

@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <string>
 
 #include "platform/platform.h"
 
@@ -104,6 +106,29 @@ bool FileSize(const char* path, uint64_t* size) {
 
 bool RenameFile(const char* from, const char* to) {
   return from != nullptr && to != nullptr && ::rename(from, to) == 0;
+}
+
+bool WriteFileAtomically(const std::string& path, const void* data, size_t n) {
+  std::string temp = path + ".XXXXXX";
+  int fd = ::mkstemp(&temp[0]);
+  if (fd < 0) return false;
+  ::fchmod(fd, 0644);
+  PosixFile file(fd);
+  bool ok = file.Write(data, n) && file.Sync();
+  ok = file.Close() && ok;
+  ok = ok && ::rename(temp.c_str(), path.c_str()) == 0;
+  if (!ok) {
+    ::unlink(temp.c_str());
+    return false;
+  }
+  // The rename itself reaches the disk with the folder.
+  std::string folder = path.substr(0, path.find_last_of('/') + 1);
+  int dir = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir >= 0) {
+    ::fsync(dir);
+    ::close(dir);
+  }
+  return true;
 }
 
 std::unique_ptr<File> OpenFileForReading(const char* path) { return Open(path, O_RDONLY); }

@@ -1,5 +1,6 @@
 // Text conversion on POSIX, where 8-bit text is UTF-8.
 #include "platform/platform.h"
+#include "platform/posix/utf8.h"
 
 namespace mlvns {
 namespace platform {
@@ -30,6 +31,26 @@ std::string Utf16ToAnsi(const char16_t* text, size_t n) {
       out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
       out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
       out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+}
+
+std::u16string AnsiToUtf16(const std::string& text) {
+  std::u16string out;
+  out.reserve(text.size());
+  size_t i = 0;
+  while (i < text.size()) {
+    uint32_t c;
+    size_t len = DecodeUtf8(text, i, &c);
+    i += len;
+    if (c == kNotACharacter) c = 0xFFFD;
+    if (c >= 0x10000) {
+      c -= 0x10000;
+      out += static_cast<char16_t>(0xD800 + (c >> 10));
+      out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
+    } else {
+      out += static_cast<char16_t>(c);
     }
   }
   return out;

@@ -1,0 +1,64 @@
+// Helpers of the database tests: folders with hand-written indexes, paths
+// with identities, and a look at what a folder holds on disk.
+#ifndef MOLVAREN_DATABASE_DATABASE_TEST_UTIL_H_
+#define MOLVAREN_DATABASE_DATABASE_TEST_UTIL_H_
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "archive/path_file.h"
+#include "database/database.h"
+#include "tests/support/test_support.h"
+
+namespace mlvns {
+namespace dbtest {
+
+inline void WriteText(const std::string& path, const std::string& text) {
+  testing_support::WriteFileBytes(path, std::vector<uint8_t>(text.begin(), text.end()));
+}
+
+inline std::string ReadText(const std::string& path) {
+  auto b = testing_support::ReadFileBytes(path);
+  return std::string(b.begin(), b.end());
+}
+
+// A path with an identity, a time stamp and nodes at the given frames.
+inline _PATH_INFO_* Path(const char* guid, const char* stamp = "20240101.000000.000",
+                         std::vector<int> frames = {0, 10}) {
+  std::vector<_PATH_NODE_> nodes;
+  for (int f : frames) nodes.push_back(testing_support::Node(f, 0.5f, 0.5f));
+  _PATH_INFO_* p = testing_support::NewPath(nodes);
+  std::strncpy(p->szGUID, guid, sizeof p->szGUID - 1);
+  std::strncpy(p->szTimeStamp, stamp, sizeof p->szTimeStamp - 1);
+  return p;
+}
+
+// Writes a path file holding the given paths (the list takes them).
+inline void WritePathFile(const std::string& file, const std::vector<_PATH_INFO_*>& paths) {
+  testing_support::ListHolder list(testing_support::NewList(paths));
+  ASSERT_EQ(PathInfo_OpenSave(file.c_str(), 1, list.ref()), 1);
+}
+
+// The identities of a path file's paths, in order; empty when unreadable.
+inline std::vector<std::string> GuidsInFile(const std::string& file) {
+  testing_support::ListHolder list;
+  std::vector<std::string> out;
+  if (PathInfo_OpenSave(file.c_str(), 0, list.ref()) == 0 || list.get() == nullptr) return out;
+  for (int i = 0; i < list->nNumOfPathInfos; ++i) out.emplace_back(list->ppPathInfos[i]->szGUID);
+  return out;
+}
+
+inline std::vector<std::string> Guids(const _PATH_INFO_ARRAY_* list) {
+  std::vector<std::string> out;
+  if (list == nullptr) return out;
+  for (int i = 0; i < list->nNumOfPathInfos; ++i) out.emplace_back(list->ppPathInfos[i]->szGUID);
+  return out;
+}
+
+}  // namespace dbtest
+}  // namespace mlvns
+
+#endif  // MOLVAREN_DATABASE_DATABASE_TEST_UTIL_H_

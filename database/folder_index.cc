@@ -1,0 +1,89 @@
+// Loading a folder: creating it when it is missing, then reading its index
+// once into the folder's entry map. Lists are not read here.
+#include <algorithm>
+#include <cstdlib>
+#include <vector>
+
+#include "database/database.h"
+#include "database/database_keys.h"
+#include "platform/platform.h"
+
+namespace mlvns {
+namespace {
+
+// The numbers i of the sections "File_i" that the file holds, ascending,
+// below n. Reading only these gives what reading every i below n gives: a
+// missing section has an empty name and is skipped.
+std::vector<int> EntrySections(const std::vector<std::string>& names, int n) {
+  std::vector<int> found;
+  for (const std::string& name : names) {
+    std::string low = platform::LowerAnsi(name);
+    if (low.compare(0, 5, "file_") != 0 || low.size() == 5 || low.size() > 15) continue;
+    const std::string digits = low.substr(5);
+    if (digits.find_first_not_of("0123456789") != std::string::npos) continue;
+    if (digits.size() > 1 && digits[0] == '0') continue;  // "File_%d" never writes these
+    long long i = std::strtoll(digits.c_str(), nullptr, 10);
+    if (i < n) found.push_back(static_cast<int>(i));
+  }
+  std::sort(found.begin(), found.end());
+  found.erase(std::unique(found.begin(), found.end()), found.end());
+  return found;
+}
+
+}  // namespace
+
+const std::string& CMlvrDataBase::FolderOnDisk(const std::string& key,
+                                               const std::string& asGiven) {
+  return m_mapFolderPaths.emplace(key, FolderWithSeparator(asGiven)).first->second;
+}
+
+std::string CMlvrDataBase::PathFileOf(const std::string& key,
+                                      const _DATABASE_FILE_INFO_& entry) const {
+  auto it = m_mapFolderPaths.find(key);
+  const std::string folder = it != m_mapFolderPaths.end() ? it->second : key;
+  return folder + entry.strDataBaseName + kPathFileExtension;
+}
+
+const std::string& CMlvrDataBase::KeyOf(const char* pszDataBaseFolder) {
+  if (m_strLastFolder != pszDataBaseFolder) {
+    m_strLastFolder = pszDataBaseFolder;
+    m_strLastFolderKey = FolderKey(m_strLastFolder);
+  }
+  return m_strLastFolderKey;
+}
+
+int32_t CMlvrDataBase::fnLoadDataBase(const char* pszDataBaseFolder) {
+  if (pszDataBaseFolder == nullptr || pszDataBaseFolder[0] == '\0') return 0;
+  // A folder in memory is not looked for on disk again; its write-back
+  // makes it anew should it have gone meanwhile.
+  if (m_mapFolders.count(KeyOf(pszDataBaseFolder)) != 0) return 1;
+  const std::string given = pszDataBaseFolder;
+  MakeFolder(given);
+  const std::string key = FolderKey(given);
+
+  const std::string folder = FolderWithSeparator(given);
+  if (!platform::PathExists(folder.c_str())) return 0;
+
+  std::unique_ptr<platform::ProfileFile> index = platform::OpenProfile(folder + kIndexFileName);
+  const int n = index->GetInt("Setting", "NumOfFiles", 0);
+  EntryMap* entries = nullptr;
+  for (int i : EntrySections(index->SectionNames(), n)) {
+    const std::string section = "File_" + std::to_string(i);
+    std::string associate =
+        AssociateKey(index->GetString(section, "AssiciateFile", "", kIndexValueUnits));
+    std::string name = index->GetString(section, "DataBaseName", "", kIndexValueUnits);
+    // A name that could reach outside the folder counts as no name.
+    if (!IsSafeDataBaseName(name)) continue;
+    auto entry = std::make_unique<_DATABASE_FILE_INFO_>();
+    entry->strDataBaseName = std::move(name);
+    if (entries == nullptr) {
+      entries = &m_mapFolders[key];
+      m_mapFolderPaths[key] = folder;
+      Changed();
+    }
+    (*entries)[associate] = std::move(entry);  // a later section wins
+  }
+  return 1;
+}
+
+}  // namespace mlvns

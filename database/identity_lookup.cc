@@ -1,0 +1,211 @@
+// Finding a path by its identity in a folder, and its box at a frame in the
+// caller's frame shape and turn.
+#include <cstring>
+
+#include "database/database.h"
+#include "database/database_keys.h"
+#include "module/trace.h"
+#include "platform/platform.h"
+#include "processing/node_conversion.h"
+
+namespace mlvns {
+namespace {
+
+// Equal when the field's text, up to its size, is exactly `text`.
+bool FieldEquals(const char* field, size_t size, const char* text) {
+  size_t n = strnlen(field, size);
+  return std::strncmp(field, text, n) == 0 && text[n] == '\0';
+}
+
+// The node for frame f: the first or last node outside the path's range, an
+// exact match, or the box between the nodes before and after.
+void SelectNode(const _PATH_INFO_& path, int32_t f, _PATH_NODE_* out) {
+  const int32_t n = path.nTotalPathNodeNum;
+  const _PATH_NODE_* nodes = path.pPathNodes;
+  if (f <= nodes[0].nFrameIndex) {
+    *out = nodes[0];
+    return;
+  }
+  if (f >= nodes[n - 1].nFrameIndex) {
+    *out = nodes[n - 1];
+    return;
+  }
+  const _PATH_NODE_* before = nullptr;
+  const _PATH_NODE_* after = nullptr;
+  for (int32_t i = 0; i < n; ++i) {
+    if (nodes[i].nFrameIndex == f) {
+      *out = nodes[i];
+      return;
+    }
+    if (nodes[i].nFrameIndex < f) {
+      before = &nodes[i];
+    } else {
+      after = &nodes[i];
+    }
+    if (before != nullptr && after != nullptr) break;
+  }
+  if (before == nullptr || after == nullptr) return;
+  // Widened so that frames far apart cannot overflow.
+  const int64_t d = int64_t{after->nFrameIndex} - before->nFrameIndex;
+  if (d <= 0) return;
+  const float t = static_cast<float>(int64_t{f} - before->nFrameIndex) / static_cast<float>(d);
+  out->fXPos = (after->fXPos - before->fXPos) * t + before->fXPos;
+  out->fYPos = (after->fYPos - before->fYPos) * t + before->fYPos;
+  out->fWidth = (after->fWidth - before->fWidth) * t + before->fWidth;
+  out->fHeight = (after->fHeight - before->fHeight) * t + before->fHeight;
+}
+
+// True when the target frame is the path's own: same turn and same shape.
+bool IsOwnFrame(const _PATH_INFO_& path, MLVR_SIZE target, float fTargetRotation) {
+  if (!(fTargetRotation == path.fRotation)) return false;
+  switch (path.nFrameAspect) {
+    case 0:
+      if (static_cast<double>(target.cx) / static_cast<double>(target.cy) != 16.0 / 9.0)
+        return false;
+      Trace("  16:9");
+      return true;
+    case 1:
+      if (static_cast<double>(target.cx) / static_cast<double>(target.cy) != 4.0 / 3.0)
+        return false;
+      Trace("  4:3");
+      return true;
+    case 2:
+      if (static_cast<float>(target.cx) / static_cast<float>(target.cy) !=
+          static_cast<float>(path.nFrameWidth) / static_cast<float>(path.nFrameHeight))
+        return false;
+      Trace("  1:1");
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+void CMlvrDataBase::HandOut(const _PATH_INFO_ARRAY_* list) {
+  if (list != nullptr && m_setHeldLists.insert(list).second) Changed();
+}
+
+bool CMlvrDataBase::ScanIdentity(const std::string& key, const char* pszGUID,
+                                 IdentityPlace* place) {
+  auto folder = m_mapFolders.find(key);
+  if (folder == m_mapFolders.end()) return false;
+  for (auto& slot : folder->second) {
+    _DATABASE_FILE_INFO_& entry = *slot.second;
+    if (entry.pdsPathInfoArray == nullptr) {
+      const std::string file = PathFileOf(key, entry);
+      if (platform::PathExists(file.c_str())) LoadList(key, &entry);
+      if (entry.pdsPathInfoArray == nullptr) {
+        place->missingFilesBefore.push_back(file);
+        continue;
+      }
+    }
+    const _PATH_INFO_ARRAY_* list = entry.pdsPathInfoArray;
+    const bool held = m_setHeldLists.count(list) != 0;
+    if (list->ppPathInfos != nullptr) {
+      for (int32_t i = 0; i < list->nNumOfPathInfos; ++i) {
+        const _PATH_INFO_* path = list->ppPathInfos[i];
+        if (path == nullptr || !FieldEquals(path->szGUID, sizeof path->szGUID, pszGUID)) continue;
+        place->associateKey = &slot.first;
+        place->entry = &entry;
+        place->index = i;
+        place->path = path;
+        place->ownListHeld = held;
+        place->generation = m_nGeneration;
+        return true;
+      }
+    }
+    if (held) place->heldBefore.push_back(list);
+  }
+  return false;
+}
+
+const IdentityPlace* CMlvrDataBase::CachedIdentity(const std::string& key, const char* pszGUID) {
+  IdentityKey id;
+  if (!MakeIdentityKey(pszGUID, &id)) return nullptr;
+  auto folder = m_cacheIdentities.find(key);
+  if (folder == m_cacheIdentities.end()) return nullptr;
+  auto it = folder->second.find(id);
+  if (it == folder->second.end()) return nullptr;
+  const IdentityPlace& place = it->second;
+  if (place.generation != m_nGeneration) return nullptr;
+  // The place itself, which the host may have edited.
+  const _PATH_INFO_ARRAY_* list = place.entry->pdsPathInfoArray;
+  if (list == nullptr || list->ppPathInfos == nullptr || place.index >= list->nNumOfPathInfos ||
+      list->ppPathInfos[place.index] != place.path ||
+      !FieldEquals(place.path->szGUID, sizeof place.path->szGUID, pszGUID))
+    return nullptr;
+  // Whatever the scan would meet first.
+  for (const std::string& file : place.missingFilesBefore)
+    if (platform::PathExists(file.c_str())) return nullptr;
+  auto holds = [&](const _PATH_INFO_ARRAY_* l, int32_t upTo) {
+    if (l->ppPathInfos == nullptr) return false;
+    for (int32_t i = 0; i < upTo && i < l->nNumOfPathInfos; ++i) {
+      const _PATH_INFO_* p = l->ppPathInfos[i];
+      if (p != nullptr && FieldEquals(p->szGUID, sizeof p->szGUID, pszGUID)) return true;
+    }
+    return false;
+  };
+  for (const _PATH_INFO_ARRAY_* held : place.heldBefore)
+    if (holds(held, held->nNumOfPathInfos)) return nullptr;
+  if (place.ownListHeld && holds(list, place.index)) return nullptr;
+  return &place;
+}
+
+bool CMlvrDataBase::FindIdentity(const char* pszDataBaseFolder, const char* pszGUID,
+                                 _PATH_INFO_** ppPathInfo, const std::string** ppAssociateKey,
+                                 const _PATH_INFO_ARRAY_** ppList) {
+  if (pszDataBaseFolder == nullptr || pszGUID == nullptr) return false;
+  fnLoadDataBase(pszDataBaseFolder);
+  const std::string key = KeyOf(pszDataBaseFolder);
+  const IdentityPlace* place = CachedIdentity(key, pszGUID);
+  IdentityPlace fresh;
+  if (place == nullptr) {
+    if (!ScanIdentity(key, pszGUID, &fresh)) return false;
+    IdentityKey id;
+    if (MakeIdentityKey(pszGUID, &id)) {
+      IdentityPlace& slot = m_cacheIdentities[key][id];
+      slot = std::move(fresh);
+      place = &slot;
+    } else {
+      place = &fresh;
+    }
+  }
+  *ppPathInfo = const_cast<_PATH_INFO_*>(place->path);
+  *ppAssociateKey = place->associateKey;
+  *ppList = place->entry->pdsPathInfoArray;
+  return true;
+}
+
+int32_t CMlvrDataBase::fnGetPathInfoByGUID(const char* pszDataBaseFolder, const char* pszGUID,
+                                           _PATH_INFO_** ppPathInfo, char* pszAssociateFile) {
+  _PATH_INFO_* path = nullptr;
+  const std::string* associate = nullptr;
+  const _PATH_INFO_ARRAY_* list = nullptr;
+  if (!FindIdentity(pszDataBaseFolder, pszGUID, &path, &associate, &list)) return 0;
+  if (ppPathInfo != nullptr) *ppPathInfo = path;
+  // The caller's buffer holds 260 bytes at least; a longer key is cut.
+  CopyCut(*associate, pszAssociateFile, kAssociateKeyRoom);
+  HandOut(list);  // the host may now change the path, and so its list
+  return 1;
+}
+
+int32_t CMlvrDataBase::fnGetPathNodeByGUID(const char* pszDataBaseFolder, const char* pszGUID,
+                                           int32_t nFrameIndex, MLVR_SIZE szTarget,
+                                           float fTargetRotation, _PATH_NODE_* pNode,
+                                           char* pszAssociateFile, int32_t nMode) {
+  Trace("fnGetPathNodeByGUID");
+  _PATH_INFO_* path = nullptr;
+  const std::string* associate = nullptr;
+  const _PATH_INFO_ARRAY_* list = nullptr;
+  if (!FindIdentity(pszDataBaseFolder, pszGUID, &path, &associate, &list)) return 0;
+  CopyCut(*associate, pszAssociateFile, kAssociateKeyRoom);
+  if (path->nTotalPathNodeNum < 1 || path->pPathNodes == nullptr || pNode == nullptr) return 0;
+  SelectNode(*path, nFrameIndex, pNode);
+  if (IsOwnFrame(*path, szTarget, fTargetRotation)) return 1;
+  Trace("  sfnPathInfo_ConvertPathNodeInfo");
+  ConvertPathNodeInfo(pNode, path, szTarget, fTargetRotation, 0, nMode);
+  return 1;
+}
+
+}  // namespace mlvns

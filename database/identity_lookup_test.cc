@@ -1,0 +1,166 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "database/database.h"
+#include "database/database_test_util.h"
+#include "module/trace.h"
+#include "processing/node_conversion.h"
+
+namespace mlvns {
+namespace {
+
+using dbtest::Path;
+using testing_support::CaptureSink;
+using testing_support::ListHolder;
+using testing_support::NewList;
+using testing_support::TempDir;
+
+class IdentityLookup : public ::testing::Test {
+ protected:
+  // Three associate files on disk; the identity {SHARED} is in two of them.
+  void SetUp() override {
+    dbtest::WritePathFile(dir_.File("{A}.otp"), {Path("{X}"), Path("{SHARED}", "1", {0})});
+    dbtest::WritePathFile(dir_.File("{B}.otp"), {Path("{SHARED}", "2", {0, 5})});
+    dbtest::WritePathFile(dir_.File("{C}.otp"), {Path("{LAST}")});
+    dbtest::WriteText(dir_.File("Molvaren.ini"),
+                      "[Setting]\nNumOfFiles=4\n"
+                      "[File_0]\nAssiciateFile=/v/B.mp4\nDataBaseName={B}\n"
+                      "[File_1]\nAssiciateFile=/v/A.mp4\nDataBaseName={A}\n"
+                      "[File_2]\nAssiciateFile=/v/C.mp4\nDataBaseName={C}\n"
+                      "[File_3]\nAssiciateFile=/v/0gone.mp4\nDataBaseName={GONE}\n");
+  }
+  const _DATABASE_FILE_INFO_& Entry(const char* key) {
+    return *db_.m_mapFolders.begin()->second.at(key);
+  }
+  TempDir dir_;
+  CMlvrDataBase db_;
+};
+
+TEST_F(IdentityLookup, FindsTheFirstInKeyOrderAndLoadsOnlyWhatItPasses) {
+  const std::string f = dir_.path();
+  _PATH_INFO_* found = nullptr;
+  char key[260] = "unchanged";
+  ASSERT_EQ(db_.fnGetPathInfoByGUID(f.c_str(), "{SHARED}", &found, key), 1);
+  EXPECT_STREQ(key, "/v/a.mp4");
+  EXPECT_STREQ(found->szTimeStamp, "1");
+  EXPECT_NE(Entry("/v/a.mp4").pdsPathInfoArray, nullptr);
+  EXPECT_EQ(Entry("/v/b.mp4").pdsPathInfoArray, nullptr);  // after the match: not loaded
+  // The handed-out path is the database's own.
+  EXPECT_EQ(found, Entry("/v/a.mp4").pdsPathInfoArray->ppPathInfos[1]);
+
+  // Identities match with their letter case; misses write nothing.
+  _PATH_INFO_* none = nullptr;
+  EXPECT_EQ(db_.fnGetPathInfoByGUID(f.c_str(), "{shared}", &none, key), 0);
+  EXPECT_EQ(none, nullptr);
+  EXPECT_STREQ(key, "/v/a.mp4");
+  ASSERT_EQ(db_.fnGetPathInfoByGUID(f.c_str(), "{LAST}", &found, nullptr), 1);
+  EXPECT_NE(Entry("/v/b.mp4").pdsPathInfoArray, nullptr);  // passed, so loaded
+  EXPECT_EQ(db_.fnGetPathInfoByGUID(dir_.File("empty").c_str(), "{LAST}", &found, key), 0);
+}
+
+TEST_F(IdentityLookup, NodeAtAFrameInterpolatesBetweenNeighbours) {
+  _PATH_INFO_* p = Path("{N}");
+  Mlvr_PathInfo_FreeNodes(p);
+  const _PATH_NODE_ nodes[] = {testing_support::Node(10, 0.1f, 0.2f, 0.1f, 0.1f),
+                               testing_support::Node(20, 0.2f, 0.4f, 0.2f, 0.3f),
+                               testing_support::Node(40, 0.6f, 0.8f, 0.4f, 0.5f)};
+  ASSERT_EQ(Mlvr_PathInfo_PathNodeAppend(p, nodes, 3, 1), 1);
+  p->pPathNodes[0].fConfidence = 0.25f;
+  ListHolder l(NewList({p, Path("{EMPTY}", "1", {})}));
+  const std::string f = dir_.path();
+  ASSERT_EQ(db_.fnUpdateInfoArray(f.c_str(), "/v/n.mp4", l.get()), 1);
+  const MLVR_SIZE own{1920, 1080};
+
+  _PATH_NODE_ n;
+  ASSERT_EQ(db_.fnGetPathNodeByGUID(f.c_str(), "{N}", 5, own, 0.0f, &n, nullptr, 0), 1);
+  EXPECT_EQ(n.nFrameIndex, 10);
+  EXPECT_EQ(n.fConfidence, 0.25f);  // a whole copy of the first node
+  ASSERT_EQ(db_.fnGetPathNodeByGUID(f.c_str(), "{N}", 50, own, 0.0f, &n, nullptr, 0), 1);
+  EXPECT_EQ(n.nFrameIndex, 40);
+  ASSERT_EQ(db_.fnGetPathNodeByGUID(f.c_str(), "{N}", 20, own, 0.0f, &n, nullptr, 0), 1);
+  EXPECT_EQ(n.nFrameIndex, 20);
+  EXPECT_FLOAT_EQ(n.fYPos, 0.4f);
+
+  _PATH_NODE_ mid;
+  mid.nFrameIndex = 777;
+  mid.fConfidence = 0.5f;
+  mid.fCtrlXPos = 9.0f;
+  char key[260] = {};
+  ASSERT_EQ(db_.fnGetPathNodeByGUID(f.c_str(), "{N}", 30, own, 0.0f, &mid, key, 0), 1);
+  EXPECT_FLOAT_EQ(mid.fXPos, 0.4f);
+  EXPECT_FLOAT_EQ(mid.fYPos, 0.6f);
+  EXPECT_FLOAT_EQ(mid.fWidth, 0.3f);
+  EXPECT_FLOAT_EQ(mid.fHeight, 0.4f);
+  EXPECT_EQ(mid.nFrameIndex, 777);  // only the box is written
+  EXPECT_EQ(mid.fConfidence, 0.5f);
+  EXPECT_EQ(mid.fCtrlXPos, 9.0f);
+  EXPECT_STREQ(key, "/v/n.mp4");
+
+  // A path without nodes gives 0 and leaves the node, but names its file.
+  _PATH_NODE_ untouched = testing_support::Node(3, 0.9f, 0.9f);
+  char key2[260] = {};
+  EXPECT_EQ(db_.fnGetPathNodeByGUID(f.c_str(), "{EMPTY}", 3, own, 0.0f, &untouched, key2, 0), 0);
+  EXPECT_EQ(untouched.fXPos, 0.9f);
+  EXPECT_STREQ(key2, "/v/n.mp4");
+  EXPECT_EQ(db_.fnGetPathNodeByGUID(f.c_str(), "{NONE}", 3, own, 0.0f, &untouched, key2, 0), 0);
+}
+
+TEST_F(IdentityLookup, ConvertsOnlyWhenTheTargetIsAnotherFrame) {
+  const std::string f = dir_.path();
+  _PATH_INFO_* wide = Path("{WIDE}", "1", {0});  // frame 16:9, video 4:3
+  wide->nFrameAspect = 0;
+  wide->nVideoAspect = 1;
+  wide->pPathNodes[0].fXPos = 0.5f;
+  wide->pPathNodes[0].fWidth = 0.75f;
+  _PATH_INFO_* four = Path("{FOUR}", "1", {0});
+  four->nFrameAspect = 1;
+  four->nVideoAspect = 1;
+  _PATH_INFO_* custom = Path("{CUSTOM}", "1", {0});
+  custom->nFrameAspect = 2;
+  custom->nFrameWidth = 1000;
+  custom->nFrameHeight = 1000;
+  custom->nVideoAspect = 2;
+  custom->nVideoWidth = 1000;
+  custom->nVideoHeight = 1000;
+  ListHolder l(NewList({wide, four, custom}));
+  ASSERT_EQ(db_.fnUpdateInfoArray(f.c_str(), "/v/s.mp4", l.get()), 1);
+
+  CaptureSink sink;
+  SetTraceEnabled(true);
+  _PATH_NODE_ n;
+  ASSERT_EQ(db_.fnGetPathNodeByGUID(f.c_str(), "{WIDE}", 0, {1920, 1080}, 0.0f, &n, nullptr, 0), 1);
+  EXPECT_EQ(n.fWidth, 0.75f);  // own frame: unconverted
+  ASSERT_EQ(db_.fnGetPathNodeByGUID(f.c_str(), "{FOUR}", 0, {640, 480}, 0.0f, &n, nullptr, 0), 1);
+  ASSERT_EQ(db_.fnGetPathNodeByGUID(f.c_str(), "{CUSTOM}", 0, {500, 500}, 0.0f, &n, nullptr, 0), 1);
+  EXPECT_THAT(sink.Lines(), ::testing::ElementsAre("fnGetPathNodeByGUID", "  16:9",
+                                                   "fnGetPathNodeByGUID", "  4:3",
+                                                   "fnGetPathNodeByGUID", "  1:1"));
+  sink.Clear();
+
+  // A 4:3 target for the 16:9 frame: the video fills it.
+  ASSERT_EQ(db_.fnGetPathNodeByGUID(f.c_str(), "{WIDE}", 0, {1440, 1080}, 0.0f, &n, nullptr, 0), 1);
+  EXPECT_NEAR(n.fXPos, 0.5, 1e-6);
+  EXPECT_NEAR(n.fWidth, 1.0, 1e-6);
+  // Equal shapes but another turn, and another shape for the 4:3 frame,
+  // give exactly what the conversion gives.
+  for (auto [guid, target, turn] : {std::make_tuple("{WIDE}", MLVR_SIZE{1920, 1080}, 90.0f),
+                                    std::make_tuple("{FOUR}", MLVR_SIZE{1280, 720}, 0.0f)}) {
+    _PATH_INFO_* p = nullptr;
+    ASSERT_EQ(db_.fnGetPathInfoByGUID(f.c_str(), guid, &p, nullptr), 1);
+    _PATH_NODE_ want = p->pPathNodes[0];
+    ASSERT_EQ(ConvertPathNodeInfo(&want, p, target, turn, 0, 3), 1);
+    ASSERT_EQ(db_.fnGetPathNodeByGUID(f.c_str(), guid, 0, target, turn, &n, nullptr, 3), 1);
+    EXPECT_EQ(n.fXPos, want.fXPos);
+    EXPECT_EQ(n.fYPos, want.fYPos);
+    EXPECT_EQ(n.fWidth, want.fWidth);
+    EXPECT_EQ(n.fHeight, want.fHeight);
+  }
+  SetTraceEnabled(false);
+  EXPECT_THAT(sink.Lines(), ::testing::ElementsAre(
+                                "fnGetPathNodeByGUID", "  sfnPathInfo_ConvertPathNodeInfo",
+                                "fnGetPathNodeByGUID", "  sfnPathInfo_ConvertPathNodeInfo",
+                                "fnGetPathNodeByGUID", "  sfnPathInfo_ConvertPathNodeInfo"));
+}
+
+}  // namespace
+}  // namespace mlvns
