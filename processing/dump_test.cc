@@ -70,12 +70,15 @@ TEST_F(Dump, RecordsAndNodesInTheirFormats) {
   EXPECT_EQ(sink.Lines().size(), 10u);
   EXPECT_EQ(sink.Lines()[8], "==> nSizeOfpPathInfo: 1276");
 
-  // One record with two nodes: five lines before the size line.
+  // One record with two nodes: the record line and its two node lines
+  // between the three header lines and the size line.
   block[0].nTotalPathNodeNum = 2;
   sink.Clear();
   ASSERT_EQ(DumpPathInfos(block, 1, "one"), 1);
-  ASSERT_EQ(sink.Lines().size(), 7u);
-  EXPECT_EQ(sink.Lines()[5], "==> nSizeOfpPathInfo: 672");
+  ASSERT_EQ(sink.Lines().size(), 8u);
+  EXPECT_EQ(sink.Lines()[3].substr(0, 30), "    0000 (path info nIdx), nPa");
+  EXPECT_EQ(sink.Lines()[5].substr(0, 24), "        0001 (node nIdx)");
+  EXPECT_EQ(sink.Lines()[6], "==> nSizeOfpPathInfo: 672");
 }
 
 TEST_F(Dump, NumberingIsPaddedAndRestartsPerRecord) {

@@ -36,11 +36,6 @@ std::vector<_PATH_NODE_> Frames(int32_t first, int32_t last, float tag) {
   return v;
 }
 
-std::vector<_PATH_NODE_> Join(std::vector<_PATH_NODE_> a, const std::vector<_PATH_NODE_>& b) {
-  a.insert(a.end(), b.begin(), b.end());
-  return a;
-}
-
 _PATH_INFO_* Path(const std::vector<_PATH_NODE_>& nodes, const char* guid, uint32_t key = 7) {
   _PATH_INFO_* p = NewPath(nodes);
   std::strcpy(p->szGUID, guid);
