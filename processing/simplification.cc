@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "model/path_info_ops.h"
+#include "model/records.h"
 #include "module/trace.h"
 
 namespace mlvns {
@@ -138,6 +139,46 @@ bool Droppable(const _PATH_NODE_& A, const _PATH_NODE_& B, const _PATH_NODE_& C,
   return dPt2Ln < kLineTolerance;
 }
 
+// Leaves out the dropped nodes (ascending indices) with the outcome of
+// cloning the record onto itself with the drop list, without the full
+// temporary copy that clone makes: for a long path that copy would cost more
+// than the whole pass. Only records of this library's own size take this
+// road; any other size goes through the clone itself, whose partial record
+// copies decide what such a record keeps.
+void Rebuild(_PATH_INFO_* p, const CUIntArray& drops) {
+  if (p->dwSize != kPathInfoSize) {
+    PathInfo_Clone(p, p, 0, &drops);
+    return;
+  }
+  const int32_t n = p->nTotalPathNodeNum;
+  const int32_t count = n - static_cast<int32_t>(drops.m_nSize);
+  _PATH_NODE_* nodes = NewNodes(static_cast<size_t>(count));
+  if (nodes == nullptr) return;
+  const _PATH_NODE_* old = p->pPathNodes;
+  intptr_t next = 0;
+  int32_t out = 0;
+  for (int32_t i = 0; i < n; ++i) {
+    if (next < drops.m_nSize && drops.m_pData[next] == static_cast<uint32_t>(i)) {
+      ++next;
+      continue;
+    }
+    CopyNodeGuarded(&nodes[out++], &old[i]);
+  }
+  DeleteNodes(p->pPathNodes);
+  p->pPathNodes = nodes;
+  p->nTotalPathNodeNum = count;
+  // Clone re-creates the extra node by the guarded copy, and forgets a
+  // pointer that the flag does not own.
+  if (p->bHasExtraNode != 0 && p->pExtraNode != nullptr) {
+    _PATH_NODE_ extra;
+    CopyNodeGuarded(&extra, p->pExtraNode);
+    *p->pExtraNode = extra;
+  } else if (p->bHasExtraNode == 0) {
+    p->pExtraNode = nullptr;
+  }
+  PathInfo_AssignTimeStamp(p);
+}
+
 }  // namespace
 
 int32_t LinearRegressionPathInfo(_PATH_INFO_* pPathInfo) {
@@ -179,7 +220,7 @@ int32_t LinearRegressionPathInfo(_PATH_INFO_* pPathInfo) {
     }
   }
 
-  if (drops.m_nSize > 0) PathInfo_Clone(pPathInfo, pPathInfo, 0, &drops);
+  if (drops.m_nSize > 0) Rebuild(pPathInfo, drops);
   return 1;
 }
 
