@@ -41,7 +41,8 @@ MLVR_API int32_t Mlvr_PathInfo_ResumFromAnother2(int32_t nRun, _PATH_INFO_* pDst
 
 MLVR_API int32_t Mlvr_DumpPathInfos(const _PATH_INFO_* pPathInfos, int32_t nCount,
                                     const char* pszComment) {
-  return Guarded(pPathInfos != nullptr ? 1 : 0, [&] { return DumpPathInfos(pPathInfos, nCount, pszComment); });
+  return Guarded(pPathInfos != nullptr ? 1 : 0,
+                 [&] { return DumpPathInfos(pPathInfos, nCount, pszComment); });
 }
 
 }  // extern "C"
