@@ -12,7 +12,7 @@ need_packages() {
   local missing=()
   local p
   for p in "$@"; do
-    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    if [ "$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null)" != 'install ok installed' ]; then
       missing+=("$p")
     fi
   done
@@ -33,7 +33,7 @@ need_packages() {
 can_have_packages() {
   local p
   for p in "$@"; do
-    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    if [ "$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null)" != 'install ok installed' ]; then
       [ "$(id -u)" -eq 0 ] && command -v apt-get >/dev/null || return 1
     fi
   done

@@ -4,6 +4,7 @@
 # pkg-config. Usage: install_and_consume.sh BUILD_DIR SOURCE_DIR WORK_DIR
 set -euo pipefail
 build=$1 source=$2 work=$3
+command -v pkg-config >/dev/null || { echo "pkg-config is not on the PATH" >&2; exit 1; }
 rm -rf "$work"
 mkdir -p "$work"
 cmake --install "$build" --prefix "$work/prefix" >"$work/install.log"
@@ -20,7 +21,9 @@ for how in package pkg-config; do
   # Run without the build tree's rpath help: only the installed library.
   lib=$(dirname "$(find "$work/prefix" -name 'libmolvaren.so.1' | head -1)")
   LD_LIBRARY_PATH="$lib" "$work/$how/consumer"
-  ldd "$work/$how/consumer" | grep -q "$work/prefix" || {
+  # Whole output first: grep -q closing the pipe early would fail it.
+  linked=$(ldd "$work/$how/consumer")
+  grep -q "$work/prefix" <<<"$linked" || {
     echo "$how: consumer does not use the installed library" >&2; exit 1; }
 done
 echo "installed tree usable through find_package and pkg-config"
