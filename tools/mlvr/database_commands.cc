@@ -52,21 +52,6 @@ int32_t ParseMode(const std::string& mode) {
   throw Failure("--mode " + mode + ": expected fit, video or cover");
 }
 
-std::string BoxReport(const _PATH_NODE_& n, MLVR_SIZE target, const char* associate) {
-  MLVR_RECT frame{0, 0, target.cx, target.cy};
-  MLVR_RECT px{};
-  Mlvr_PathNode_PathNode2Rect(&n, frame, &px);
-  char buf[512];
-  std::snprintf(buf, sizeof buf,
-                "associate file %s\n"
-                "normalised  x %.6f  y %.6f  width %.6f  height %.6f  (y upward)\n"
-                "pixels      left %d  top %d  right %d  bottom %d  of %dx%d\n",
-                associate, static_cast<double>(n.fXPos), static_cast<double>(n.fYPos),
-                static_cast<double>(n.fWidth), static_cast<double>(n.fHeight), px.left, px.top,
-                px.right, px.bottom, target.cx, target.cy);
-  return buf;
-}
-
 }  // namespace
 
 void AddDatabaseCommands(CLI::App& app, CLI::App& db) {
@@ -130,7 +115,7 @@ void AddDatabaseCommands(CLI::App& app, CLI::App& db) {
     for (int32_t i = 0; i < list.size(); ++i) {
       const _PATH_INFO_* p = list.path(i);
       if (p == nullptr) continue;
-      CString guid;
+      mlvns::CString guid;
       Mlvr_DataBase_ImportPathInfo(args->folder.c_str(), args->media.c_str(), p, &guid);
       const std::string was = FieldText(p->szGUID, sizeof p->szGUID);
       const std::string now = guid.GetString() == nullptr ? "" : guid.GetString();
