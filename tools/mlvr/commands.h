@@ -6,8 +6,14 @@
 
 namespace mlvr {
 
-// info, dump, export, import, plot.
+// info, dump, export, import, simplify, plot.
 void AddFileCommands(CLI::App& app);
+
+// box, and under `db`: show, import, relink, delete.
+void AddDatabaseCommands(CLI::App& app, CLI::App& db);
+
+// demo: the whole library at work on a synthetic tracking run.
+void AddDemoCommand(CLI::App& app);
 
 // check, and under `db`: list. `status` receives the exit status of
 // commands whose result is a verdict.

@@ -1,5 +1,7 @@
-// Subcommands that work on path files: info, dump, export, import, plot.
+// Subcommands that work on path files: info, dump, export, import,
+// simplify, plot.
 #include <climits>
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -83,6 +85,29 @@ void AddFileCommands(CLI::App& app) {
     }
     List list = ListFromJson(doc, args->input);
     SavePathFile(args->output, list);
+  });
+
+  CLI::App* simplify = app.add_subcommand(
+      "simplify", "Drop the nodes that the library's simplification finds redundant");
+  simplify->add_option("file", args->input, "Path file (.otp)")->required();
+  simplify->add_option("-o,--output", args->output, "Path file (.otp) to write")->required();
+  simplify->callback([args] {
+    List list = OpenPathFile(args->input);
+    std::string out;
+    int64_t before = 0, after = 0;
+    for (int32_t i = 0; i < list.size(); ++i) {
+      _PATH_INFO_* p = list.path(i);
+      if (p == nullptr) continue;
+      const int32_t n = p->nTotalPathNodeNum;
+      Mlvr_LinearRegressionPathInfo(p);
+      before += n;
+      after += p->nTotalPathNodeNum;
+      out += "path " + std::to_string(i) + " " + FieldText(p->szGUID, sizeof p->szGUID) + ": " +
+             std::to_string(n) + " -> " + std::to_string(p->nTotalPathNodeNum) + " nodes\n";
+    }
+    SavePathFile(args->output, list);
+    WriteOutput("", out + "all paths: " + std::to_string(before) + " -> " +
+                        std::to_string(after) + " nodes, written to " + args->output + "\n");
   });
 
   CLI::App* plot = app.add_subcommand("plot", "Draw the paths of a path file as SVG");

@@ -18,6 +18,8 @@ int main(int argc, char** argv) {
   db->require_subcommand(1);
   int status = 0;
   mlvr::AddFolderCommands(app, *db, &status);
+  mlvr::AddDatabaseCommands(app, *db);
+  mlvr::AddDemoCommand(app);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {

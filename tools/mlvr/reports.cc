@@ -93,4 +93,19 @@ std::string NodeDump(const List& list) {
   return out;
 }
 
+std::string BoxReport(const _PATH_NODE_& n, MLVR_SIZE target, const char* associate) {
+  MLVR_RECT frame{0, 0, target.cx, target.cy};
+  MLVR_RECT px{};
+  Mlvr_PathNode_PathNode2Rect(&n, frame, &px);
+  char buf[512];
+  std::snprintf(buf, sizeof buf,
+                "associate file %s\n"
+                "normalised  x %.6f  y %.6f  width %.6f  height %.6f  (y upward)\n"
+                "pixels      left %d  top %d  right %d  bottom %d  of %dx%d\n",
+                associate, static_cast<double>(n.fXPos), static_cast<double>(n.fYPos),
+                static_cast<double>(n.fWidth), static_cast<double>(n.fHeight), px.left, px.top,
+                px.right, px.bottom, target.cx, target.cy);
+  return buf;
+}
+
 }  // namespace mlvr

@@ -12,6 +12,10 @@ std::string PathTable(const List& list);
 std::string NodeDump(const List& list);
 std::string NodeLine(const _PATH_NODE_& n);
 
+// A node's box normalised and in pixels of a target frame, and the
+// associate file it was found under.
+std::string BoxReport(const _PATH_NODE_& n, MLVR_SIZE target, const char* associate);
+
 }  // namespace mlvr
 
 #endif  // MOLVAREN_TOOLS_MLVR_REPORTS_H_

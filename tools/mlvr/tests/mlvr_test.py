@@ -412,6 +412,110 @@ class Plot(ToolCase):
             self.assertTrue(any(rows[py + dy][px][:3] != (255, 255, 255) for dy in (-1, 0, 1)))
 
 
+class Simplify(ToolCase):
+    def test_straight_run_collapses_and_input_stays(self):
+        # Evenly timed along a straight line, equal boxes: only the ends are needed.
+        line = [(f, 0.1 + 0.01 * f, 0.5, 0.1, 0.1) for f in range(0, 50)]
+        turn = [(0, 0.1, 0.1, 0.1, 0.1), (10, 0.5, 0.1, 0.1, 0.1), (20, 0.5, 0.5, 0.1, 0.1)]
+        src = self.file("in.otp", ob.otp([ob.path(line, guid=GUID_A),
+                                          ob.path(turn, guid=GUID_B)]))
+        before = self.read(src)
+        out = self.file("out.otp")
+        r = self.run_tool("simplify", src, "-o", out)
+        self.assertEqual(r.stdout.splitlines(), [
+            f"path 0 {GUID_A}: 50 -> 2 nodes",
+            f"path 1 {GUID_B}: 3 -> 3 nodes",
+            f"all paths: 53 -> 5 nodes, written to {out}"])
+        self.assertEqual(self.read(src), before)
+        dumped = self.run_tool("dump", out).stdout
+        self.assertIn("frame 0 ", dumped)
+        self.assertIn("frame 49 ", dumped)
+        self.assertNotIn("frame 25 ", dumped)
+
+    def test_failure_writes_nothing(self):
+        self.assert_fails("simplify", self.file("none.otp"), "-o", self.file("out.otp"),
+                          mentions="none.otp")
+        self.assertEqual(self.files(), [])
+
+
+class Database(ToolCase):
+    def test_import_show_box_relink_delete(self):
+        folder = os.path.join(self.dir, "db")
+        media = os.path.join(self.dir, "Clip.MP4")
+        nodes = [(10, 0.2, 0.2, 0.1, 0.1), (20, 0.4, 0.3, 0.1, 0.1), (40, 0.6, 0.5, 0.3, 0.3)]
+        src = self.file("one.otp", ob.otp([ob.path(nodes, guid=GUID_A, assoc=media, size=7,
+                                                   stamp="20261206.193000.125")]))
+        r = self.run_tool("db", "import", folder, media, src)
+        self.assertEqual(r.stdout.splitlines(), [f"path 0: {GUID_A}", f"imported 1 path for {media}"])
+        self.assertIn("Molvaren.ini", os.listdir(folder))
+        self.assertEqual(len([n for n in os.listdir(folder) if n.endswith(".otp")]), 1)
+
+        # Letter case of the media file does not matter.
+        shown = self.run_tool("db", "show", folder, media.lower()).stdout
+        self.assertIn(GUID_A, shown)
+
+        # Halfway between the nodes at 20 and 40, in the path's own frame shape.
+        box = self.run_tool("box", folder, GUID_A, "30", "--target", "1920x1080").stdout
+        self.assertIn("normalised  x 0.500000  y 0.400000  width 0.200000  height 0.200000", box)
+        self.assertIn("associate file " + media.lower(), box)
+        self.assert_fails("box", folder, GUID_A.lower(), "30", mentions="no path with GUID")
+        self.assert_fails("box", folder, GUID_A, "30", "--target", "19x", mentions="--target")
+
+        # Relink: the new file must exist and have the recorded size.
+        self.assert_fails("db", "relink", folder, media, self.file("missing.mp4"),
+                          mentions="relink refused")
+        wrong = self.file("wrong.mp4", b"123")
+        self.assert_fails("db", "relink", folder, media, wrong, mentions="relink refused")
+        renamed = self.file("final.mp4", b"1234567")
+        self.run_tool("db", "relink", folder, media, renamed)
+        listed = self.run_tool("db", "list", folder).stdout.splitlines()
+        self.assertEqual(len(listed), 2, listed)
+        self.assertTrue(listed[0].startswith(renamed + "  "), listed)
+        self.assertIn(GUID_A, self.run_tool("db", "show", folder, renamed).stdout)
+        self.assert_fails("db", "show", folder, media, mentions="no paths for")
+
+        self.run_tool("db", "delete", folder, renamed)
+        self.assertEqual([n for n in os.listdir(folder) if n.endswith(".otp")], [])
+        self.assert_fails("db", "show", folder, renamed, mentions="no paths for")
+
+    def test_folders_that_are_not_databases_are_left_alone(self):
+        plain = os.path.join(self.dir, "plain")
+        os.mkdir(plain)
+        for args in (("db", "show", plain, "x.mp4"), ("db", "delete", plain, "x.mp4"),
+                     ("box", plain, GUID_A, "0")):
+            self.assert_fails(*args, mentions="not a database folder")
+        self.assertEqual(os.listdir(plain), [])
+
+
+class Demo(ToolCase):
+    def test_demo_runs_through_the_library(self):
+        out = os.path.join(self.dir, "demo")
+        r = self.run_tool("demo", out)
+        report = r.stdout
+        for step in range(1, 9):
+            self.assertIn(f"\n{step}. ", "\n" + report)
+        self.assertEqual(sorted(os.listdir(out)),
+                         ["clip-final.mp4", "database", "paths-simplified.svg", "paths.svg"])
+        # The straight part of object 1 collapses; the circle keeps more nodes.
+        self.assertRegex(report, r"object 1 300 -> \d+ nodes, object 2 300 -> \d+ nodes")
+        # The folder on disk holds one entry for the renamed clip, and the
+        # tool's own read-only check finds it healthy.
+        check = self.run_tool("check", os.path.join(out, "database")).stdout
+        self.assertIn("healthy", check)
+        listed = self.run_tool("db", "list", os.path.join(out, "database")).stdout
+        self.assertIn(os.path.join(out, "clip-final.mp4") + "  ", listed)
+        self.assertIn("2 paths", listed)
+        for svg in ("paths.svg", "paths-simplified.svg"):
+            root = ET.parse(os.path.join(out, svg)).getroot()
+            self.assertTrue(root.tag.endswith("svg"))
+        # Portrait boxes: normalised to the target, inside it.
+        for m in __import__("re").finditer(r"normalised  x (\S+)  y (\S+)  width (\S+)", report):
+            x, y, w = map(float, m.groups())
+            self.assertTrue(0 <= x <= 1 and 0 <= y <= 1 and 0 < w < 1, m.group(0))
+        # A second run into the same folder refuses rather than mixing runs.
+        self.assert_fails("demo", out, mentions="exists already")
+
+
 if __name__ == "__main__":
     MLVR = os.path.abspath(sys.argv.pop(1))
     unittest.main()
