@@ -102,9 +102,9 @@ void RunDemo(const std::string& dir) {
   std::string out = "mlvr demo in " + dir + "\n";
   out += Format("1. tracked two objects over %d frames of a 1920x1080 clip (%s)\n", kDemoFrames,
                 clip.c_str());
-  out += Format("   object 1 %s: a straight, evenly timed line, turning from frame %d, %d "
-                "nodes\n", car.c_str(), kDemoTurnFrame, tracked.path(0)->nTotalPathNodeNum);
-  out += Format("   object 2 %s: a circle, %d nodes\n", ball.c_str(),
+  out += Format("   object 1 %s: a straight, evenly timed line, then from frame %d a turn "
+                "towards the camera, %d nodes\n", car.c_str(), kDemoTurnFrame, tracked.path(0)->nTotalPathNodeNum);
+  out += Format("   object 2 %s: a circle, its box resized every 25 frames, %d nodes\n", ball.c_str(),
                 tracked.path(1)->nTotalPathNodeNum);
 
   // 2. Into the database: the database keeps its own copy.

@@ -13,20 +13,25 @@ struct Box {
   double x, y, w, h;  // centre and size, normalised, y upward
 };
 
-// Object 1: left to right along a straight line, then a quarter circle
-// upward; even speed throughout.
+// Object 1: left to right along a straight line, then a turn upward at
+// even speed, coming nearer the camera (its box grows) as it turns.
 Box CarAt(int32_t frame) {
   const double speed = 0.5 / kDemoTurnFrame;  // frame widths per frame
   if (frame < kDemoTurnFrame) return {0.1 + speed * frame, 0.3, 0.08, 0.12};
   const double radius = 0.25;
   const double angle = speed * (frame - kDemoTurnFrame) / radius;  // radians
-  return {0.6 + radius * std::sin(angle), 0.3 + radius * (1.0 - std::cos(angle)), 0.08, 0.12};
+  const double grow = 1.0 + 0.004 * (frame - kDemoTurnFrame);
+  return {0.6 + radius * std::sin(angle), 0.3 + radius * (1.0 - std::cos(angle)), 0.08 * grow,
+          0.12 * grow};
 }
 
-// Object 2: one turn round a circle in the upper left.
+// Object 2: one turn round a circle in the upper left; the tracker's box
+// changes size every 25 frames as the object turns towards the camera and
+// away again.
 Box BallAt(int32_t frame) {
   const double angle = 2.0 * kPi * frame / kDemoFrames;
-  return {0.3 + 0.15 * std::cos(angle), 0.7 + 0.2 * std::sin(angle), 0.05, 0.09};
+  const double size = (frame / 25) % 2 == 0 ? 1.0 : 1.2;
+  return {0.3 + 0.15 * std::cos(angle), 0.7 + 0.2 * std::sin(angle), 0.05 * size, 0.09 * size};
 }
 
 _PATH_NODE_ NodeOf(int32_t frame, const Box& b) {
