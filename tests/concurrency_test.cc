@@ -1,0 +1,220 @@
+// Host threads calling the database exports at once, some holding the
+// database lock across several calls. Every call is logged while the lock
+// is held, so the log is the order in which the calls really ran; replaying
+// it on fresh folders from one thread must give the same content.
+#include <cstdio>
+#include <map>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "module/lifecycle.h"
+#include "molvaren/molvaren.h"
+#include "tests/support/test_support.h"
+
+namespace mlvns {
+namespace {
+
+using testing_support::NewList;
+using testing_support::NewPath;
+using testing_support::Node;
+using testing_support::TempDir;
+
+constexpr int kThreads = 8;
+constexpr int kCallsPerThread = 5000;
+constexpr int kMedia = 6;
+constexpr uint64_t kMediaBytes = 7;
+
+enum class Kind { kFetch, kUpdate, kPathByGuid, kNodeByGuid, kImport, kRelink, kDelete };
+
+struct Call {
+  Kind kind;
+  int folder;
+  int media;
+  int other;     // relink target
+  int thread;
+  int serial;    // makes the paths of an update or import unique
+};
+
+std::string GuidOf(int thread, int serial, int k) {
+  char buf[40];
+  std::snprintf(buf, sizeof buf, "{%08X-0000-4000-8000-%012X}", static_cast<unsigned>(thread),
+                static_cast<unsigned>(serial * 4 + k));
+  return buf;
+}
+
+_PATH_INFO_* MakePath(const std::string& media, int thread, int serial, int k) {
+  const float x = static_cast<float>((thread * 131 + serial * 17 + k) % 100) / 100.0f;
+  _PATH_INFO_* p = NewPath({Node(0, x, 0.5f), Node(5, x, 0.6f), Node(10, x, 0.7f)});
+  std::snprintf(p->szGUID, sizeof p->szGUID, "%s", GuidOf(thread, serial, k).c_str());
+  std::snprintf(p->szAssociateFile, sizeof p->szAssociateFile, "%s", media.c_str());
+  // Later serials are newer, so imports of a refreshed path copy it.
+  std::snprintf(p->szTimeStamp, sizeof p->szTimeStamp, "20261207.%06d.%03d", serial % 1000000,
+                thread);
+  p->qwAssociateFileSize = kMediaBytes;
+  return p;
+}
+
+struct World {
+  std::vector<std::string> folders;
+  std::vector<std::string> media;
+};
+
+// Runs one call against a world; the caller holds the database lock.
+void RunCall(const World& w, const Call& c) {
+  const char* folder = w.folders[c.folder].c_str();
+  const char* media = w.media[c.media].c_str();
+  switch (c.kind) {
+    case Kind::kFetch: {
+      _PATH_INFO_ARRAY_* own = nullptr;
+      Mlvr_DataBase_GetPathInfoArrayByAssociateFileName(folder, media, &own);
+      // Read it while the lock is held, as a host must.
+      if (own != nullptr)
+        for (int i = 0; i < own->nNumOfPathInfos; ++i)
+          if (own->ppPathInfos[i] != nullptr) (void)own->ppPathInfos[i]->nTotalPathNodeNum;
+      break;
+    }
+    case Kind::kUpdate: {
+      const int n = 1 + c.serial % 2;
+      std::vector<_PATH_INFO_*> paths;
+      for (int k = 0; k < n; ++k) paths.push_back(MakePath(w.media[c.media], c.thread, c.serial, k));
+      _PATH_INFO_ARRAY_* list = NewList(paths);
+      Mlvr_DataBase_UpdatePathInfoArrayByAssociateFileName(folder, media, list);
+      Mlvr_PathInfoArray_Free(&list);
+      break;
+    }
+    case Kind::kPathByGuid: {
+      _PATH_INFO_* found = nullptr;
+      char associate[260];
+      Mlvr_DataBase_GetPathInfoByGUID(folder, GuidOf(c.thread, c.serial, 0).c_str(), &found,
+                                      associate);
+      break;
+    }
+    case Kind::kNodeByGuid: {
+      _PATH_NODE_ node{};
+      Mlvr_DataBase_GetPathNodeByGUID(folder, GuidOf(c.thread, c.serial, 0).c_str(), 7,
+                                      MLVR_SIZE{1080, 1920}, 90.0f, &node, nullptr, 0);
+      break;
+    }
+    case Kind::kImport: {
+      _PATH_INFO_* p = MakePath(w.media[c.media], c.thread, c.serial, 3);
+      CString guid;
+      Mlvr_DataBase_ImportPathInfo(folder, media, p, &guid);
+      Mlvr_PathInfo_FreeInfos(&p, 1);
+      break;
+    }
+    case Kind::kRelink:
+      Mlvr_DataBase_RelinkAssociateFile(folder, media, w.media[c.other].c_str());
+      break;
+    case Kind::kDelete:
+      Mlvr_DataBase_DeleteInfoArrayByAssociateFileName(folder, media);
+      break;
+  }
+}
+
+Call Draw(std::mt19937& rng, int thread, int serial) {
+  const int roll = static_cast<int>(rng() % 100);
+  Kind kind = roll < 30   ? Kind::kFetch
+              : roll < 55 ? Kind::kUpdate
+              : roll < 68 ? Kind::kPathByGuid
+              : roll < 80 ? Kind::kNodeByGuid
+              : roll < 89 ? Kind::kDelete
+              : roll < 90 ? Kind::kImport
+              : roll < 91 ? Kind::kRelink
+                          : Kind::kFetch;
+  const int media = static_cast<int>(rng() % kMedia);
+  // Lookups ask for paths that some update of this thread may have made.
+  const int asked = (kind == Kind::kPathByGuid || kind == Kind::kNodeByGuid)
+                        ? static_cast<int>(rng() % (serial + 1))
+                        : serial;
+  return Call{kind, static_cast<int>(rng() % 2), media,
+              static_cast<int>((media + 1 + rng() % (kMedia - 1)) % kMedia), thread, asked};
+}
+
+// The content of every media file's list in a folder, identity included but
+// not the names of the path files.
+std::string Content(const World& w, int folder) {
+  std::string out;
+  for (const std::string& media : w.media) {
+    _PATH_INFO_ARRAY_* own = nullptr;
+    Mlvr_DataBase_GetPathInfoArrayByAssociateFileName(w.folders[folder].c_str(), media.c_str(),
+                                                      &own);
+    out += media + ":";
+    if (own == nullptr) {
+      out += " none\n";
+      continue;
+    }
+    for (int i = 0; i < own->nNumOfPathInfos; ++i) {
+      const _PATH_INFO_* p = own->ppPathInfos[i];
+      if (p == nullptr) continue;
+      out += std::string(" ") + p->szGUID + "/" + p->szOriginGUID + "/" + p->szAssociateFile +
+             "/" + p->szTimeStamp;
+      for (int n = 0; n < p->nTotalPathNodeNum; ++n) {
+        char node[64];
+        std::snprintf(node, sizeof node, " %d:%a,%a", p->pPathNodes[n].nFrameIndex,
+                      static_cast<double>(p->pPathNodes[n].fXPos),
+                      static_cast<double>(p->pPathNodes[n].fYPos));
+        out += node;
+      }
+    }
+    out += "\n";
+  }
+  return out;
+}
+
+TEST(DataBaseConcurrency, ThreadsAgreeWithASequentialReplayInLockOrder) {
+  TempDir dir;
+  ASSERT_EQ(ModuleLoad(), 1);  // as the host's loading of the library does
+  World live{{dir.File("live-a"), dir.File("live-b")}, {}};
+  World replay{{dir.File("replay-a"), dir.File("replay-b")}, {}};
+  for (int m = 0; m < kMedia; ++m) {
+    // Real media files of the recorded size, so that relinks go through.
+    const std::string media = dir.File("clip" + std::to_string(m) + ".mp4");
+    testing_support::WriteFileBytes(media, std::vector<uint8_t>(kMediaBytes, 'v'));
+    live.media.push_back(media);
+  }
+  replay.media = live.media;
+
+  std::vector<Call> log;  // appended only while the database lock is held
+  log.reserve(kThreads * kCallsPerThread);
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([&, t] {
+      std::mt19937 rng(1000 + t);
+      int serial = 0;
+      while (serial < kCallsPerThread) {
+        // Even threads sometimes keep the lock across a burst of calls,
+        // taking it again for each call inside (the lock is recursive).
+        const int burst = (t % 2 == 0 && rng() % 4 == 0) ? 2 + static_cast<int>(rng() % 4) : 1;
+        if (burst > 1) Mlvr_DataBase_Lock();
+        for (int b = 0; b < burst && serial < kCallsPerThread; ++b, ++serial) {
+          const Call c = Draw(rng, t, serial);
+          Mlvr_DataBase_Lock();
+          log.push_back(c);
+          RunCall(live, c);
+          Mlvr_DataBase_Unlock();
+        }
+        if (burst > 1) Mlvr_DataBase_Unlock();
+      }
+    });
+  }
+  for (std::thread& th : threads) th.join();
+  ASSERT_EQ(log.size(), static_cast<size_t>(kThreads * kCallsPerThread));
+
+  Mlvr_DataBase_Lock();
+  for (const Call& c : log) RunCall(replay, c);
+  for (int f = 0; f < 2; ++f) {
+    const std::string got = Content(live, f);
+    EXPECT_EQ(got, Content(replay, f)) << "folder " << f;
+    // The run did something: some media file ends with paths.
+    EXPECT_NE(got.find(" {"), std::string::npos) << got;
+  }
+  Mlvr_DataBase_Unlock();
+  ModuleUnload();
+}
+
+}  // namespace
+}  // namespace mlvns
