@@ -51,6 +51,17 @@ bool FileSize(const char* path, uint64_t* size);
 // Replaces `to` with `from` in one step.
 bool RenameFile(const char* from, const char* to);
 
+// File operations by kind, counted for tests that make the Nth of a kind
+// fail as the system call would (a full disk, a vanished folder).
+enum class FileOp { kWrite, kRename, kSync, kCreate, kDelete, kKinds };
+// The `nth` operation of the kind from the last reset on fails; 0 never.
+void ArmFileFault(FileOp op, uint64_t nth);
+// Counts back to 0 and nothing armed.
+void ResetFileOps();
+uint64_t FileOpCount(FileOp op);
+// Counts one operation; true when it is the one armed to fail.
+bool FileOpFails(FileOp op);
+
 // Writes `path` whole or not at all: a temporary file in the same folder,
 // synced, then renamed over `path`. On failure the old file is intact.
 bool WriteFileAtomically(const std::string& path, const void* data, size_t n);

@@ -38,6 +38,7 @@ class PosixFile final : public File {
   }
 
   bool Write(const void* data, size_t n) override {
+    if (FileOpFails(FileOp::kWrite)) return false;
     const auto* in = static_cast<const char*>(data);
     while (fd_ >= 0 && n > 0) {
       ssize_t w = ::write(fd_, in, n);
@@ -49,7 +50,7 @@ class PosixFile final : public File {
     return fd_ >= 0;
   }
 
-  bool Sync() override { return fd_ >= 0 && ::fsync(fd_) == 0; }
+  bool Sync() override { return fd_ >= 0 && !FileOpFails(FileOp::kSync) && ::fsync(fd_) == 0; }
 
   bool Close() override {
     if (fd_ < 0) return true;
@@ -71,6 +72,7 @@ class PosixFile final : public File {
 
 std::unique_ptr<File> Open(const char* path, int flags) {
   if (path == nullptr) return nullptr;
+  if ((flags & O_CREAT) != 0 && FileOpFails(FileOp::kCreate)) return nullptr;
   int fd;
   do {
     // Non-blocking only for the open itself, so that a FIFO cannot hang us.
@@ -93,9 +95,13 @@ bool PathExists(const char* path) {
   return path != nullptr && ::stat(path, &st) == 0;
 }
 
-bool CreateFolder(const char* path) { return path != nullptr && ::mkdir(path, 0755) == 0; }
+bool CreateFolder(const char* path) {
+  return path != nullptr && !FileOpFails(FileOp::kCreate) && ::mkdir(path, 0755) == 0;
+}
 
-bool DeleteFile(const char* path) { return path != nullptr && ::unlink(path) == 0; }
+bool DeleteFile(const char* path) {
+  return path != nullptr && !FileOpFails(FileOp::kDelete) && ::unlink(path) == 0;
+}
 
 bool FileSize(const char* path, uint64_t* size) {
   struct stat st;
@@ -105,27 +111,30 @@ bool FileSize(const char* path, uint64_t* size) {
 }
 
 bool RenameFile(const char* from, const char* to) {
-  return from != nullptr && to != nullptr && ::rename(from, to) == 0;
+  return from != nullptr && to != nullptr && !FileOpFails(FileOp::kRename) &&
+         ::rename(from, to) == 0;
 }
 
 bool WriteFileAtomically(const std::string& path, const void* data, size_t n) {
   std::string temp = path + ".XXXXXX";
+  if (FileOpFails(FileOp::kCreate)) return false;
   int fd = ::mkstemp(&temp[0]);
   if (fd < 0) return false;
   ::fchmod(fd, 0644);
   PosixFile file(fd);
   bool ok = file.Write(data, n) && file.Sync();
   ok = file.Close() && ok;
-  ok = ok && ::rename(temp.c_str(), path.c_str()) == 0;
+  ok = ok && !FileOpFails(FileOp::kRename) && ::rename(temp.c_str(), path.c_str()) == 0;
   if (!ok) {
-    ::unlink(temp.c_str());
+    if (!FileOpFails(FileOp::kDelete)) ::unlink(temp.c_str());
     return false;
   }
   // The rename itself reaches the disk with the folder.
   std::string folder = path.substr(0, path.find_last_of('/') + 1);
   int dir = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dir >= 0) {
-    ::fsync(dir);
+    // Too late to fail the write: the new file is in place already.
+    if (!FileOpFails(FileOp::kSync)) ::fsync(dir);
     ::close(dir);
   }
   return true;

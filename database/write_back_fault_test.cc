@@ -1,0 +1,154 @@
+// Write-back of a folder with several entries while the platform fails the
+// Nth write, rename, sync, create or delete: whatever N, the call returns,
+// every file of the folder is its old or its new complete version, and no
+// path that was on disk before is lost.
+#include <dirent.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "database/database_test_util.h"
+#include "platform/platform.h"
+
+namespace mlvns {
+namespace {
+
+using dbtest::Path;
+using dbtest::WritePathFile;
+using dbtest::WriteText;
+using platform::FileOp;
+using testing_support::ListHolder;
+using testing_support::NewList;
+using testing_support::ReadFileBytes;
+using testing_support::TempDir;
+
+using Files = std::map<std::string, std::vector<uint8_t>>;
+
+const char* const kKeys[] = {"/v/a.mp4", "/v/b.mp4", "/v/c.mp4", "/v/d.mp4", "/v/e.mp4"};
+const char* const kNames[] = {"{NA}", "{NB}", "{NC}", "{ND}", "{NE}"};
+
+Files ReadFolder(const std::string& folder) {
+  Files files;
+  if (DIR* d = opendir(folder.c_str())) {
+    while (dirent* e = readdir(d)) {
+      const std::string name = e->d_name;
+      if (name != "." && name != "..") files[name] = ReadFileBytes(folder + "/" + name);
+    }
+    closedir(d);
+  }
+  return files;
+}
+
+void ReplaceFolder(const std::string& folder, const Files& files) {
+  for (const auto& f : ReadFolder(folder)) platform::DeleteFile((folder + "/" + f.first).c_str());
+  for (const auto& f : files) testing_support::WriteFileBytes(folder + "/" + f.first, f.second);
+}
+
+// The folder before: four entries on disk and a fifth named in the index
+// whose path file was never written; sections out of key order, so that the
+// write-back renumbers them.
+Files OldFolder(const std::string& folder) {
+  platform::CreateFolder(folder.c_str());
+  for (int i = 0; i < 4; ++i) {
+    const std::string guid = std::string("{OLD-") + static_cast<char>('A' + i) + "}";
+    WritePathFile(folder + "/" + kNames[i] + ".otp", {Path(guid.c_str()), Path("{OLD-2}")});
+  }
+  std::string index;
+  const int order[] = {3, 1, 4, 0, 2};
+  for (int s = 0; s < 5; ++s)
+    index += "[File_" + std::to_string(s) + "]\nAssiciateFile=" + kKeys[order[s]] +
+             "\nDataBaseName=" + kNames[order[s]] + "\n";
+  WriteText(folder + "/Molvaren.ini", index + "[Setting]\nNumOfFiles=5\n");
+  return ReadFolder(folder);
+}
+
+// What the host changes before the write-back: every entry gets a new list.
+void ChangeEverything(CMlvrDataBase& db, const std::string& folder) {
+  for (int i = 0; i < 5; ++i) {
+    const std::string guid = std::string("{NEW-") + static_cast<char>('A' + i) + "}";
+    ListHolder list(NewList({Path(guid.c_str(), "20260101.000000.000", {0, 5, 9})}));
+    db.fnUpdateInfoArray(folder.c_str(), kKeys[i], list.get());
+  }
+}
+
+std::string Describe(FileOp op, uint64_t n) {
+  static const char* const kNamesOfOps[] = {"write", "rename", "sync", "create", "delete"};
+  return std::string(kNamesOfOps[static_cast<int>(op)]) + " #" + std::to_string(n);
+}
+
+TEST(DataBaseWriteBackFaults, EveryFailedCallLeavesOldOrNewFiles) {
+  TempDir dir;
+  const std::string folder = dir.File("db");
+  const Files before = OldFolder(folder);
+
+  // A clean write-back: the new versions, and how many calls of each kind
+  // it makes.
+  Files after;
+  uint64_t calls[static_cast<int>(FileOp::kKinds)];
+  {
+    CMlvrDataBase db;
+    ChangeEverything(db, folder);
+    platform::ResetFileOps();
+    db.fnSaveDataBase(folder.c_str(), 1);
+    for (int k = 0; k < static_cast<int>(FileOp::kKinds); ++k)
+      calls[k] = platform::FileOpCount(static_cast<FileOp>(k));
+    after = ReadFolder(folder);
+  }
+  ASSERT_EQ(after.size(), 6u);  // five path files and the index
+  ASSERT_NE(after["Molvaren.ini"], before.at("Molvaren.ini"));
+  EXPECT_GE(calls[static_cast<int>(FileOp::kWrite)], 6u);
+  EXPECT_GE(calls[static_cast<int>(FileOp::kRename)], 6u);
+  EXPECT_GE(calls[static_cast<int>(FileOp::kSync)], 6u);
+  EXPECT_GE(calls[static_cast<int>(FileOp::kCreate)], 6u);
+
+  int failedRuns = 0;
+  for (int k = 0; k < static_cast<int>(FileOp::kKinds); ++k) {
+    const FileOp op = static_cast<FileOp>(k);
+    for (uint64_t n = 1; n <= calls[k]; ++n) {
+      SCOPED_TRACE(Describe(op, n));
+      ReplaceFolder(folder, before);
+      {
+        CMlvrDataBase db;
+        ChangeEverything(db, folder);
+        platform::ResetFileOps();
+        platform::ArmFileFault(op, n);
+        EXPECT_EQ(db.fnSaveDataBase(folder.c_str(), 1), 1);
+        platform::ResetFileOps();
+      }
+      const Files now = ReadFolder(folder);
+      if (now != after) ++failedRuns;
+      for (const auto& f : before)
+        EXPECT_EQ(now.count(f.first), 1u) << f.first << " was lost";
+      for (const auto& f : now) {
+        const bool isOld = before.count(f.first) != 0 && before.at(f.first) == f.second;
+        const bool isNew = after.count(f.first) != 0 && after.at(f.first) == f.second;
+        // Only a failed removal of a temporary may leave the temporary.
+        const bool leftTemporary = op == FileOp::kDelete && before.count(f.first) == 0 &&
+                                   after.count(f.first) == 0;
+        EXPECT_TRUE(isOld || isNew || leftTemporary) << f.first << " is neither old nor new";
+      }
+      // Read back by a fresh database, every entry holds its old or its new
+      // list; the fifth had no file before and may still have none.
+      CMlvrDataBase reader;
+      for (int i = 0; i < 5; ++i) {
+        _PATH_INFO_ARRAY_* list = nullptr;
+        reader.fnGetInfoArray(folder.c_str(), kKeys[i], &list);
+        const std::vector<std::string> guids = dbtest::Guids(list);
+        const std::string newGuid = std::string("{NEW-") + static_cast<char>('A' + i) + "}";
+        const std::string oldGuid = std::string("{OLD-") + static_cast<char>('A' + i) + "}";
+        const bool isNew = guids == std::vector<std::string>{newGuid};
+        const bool isOld = i < 4 ? guids == std::vector<std::string>{oldGuid, "{OLD-2}"}
+                                 : guids.empty();
+        EXPECT_TRUE(isOld || isNew) << kKeys[i];
+      }
+    }
+  }
+  // The faults did make write-backs fail, not only pass by.
+  EXPECT_GT(failedRuns, 10);
+}
+
+}  // namespace
+}  // namespace mlvns
