@@ -4,6 +4,7 @@
 // path that was on disk before is lost.
 #include <dirent.h>
 
+#include <cstdio>
 #include <map>
 #include <string>
 #include <vector>
@@ -148,6 +149,11 @@ TEST(DataBaseWriteBackFaults, EveryFailedCallLeavesOldOrNewFiles) {
   }
   // The faults did make write-backs fail, not only pass by.
   EXPECT_GT(failedRuns, 10);
+  std::printf("calls failed in turn: %llu writes, %llu renames, %llu syncs, %llu creates, "
+              "%llu deletes; %d runs ended other than the clean one\n",
+              static_cast<unsigned long long>(calls[0]), static_cast<unsigned long long>(calls[1]),
+              static_cast<unsigned long long>(calls[2]), static_cast<unsigned long long>(calls[3]),
+              static_cast<unsigned long long>(calls[4]), failedRuns);
 }
 
 }  // namespace
