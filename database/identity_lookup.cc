@@ -30,21 +30,23 @@ void SelectNode(const _PATH_INFO_& path, int32_t f, _PATH_NODE_* out) {
     *out = nodes[n - 1];
     return;
   }
-  const _PATH_NODE_* before = nullptr;
-  const _PATH_NODE_* after = nullptr;
-  for (int32_t i = 0; i < n; ++i) {
-    if (nodes[i].nFrameIndex == f) {
-      *out = nodes[i];
-      return;
-    }
-    if (nodes[i].nFrameIndex < f) {
-      before = &nodes[i];
-    } else {
-      after = &nodes[i];
-    }
-    if (before != nullptr && after != nullptr) break;
+  // Here N[0] lies before f and N[n-1] after it. Scanning on, every node
+  // before the first one at or after f is a node before f, so that first
+  // one decides: an exact match, or the node after with its predecessor as
+  // the node before. The scan is unrolled, as a host asks for every frame.
+  int32_t i = 1;
+  for (; i + 4 <= n; i += 4) {
+    if ((nodes[i].nFrameIndex >= f) | (nodes[i + 1].nFrameIndex >= f) |
+        (nodes[i + 2].nFrameIndex >= f) | (nodes[i + 3].nFrameIndex >= f))
+      break;
   }
-  if (before == nullptr || after == nullptr) return;
+  while (nodes[i].nFrameIndex < f) ++i;
+  if (nodes[i].nFrameIndex == f) {
+    *out = nodes[i];
+    return;
+  }
+  const _PATH_NODE_* before = &nodes[i - 1];
+  const _PATH_NODE_* after = &nodes[i];
   // Widened so that frames far apart cannot overflow.
   const int64_t d = int64_t{after->nFrameIndex} - before->nFrameIndex;
   if (d <= 0) return;
@@ -157,7 +159,7 @@ bool CMlvrDataBase::FindIdentity(const char* pszDataBaseFolder, const char* pszG
                                  const _PATH_INFO_ARRAY_** ppList) {
   if (pszDataBaseFolder == nullptr || pszGUID == nullptr) return false;
   fnLoadDataBase(pszDataBaseFolder);
-  const std::string key = KeyOf(pszDataBaseFolder);
+  const std::string& key = KeyOf(pszDataBaseFolder);
   const IdentityPlace* place = CachedIdentity(key, pszGUID);
   IdentityPlace fresh;
   if (place == nullptr) {
