@@ -63,9 +63,10 @@ struct IdentityPlace {
   bool ownListHeld = false;
 };
 
-// Folder key -> identity -> place.
-using IdentityCache =
-    std::unordered_map<std::string, std::unordered_map<IdentityKey, IdentityPlace, IdentityKeyHash>>;
+// Identity -> place, for one folder.
+using IdentityPlaces = std::unordered_map<IdentityKey, IdentityPlace, IdentityKeyHash>;
+// Folder key -> its places.
+using IdentityCache = std::unordered_map<std::string, IdentityPlaces>;
 
 }  // namespace mlvns
 
