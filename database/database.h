@@ -79,6 +79,7 @@ class CMlvrDataBase {
   // The places of the folder last looked in, valid at that generation.
   IdentityPlaces* m_pLastPlaces = nullptr;
   uint64_t m_nLastPlacesGeneration = 0;
+  std::string m_strLastPlacesFolder;
   // The last folder text named and its key, to spare folding it per call.
   std::string m_strLastFolder;
   std::string m_strLastFolderKey;

@@ -163,7 +163,7 @@ bool CMlvrDataBase::FindIdentity(const char* pszDataBaseFolder, const char* pszG
   // While nothing changed since the last lookup in this folder, the folder
   // is still in memory and loading it would do nothing.
   const bool same = m_pLastPlaces != nullptr && m_nLastPlacesGeneration == m_nGeneration &&
-                    m_strLastFolder == pszDataBaseFolder;
+                    m_strLastPlacesFolder == pszDataBaseFolder;
   if (!same) {
     fnLoadDataBase(pszDataBaseFolder);
     m_pLastPlaces = nullptr;
@@ -191,6 +191,7 @@ bool CMlvrDataBase::FindIdentity(const char* pszDataBaseFolder, const char* pszG
   if (!same && m_mapFolders.count(key) != 0) {
     m_pLastPlaces = &m_cacheIdentities[key];
     m_nLastPlacesGeneration = m_nGeneration;
+    m_strLastPlacesFolder = pszDataBaseFolder;
   }
   *ppPathInfo = const_cast<_PATH_INFO_*>(place->path);
   *ppAssociateKey = place->associateKey;
