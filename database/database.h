@@ -76,6 +76,10 @@ class CMlvrDataBase {
   // Bumped by everything that can change what an identity lookup finds.
   uint64_t m_nGeneration = 1;
   IdentityCache m_cacheIdentities;
+  // The places of the folder last looked in, valid at that generation.
+  IdentityPlaces* m_pLastPlaces = nullptr;
+  uint64_t m_nLastPlacesGeneration = 0;
+  std::string m_strLastPlacesFolder;
   // The last folder text named and its key, to spare folding it per call.
   std::string m_strLastFolder;
   std::string m_strLastFolderKey;
@@ -89,7 +93,7 @@ class CMlvrDataBase {
   bool FindIdentity(const char* pszDataBaseFolder, const char* pszGUID, _PATH_INFO_** ppPathInfo,
                     const std::string** ppAssociateKey, const _PATH_INFO_ARRAY_** ppList);
   bool ScanIdentity(const std::string& key, const char* pszGUID, IdentityPlace* place);
-  const IdentityPlace* CachedIdentity(const std::string& key, const char* pszGUID);
+  const IdentityPlace* CachedIdentity(const IdentityPlaces& places, const char* pszGUID);
 
   const std::string& FolderOnDisk(const std::string& key, const std::string& asGiven);
   std::string PathFileOf(const std::string& key, const _DATABASE_FILE_INFO_& entry) const;

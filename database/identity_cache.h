@@ -25,11 +25,15 @@ struct IdentityKey {
 };
 
 struct IdentityKeyHash {
+  // Five words of the zero-padded text, mixed by multiplication: a few
+  // cycles instead of one step per character.
   size_t operator()(const IdentityKey& k) const {
-    uint64_t h = 1469598103934665603ull;  // FNV-1a
-    for (char c : k.text) {
-      if (c == '\0') break;
-      h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+    uint64_t h = 0x9E3779B97F4A7C15ull;
+    for (size_t i = 0; i < sizeof k.text; i += 8) {
+      uint64_t w;
+      std::memcpy(&w, k.text + i, 8);
+      h = (h ^ w) * 0xFF51AFD7ED558CCDull;
+      h ^= h >> 32;
     }
     return static_cast<size_t>(h);
   }
@@ -59,9 +63,10 @@ struct IdentityPlace {
   bool ownListHeld = false;
 };
 
-// Folder key -> identity -> place.
-using IdentityCache =
-    std::unordered_map<std::string, std::unordered_map<IdentityKey, IdentityPlace, IdentityKeyHash>>;
+// Identity -> place, for one folder.
+using IdentityPlaces = std::unordered_map<IdentityKey, IdentityPlace, IdentityKeyHash>;
+// Folder key -> its places.
+using IdentityCache = std::unordered_map<std::string, IdentityPlaces>;
 
 }  // namespace mlvns
 

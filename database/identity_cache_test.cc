@@ -147,6 +147,25 @@ TEST_F(IdentityCacheTest, FollowsEveryChangeOfTheDatabase) {
   ExpectAsScan("{c1}");
 }
 
+TEST_F(IdentityCacheTest, EachFolderHasItsOwnPlaces) {
+  TempDir other;
+  ListHolder l(NewList({Path("{a1}")}));
+  ASSERT_EQ(db_.fnUpdateInfoArray(other.path().c_str(), "/w/z.mp4", l.get()), 1);
+  _PATH_INFO_ARRAY_* held = nullptr;
+  ASSERT_EQ(db_.fnGetInfoArray(other.path().c_str(), "/w/z.mp4", &held), 1);
+  char key[260] = {};
+  _PATH_NODE_ node;
+  ASSERT_EQ(db_.fnGetPathNodeByGUID(f_.c_str(), "{a1}", 0, {16, 9}, 0.0f, &node, key, 0), 1);
+  EXPECT_STREQ(key, "/v/a.mp4");
+  // A call on the other folder that changes nothing, then a lookup there.
+  ASSERT_EQ(db_.fnGetInfoArray(other.path().c_str(), "/w/z.mp4", &held), 1);
+  ASSERT_EQ(db_.fnGetPathNodeByGUID(other.path().c_str(), "{a1}", 0, {16, 9}, 0.0f, &node, key, 0),
+            1);
+  EXPECT_STREQ(key, "/w/z.mp4");
+  ASSERT_EQ(db_.fnGetPathNodeByGUID(f_.c_str(), "{a1}", 0, {16, 9}, 0.0f, &node, key, 0), 1);
+  EXPECT_STREQ(key, "/v/a.mp4");
+}
+
 TEST_F(IdentityCacheTest, APathFileThatAppearsBeforeThePlaceIsRead) {
   // An entry whose path file is missing sorts first.
   ASSERT_EQ(db_.fnSaveDataBase(f_.c_str(), 1), 1);

@@ -1,5 +1,6 @@
 // Finding a path by its identity in a folder, and its box at a frame in the
 // caller's frame shape and turn.
+#include <algorithm>
 #include <cstring>
 
 #include "database/database.h"
@@ -30,21 +31,25 @@ void SelectNode(const _PATH_INFO_& path, int32_t f, _PATH_NODE_* out) {
     *out = nodes[n - 1];
     return;
   }
-  const _PATH_NODE_* before = nullptr;
-  const _PATH_NODE_* after = nullptr;
-  for (int32_t i = 0; i < n; ++i) {
-    if (nodes[i].nFrameIndex == f) {
-      *out = nodes[i];
-      return;
-    }
-    if (nodes[i].nFrameIndex < f) {
-      before = &nodes[i];
-    } else {
-      after = &nodes[i];
-    }
-    if (before != nullptr && after != nullptr) break;
+  // Here N[0] lies before f and N[n-1] after it. Scanning on, every node
+  // before the first one at or after f is a node before f, so that first
+  // one decides: an exact match, or the node after with its predecessor as
+  // the node before. The scan is unrolled, as a host asks for every frame.
+  int32_t i = 1;
+  for (; i + 8 <= n; i += 8) {
+    const int32_t a = std::max(std::max(nodes[i].nFrameIndex, nodes[i + 1].nFrameIndex),
+                               std::max(nodes[i + 2].nFrameIndex, nodes[i + 3].nFrameIndex));
+    const int32_t b = std::max(std::max(nodes[i + 4].nFrameIndex, nodes[i + 5].nFrameIndex),
+                               std::max(nodes[i + 6].nFrameIndex, nodes[i + 7].nFrameIndex));
+    if (std::max(a, b) >= f) break;
   }
-  if (before == nullptr || after == nullptr) return;
+  while (nodes[i].nFrameIndex < f) ++i;
+  if (nodes[i].nFrameIndex == f) {
+    *out = nodes[i];
+    return;
+  }
+  const _PATH_NODE_* before = &nodes[i - 1];
+  const _PATH_NODE_* after = &nodes[i];
   // Widened so that frames far apart cannot overflow.
   const int64_t d = int64_t{after->nFrameIndex} - before->nFrameIndex;
   if (d <= 0) return;
@@ -120,13 +125,12 @@ bool CMlvrDataBase::ScanIdentity(const std::string& key, const char* pszGUID,
   return false;
 }
 
-const IdentityPlace* CMlvrDataBase::CachedIdentity(const std::string& key, const char* pszGUID) {
+const IdentityPlace* CMlvrDataBase::CachedIdentity(const IdentityPlaces& places,
+                                                   const char* pszGUID) {
   IdentityKey id;
   if (!MakeIdentityKey(pszGUID, &id)) return nullptr;
-  auto folder = m_cacheIdentities.find(key);
-  if (folder == m_cacheIdentities.end()) return nullptr;
-  auto it = folder->second.find(id);
-  if (it == folder->second.end()) return nullptr;
+  auto it = places.find(id);
+  if (it == places.end()) return nullptr;
   const IdentityPlace& place = it->second;
   if (place.generation != m_nGeneration) return nullptr;
   // The place itself, which the host may have edited.
@@ -156,9 +160,22 @@ bool CMlvrDataBase::FindIdentity(const char* pszDataBaseFolder, const char* pszG
                                  _PATH_INFO_** ppPathInfo, const std::string** ppAssociateKey,
                                  const _PATH_INFO_ARRAY_** ppList) {
   if (pszDataBaseFolder == nullptr || pszGUID == nullptr) return false;
-  fnLoadDataBase(pszDataBaseFolder);
-  const std::string key = KeyOf(pszDataBaseFolder);
-  const IdentityPlace* place = CachedIdentity(key, pszGUID);
+  // While nothing changed since the last lookup in this folder, the folder
+  // is still in memory and loading it would do nothing.
+  const bool same = m_pLastPlaces != nullptr && m_nLastPlacesGeneration == m_nGeneration &&
+                    m_strLastPlacesFolder == pszDataBaseFolder;
+  if (!same) {
+    fnLoadDataBase(pszDataBaseFolder);
+    m_pLastPlaces = nullptr;
+  }
+  const std::string& key = KeyOf(pszDataBaseFolder);
+  const IdentityPlace* place = nullptr;
+  if (same) {
+    place = CachedIdentity(*m_pLastPlaces, pszGUID);
+  } else {
+    auto folder = m_cacheIdentities.find(key);
+    if (folder != m_cacheIdentities.end()) place = CachedIdentity(folder->second, pszGUID);
+  }
   IdentityPlace fresh;
   if (place == nullptr) {
     if (!ScanIdentity(key, pszGUID, &fresh)) return false;
@@ -170,6 +187,11 @@ bool CMlvrDataBase::FindIdentity(const char* pszDataBaseFolder, const char* pszG
     } else {
       place = &fresh;
     }
+  }
+  if (!same && m_mapFolders.count(key) != 0) {
+    m_pLastPlaces = &m_cacheIdentities[key];
+    m_nLastPlacesGeneration = m_nGeneration;
+    m_strLastPlacesFolder = pszDataBaseFolder;
   }
   *ppPathInfo = const_cast<_PATH_INFO_*>(place->path);
   *ppAssociateKey = place->associateKey;

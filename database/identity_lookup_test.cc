@@ -96,6 +96,29 @@ TEST_F(IdentityLookup, NodeAtAFrameInterpolatesBetweenNeighbours) {
   EXPECT_EQ(mid.fCtrlXPos, 9.0f);
   EXPECT_STREQ(key, "/v/n.mp4");
 
+  // Out of order, the first node at or after the frame decides, with the
+  // one before it: frame 20 lies between the nodes at 10 and 30 here, the
+  // node at 20 further on is not reached.
+  _PATH_INFO_* u = Path("{U}");
+  Mlvr_PathInfo_FreeNodes(u);
+  const _PATH_NODE_ shuffled[] = {testing_support::Node(10, 0.1f, 0.1f),
+                                  testing_support::Node(30, 0.3f, 0.3f),
+                                  testing_support::Node(20, 0.9f, 0.9f),
+                                  testing_support::Node(40, 0.4f, 0.4f),
+                                  testing_support::Node(35, 0.8f, 0.8f),
+                                  testing_support::Node(50, 0.5f, 0.5f)};
+  ASSERT_EQ(Mlvr_PathInfo_PathNodeAppend(u, shuffled, 6, 1), 1);
+  ListHolder ul(NewList({u}));
+  ASSERT_EQ(db_.fnUpdateInfoArray(f.c_str(), "/v/u.mp4", ul.get()), 1);
+  ASSERT_EQ(db_.fnGetPathNodeByGUID(f.c_str(), "{U}", 20, own, 0.0f, &mid, nullptr, 0), 1);
+  EXPECT_FLOAT_EQ(mid.fXPos, 0.2f);
+  ASSERT_EQ(db_.fnGetPathNodeByGUID(f.c_str(), "{U}", 35, own, 0.0f, &mid, nullptr, 0), 1);
+  // The last node passed (at 20) is the one before, 40 the one after; the
+  // node at 35 further on is not reached.
+  EXPECT_FLOAT_EQ(mid.fXPos, 0.525f);
+  ASSERT_EQ(db_.fnGetPathNodeByGUID(f.c_str(), "{U}", 45, own, 0.0f, &mid, nullptr, 0), 1);
+  EXPECT_FLOAT_EQ(mid.fXPos, 0.6f);  // between the node at 35 (passed last) and 50
+
   // A path without nodes gives 0 and leaves the node, but names its file.
   _PATH_NODE_ untouched = testing_support::Node(3, 0.9f, 0.9f);
   char key2[260] = {};

@@ -1,0 +1,164 @@
+// The path database: a node lookup by identity as a host makes it every
+// frame of playback, beside an uncontended Lock+Unlock pair and beside a
+// plain scan over every path (the baseline); loading and writing back an
+// index of 1,000 and of 10,000 entries.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include "database/database.h"
+#include "module/lifecycle.h"
+#include "molvaren/molvaren.h"
+
+namespace {
+
+using mlvns::_PATH_INFO_;
+using mlvns::_PATH_INFO_ARRAY_;
+using mlvns::_PATH_NODE_;
+
+constexpr int kFiles = 1000;
+constexpr int kPathsPerFile = 10;
+constexpr int kNodes = 200;
+constexpr int kFrameStep = 5;
+
+std::string GuidOf(int file, int path) {
+  char text[40];
+  std::snprintf(text, sizeof text, "{%08X-0000-4000-8000-%012X}", file, path);
+  return text;
+}
+
+std::string TempFolder(const char* name) {
+  auto p = std::filesystem::temp_directory_path() / name;
+  std::filesystem::remove_all(p);
+  std::filesystem::create_directories(p);
+  return p.string();
+}
+
+// 1,000 associate files x 10 paths x 200 nodes, every list in memory.
+struct Folder {
+  Folder() : dir(TempFolder("molvaren-bench-db")) {
+    mlvns::ModuleLoad();
+    for (int f = 0; f < kFiles; ++f) {
+      auto* list = new _PATH_INFO_ARRAY_();
+      for (int p = 0; p < kPathsPerFile; ++p) {
+        auto* info = new _PATH_INFO_[1]();
+        std::strcpy(info->szGUID, GuidOf(f, p).c_str());
+        info->pPathNodes = new _PATH_NODE_[kNodes];
+        info->nTotalPathNodeNum = kNodes;
+        for (int i = 0; i < kNodes; ++i) {
+          info->pPathNodes[i].nFrameIndex = i * kFrameStep;
+          info->pPathNodes[i].fXPos = static_cast<float>(i) / kNodes;
+        }
+        Mlvr_PathInfoArray_Add(&list, info);
+      }
+      char name[32];
+      std::snprintf(name, sizeof name, "/media/clip%04d.mp4", f);
+      Mlvr_DataBase_UpdatePathInfoArrayByAssociateFileName(dir.c_str(), name, list);
+      Mlvr_PathInfoArray_Free(&list);
+    }
+    last = GuidOf(kFiles - 1, kPathsPerFile - 1);
+  }
+  std::string dir;
+  std::string last;
+};
+
+Folder& Data() {
+  static Folder f;
+  return f;
+}
+
+void BM_LockUnlockPair(benchmark::State& state) {
+  for (auto _ : state) {
+    Mlvr_DataBase_Lock();
+    Mlvr_DataBase_Unlock();
+  }
+}
+BENCHMARK(BM_LockUnlockPair);
+
+void BM_GetPathNodeByGUID(benchmark::State& state) {
+  Folder& d = Data();
+  _PATH_NODE_ node;
+  int frame = 0;
+  for (auto _ : state) {
+    int32_t r = Mlvr_DataBase_GetPathNodeByGUID(d.dir.c_str(), d.last.c_str(), frame,
+                                                {1920, 1080}, 0.0f, &node, nullptr, 0);
+    benchmark::DoNotOptimize(r);
+    benchmark::DoNotOptimize(node);
+    frame = (frame + 3) % (kNodes * kFrameStep);  // between and on nodes
+  }
+}
+BENCHMARK(BM_GetPathNodeByGUID);
+
+// The baseline: the same answer by comparing the identity of every path in
+// key order, then the same node selection, under the same lock.
+void BM_PlainScan(benchmark::State& state) {
+  Folder& d = Data();
+  mlvns::CMlvrDataBase& db = *mlvns::DataBasePointer();
+  _PATH_NODE_ node;
+  int frame = 0;
+  for (auto _ : state) {
+    Mlvr_DataBase_Lock();
+    const _PATH_INFO_* found = nullptr;
+    for (auto& folder : db.m_mapFolders) {
+      for (auto& slot : folder.second) {
+        const _PATH_INFO_ARRAY_* l = slot.second->pdsPathInfoArray;
+        for (int i = 0; l != nullptr && i < l->nNumOfPathInfos && found == nullptr; ++i)
+          if (std::strcmp(l->ppPathInfos[i]->szGUID, d.last.c_str()) == 0) found = l->ppPathInfos[i];
+      }
+    }
+    const _PATH_NODE_* n = found->pPathNodes;
+    int i = 0;
+    while (i + 1 < found->nTotalPathNodeNum && n[i].nFrameIndex < frame) ++i;
+    node = n[i];
+    Mlvr_DataBase_Unlock();
+    benchmark::DoNotOptimize(node);
+    frame = (frame + 3) % (kNodes * kFrameStep);
+  }
+}
+BENCHMARK(BM_PlainScan);
+
+// An index of n entries on disk, no path files.
+std::string IndexFolder(int n) {
+  std::string dir = TempFolder(("molvaren-bench-index-" + std::to_string(n)).c_str());
+  std::string text = "[Setting]\r\nNumOfFiles=" + std::to_string(n) + "\r\n";
+  for (int i = 0; i < n; ++i) {
+    text += "[File_" + std::to_string(i) + "]\r\nAssiciateFile=/media/clip" + std::to_string(i) +
+            ".mp4\r\nDataBaseName=" + GuidOf(i, 0) + "\r\n";
+  }
+  std::FILE* f = std::fopen((dir + "/Molvaren.ini").c_str(), "wb");
+  std::fwrite(text.data(), 1, text.size(), f);
+  std::fclose(f);
+  return dir;
+}
+
+void BM_IndexLoad(benchmark::State& state) {
+  const std::string dir = IndexFolder(static_cast<int>(state.range(0)));
+  for (auto _ : state) {
+    mlvns::CMlvrDataBase db;
+    db.fnLoadDataBase(dir.c_str());
+    benchmark::DoNotOptimize(db.m_mapFolders.size());
+    state.PauseTiming();
+    db.m_mapFolders.clear();  // leave without writing back
+    state.ResumeTiming();
+  }
+}
+BENCHMARK(BM_IndexLoad)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+void BM_WriteBack(benchmark::State& state) {
+  const std::string dir = IndexFolder(static_cast<int>(state.range(0)));
+  mlvns::CMlvrDataBase db;
+  for (auto _ : state) {
+    state.PauseTiming();
+    db.fnLoadDataBase(dir.c_str());
+    state.ResumeTiming();
+    db.fnSaveDataBase(dir.c_str(), 1);
+  }
+}
+BENCHMARK(BM_WriteBack)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
