@@ -42,7 +42,10 @@ int32_t FrameDifference(int32_t later, int32_t earlier) {
   return static_cast<int32_t>(static_cast<uint32_t>(later) - static_cast<uint32_t>(earlier));
 }
 
-void Keep(bool trace, const char* format, uint32_t b) {
+// Tracing is a template argument so that the untraced pass carries no
+// calls, and keeps its doubles in registers.
+template <bool trace>
+void Keep(const char* format, uint32_t b) {
   if (!trace) return;
   Trace(format, static_cast<int>(b));
   Trace("\r\n");
@@ -50,21 +53,21 @@ void Keep(bool trace, const char* format, uint32_t b) {
 
 // The segment from `from` to `to` drawn by `from`'s kind; true when it runs
 // straight. `first` tells the segment A to B from the segment B to C.
-bool StraightSegment(const _PATH_NODE_& from, const _PATH_NODE_& to, bool first, uint32_t b,
-                     bool trace) {
+template <bool trace>
+bool StraightSegment(const _PATH_NODE_& from, const _PATH_NODE_& to, bool first, uint32_t b) {
   switch (from.nPathType) {
     case 0:
       return true;
     case 1:
       if (OffCentre(Middle(from.fXPos, to.fXPos), from.fCtrlXPos)) {
-        Keep(trace,
+        Keep<trace>(
              first ? "    ==>     keep nIdx: %d, bezier, 1 to 2 ctrl x is not at center"
                    : "    ==>     keep nIdx: %d, bezier, 2 to 3 ctrl x is not at center",
              b);
         return false;
       }
       if (OffCentre(Middle(from.fYPos, to.fYPos), from.fCtrlYPos)) {
-        Keep(trace,
+        Keep<trace>(
              first ? "    ==>     keep nIdx: %d, bezier, 1 to 2 ctrl y is not at center"
                    : "    ==>     keep nIdx: %d, bezier, 2 to 3 ctrl y is not at center",
              b);
@@ -72,7 +75,7 @@ bool StraightSegment(const _PATH_NODE_& from, const _PATH_NODE_& to, bool first,
       }
       return true;
     default:
-      Keep(trace, "    ==>     keep nIdx: %d, node 1 or 2 is not linear", b);
+      Keep<trace>("    ==>     keep nIdx: %d, node 1 or 2 is not linear", b);
       return false;
   }
 }
@@ -91,28 +94,28 @@ double PointToSegment(double dAB, double dAC, double dBC) {
 }
 
 // The tests of one window, in their order; true when B can go.
-bool Droppable(const _PATH_NODE_& A, const _PATH_NODE_& B, const _PATH_NODE_& C, uint32_t b,
-               bool trace) {
+template <bool trace>
+bool Droppable(const _PATH_NODE_& A, const _PATH_NODE_& B, const _PATH_NODE_& C, uint32_t b) {
   if (!(A.fWidth == B.fWidth && A.fWidth == C.fWidth && B.fWidth == C.fWidth &&
         A.fHeight == B.fHeight && A.fHeight == C.fHeight && B.fHeight == C.fHeight)) {
-    Keep(trace, "    ==>     keep nIdx: %d, object width/height is different", b);
+    Keep<trace>("    ==>     keep nIdx: %d, object width/height is different", b);
     return false;
   }
-  if (!StraightSegment(A, B, true, b, trace)) return false;
-  if (!StraightSegment(B, C, false, b, trace)) return false;
+  if (!StraightSegment<trace>(A, B, true, b)) return false;
+  if (!StraightSegment<trace>(B, C, false, b)) return false;
 
   const double dAC = Distance(A, C);
   const double dAB = Distance(A, B);
   const double dBC = Distance(B, C);
   if (dAB > dAC || dBC > dAC) {
-    Keep(trace, "    ==>     keep nIdx: %d, (x0,y0) is not between (x1,y1) and (x2,y2)", b);
+    Keep<trace>("    ==>     keep nIdx: %d, (x0,y0) is not between (x1,y1) and (x2,y2)", b);
     return false;
   }
 
   const bool stillAB = dAB == 0.0;
   const bool stillBC = dBC == 0.0;
   if (stillAB != stillBC) {
-    Keep(trace,
+    Keep<trace>(
          "    ==>     keep nIdx: %d because timing is not stable, two frame stay at the same "
          "position",
          b);
@@ -124,18 +127,18 @@ bool Droppable(const _PATH_NODE_& A, const _PATH_NODE_& B, const _PATH_NODE_& C,
         static_cast<double>(FrameDifference(C.nFrameIndex, B.nFrameIndex)) /
         static_cast<double>(FrameDifference(B.nFrameIndex, A.nFrameIndex));
     const double dDiff = std::fabs(dRatioOfDistance - dRatioOfTime);
-    if (trace) {
+    if constexpr (trace) {
       Trace("    dRatioOfDistance: %f, dRatioOfTime: %f, dDiff: %f", dRatioOfDistance, dRatioOfTime,
             dDiff);
     }
     if (dDiff > kTimingTolerance) {
-      Keep(trace, "    ==>     keep nIdx: %d because timing is not stable, dDiff > 0.06", b);
+      Keep<trace>("    ==>     keep nIdx: %d because timing is not stable, dDiff > 0.06", b);
       return false;
     }
   }
 
   const double dPt2Ln = PointToSegment(dAB, dAC, dBC);
-  if (trace) Trace("    dPt2Ln: %f", dPt2Ln);
+  if constexpr (trace) Trace("    dPt2Ln: %f", dPt2Ln);
   return dPt2Ln < kLineTolerance;
 }
 
@@ -179,6 +182,34 @@ void Rebuild(_PATH_INFO_* p, const CUIntArray& drops) {
   PathInfo_AssignTimeStamp(p);
 }
 
+// The one pass over the windows; the indices of dropped nodes go to `drops`.
+// The kept list only ever loses its second window entry, so the window is
+// the last kept node A and the next two nodes of the array.
+template <bool trace>
+void Pass(_PATH_NODE_* nodes, uint32_t count, CUIntArray& drops) {
+  uint32_t a = 0;
+  for (uint32_t b = 1; b + 1 < count; ++b) {
+    const uint32_t c = b + 1;
+    if constexpr (trace) {
+      Trace("(%d, %d, %d)", static_cast<int>(a), static_cast<int>(b), static_cast<int>(c));
+    }
+    if (!Droppable<trace>(nodes[a], nodes[b], nodes[c], b)) {
+      a = b;
+      continue;
+    }
+    drops.m_pData[drops.m_nSize++] = b;
+    _PATH_NODE_& A = nodes[a];
+    if (A.nPathType == 1) {
+      A.fCtrlXPos = Middle(A.fXPos, nodes[c].fXPos);
+      A.fCtrlYPos = Middle(A.fYPos, nodes[c].fYPos);
+    }
+    if constexpr (trace) {
+      Trace("    ==> drop nIdx: %d", static_cast<int>(b));
+      Trace("\r\n");
+    }
+  }
+}
+
 }  // namespace
 
 int32_t LinearRegressionPathInfo(_PATH_INFO_* pPathInfo) {
@@ -197,27 +228,11 @@ int32_t LinearRegressionPathInfo(_PATH_INFO_* pPathInfo) {
   if (drops.m_pData == nullptr) return 1;
   drops.m_nMaxSize = static_cast<intptr_t>(candidates);
 
-  // The kept list only ever loses its second window entry, so the window is
-  // the last kept node A and the next two nodes of the array.
   const uint32_t count = static_cast<uint32_t>(n);
-  uint32_t a = 0;
-  for (uint32_t b = 1; b + 1 < count; ++b) {
-    const uint32_t c = b + 1;
-    if (trace) Trace("(%d, %d, %d)", static_cast<int>(a), static_cast<int>(b), static_cast<int>(c));
-    if (!Droppable(nodes[a], nodes[b], nodes[c], b, trace)) {
-      a = b;
-      continue;
-    }
-    drops.m_pData[drops.m_nSize++] = b;
-    _PATH_NODE_& A = nodes[a];
-    if (A.nPathType == 1) {
-      A.fCtrlXPos = Middle(A.fXPos, nodes[c].fXPos);
-      A.fCtrlYPos = Middle(A.fYPos, nodes[c].fYPos);
-    }
-    if (trace) {
-      Trace("    ==> drop nIdx: %d", static_cast<int>(b));
-      Trace("\r\n");
-    }
+  if (trace) {
+    Pass<true>(nodes, count, drops);
+  } else {
+    Pass<false>(nodes, count, drops);
   }
 
   if (drops.m_nSize > 0) Rebuild(pPathInfo, drops);

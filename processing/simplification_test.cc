@@ -199,12 +199,24 @@ class Simplify : public ::testing::Test {
   // transcript, the same surviving nodes byte for byte, and a new time stamp
   // exactly when something was dropped.
   Replay RunAndCheck(const std::vector<_PATH_NODE_>& nodes) {
+    // The untraced pass must decide the same, and write nothing.
+    PathHolder quiet(Track(nodes));
+    SetTraceEnabled(false);
+    sink.Clear();
+    EXPECT_EQ(LinearRegressionPathInfo(quiet.get()), 1);
+    SetTraceEnabled(true);
+    EXPECT_TRUE(sink.Lines().empty());
+
     PathHolder p(Track(nodes));
     const auto before = Snapshot(p.get());
     sink.Clear();
     EXPECT_EQ(LinearRegressionPathInfo(p.get()), 1);
     Replay want = ReplayRules(nodes);
     EXPECT_EQ(sink.Lines(), want.lines);
+    EXPECT_EQ(quiet->nTotalPathNodeNum, p->nTotalPathNodeNum);
+    for (int32_t i = 0; i < quiet->nTotalPathNodeNum && i < p->nTotalPathNodeNum; ++i) {
+      EXPECT_EQ(RawBytes(quiet->pPathNodes[i]), RawBytes(p->pPathNodes[i])) << i;
+    }
     if (want.dropped.empty()) {
       EXPECT_EQ(Snapshot(p.get()), before);
     } else {
