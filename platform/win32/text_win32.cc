@@ -1,5 +1,6 @@
 // Text conversion on Win32: 8-bit text is in the ANSI code page.
 #include <climits>
+#include <cstring>
 
 #include "platform/platform.h"
 #include "platform/win32/win32.h"
@@ -39,9 +40,15 @@ std::string LowerAnsi(const std::string& text) {
   return out;
 }
 
+// Not _mbsicmp: in the run-time's start-up multibyte code page it folds
+// ASCII only (É.MP4 and é.mp4 would differ), and switching the code page
+// with _setmbcp would change it for the whole host process.
 int CompareNoCase(const std::string& a, const std::string& b) {
-  return ::_mbsicmp(reinterpret_cast<const unsigned char*>(a.c_str()),
-                    reinterpret_cast<const unsigned char*>(b.c_str()));
+  const std::string la = LowerAnsi(a);
+  const std::string lb = LowerAnsi(b);
+  int c = std::memcmp(la.data(), lb.data(), la.size() < lb.size() ? la.size() : lb.size());
+  if (c != 0) return c;
+  return la.size() < lb.size() ? -1 : (la.size() > lb.size() ? 1 : 0);
 }
 
 }  // namespace platform

@@ -12,7 +12,6 @@
 #include <windows.h>
 // After <windows.h>, which they need before them.
 #include <commdlg.h>
-#include <mbstring.h>
 #include <objbase.h>
 #include <shellapi.h>
 #include <shlwapi.h>
