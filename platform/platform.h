@@ -143,6 +143,38 @@ std::string FileBesideExecutable(const char* name);
 bool RegisterExtensionModule();
 void UnregisterExtensionModule();
 
+// ---- File dialog ---------------------------------------------------------
+
+// What a modal open/save file dialog is asked to show.
+struct FileDialogSettings {
+  bool save = false;
+  std::string title;
+  std::string filter;            // "description (pattern)|pattern||"
+  std::string defaultExtension;  // without the dot
+  std::string fileName;          // initial name
+  uint32_t flags = 0;            // the Win32 open-file-name flags
+  void* owner = nullptr;         // the host's window, may be null
+};
+
+// A dialog. Tests install a scripted one; without one, the platform's own.
+class FileDialog {
+ public:
+  virtual ~FileDialog() = default;
+  // True with the chosen full name in *chosen when the user confirmed.
+  virtual bool Show(const FileDialogSettings& settings, std::string* chosen) = 0;
+};
+
+// Installs `dialog` (null restores the platform's) and returns the previous
+// one. The caller keeps ownership.
+FileDialog* SetFileDialog(FileDialog* dialog);
+
+// Shows the installed dialog or the platform's own.
+bool ShowFileDialog(const FileDialogSettings& settings, std::string* chosen);
+
+// The platform's own dialog, bypassing any installed one. False (cancelled)
+// when no dialog can be shown.
+bool SystemFileDialog(const FileDialogSettings& settings, std::string* chosen);
+
 // ---- Text ----------------------------------------------------------------
 
 // UTF-16LE text (n units) to 8-bit text in the platform's ANSI code page.

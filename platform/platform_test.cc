@@ -78,10 +78,11 @@ TEST(Platform, GuidTimeAndText) {
   EXPECT_GE(t.month, 1);
   EXPECT_LE(t.month, 12);
   EXPECT_LT(t.millisecond, 1000);
-  EXPECT_NE(platform::FileBesideExecutable("x.ini").find("/x.ini"), std::string::npos);
-
-  const char16_t text[] = {u'A', 0x00E9, 0x20AC, 0xD83D, 0xDE00, 0xD800, u'z'};
-  EXPECT_EQ(platform::Utf16ToAnsi(text, 7), "A\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80?z");
+  const std::string beside = platform::FileBesideExecutable("x.ini");
+  ASSERT_GT(beside.size(), 6u);
+  EXPECT_EQ(beside.substr(beside.size() - 5), "x.ini");
+  const char sep = beside[beside.size() - 6];
+  EXPECT_TRUE(sep == '/' || sep == '\\') << beside;
 }
 
 }  // namespace

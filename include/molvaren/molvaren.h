@@ -21,7 +21,9 @@
 #include <string.h>
 
 #if defined(_WIN32)
-#include <windows.h>
+/* Only the types: <windows.h> would also bring macros such as DeleteFile
+ * that rename functions of whatever code includes this header. */
+#include <windef.h>
 #endif
 
 #if defined(_WIN32)
