@@ -100,10 +100,12 @@ TEST(DataBaseWriteBackFaults, EveryFailedCallLeavesOldOrNewFiles) {
   }
   ASSERT_EQ(after.size(), 6u);  // five path files and the index
   ASSERT_NE(after["Molvaren.ini"], before.at("Molvaren.ini"));
-  EXPECT_GE(calls[static_cast<int>(FileOp::kWrite)], 6u);
-  EXPECT_GE(calls[static_cast<int>(FileOp::kRename)], 6u);
-  EXPECT_GE(calls[static_cast<int>(FileOp::kSync)], 6u);
-  EXPECT_GE(calls[static_cast<int>(FileOp::kCreate)], 6u);
+  // At least the five path files; the index too where the platform's own
+  // engine writes it (on Windows the system's profile functions do).
+  EXPECT_GE(calls[static_cast<int>(FileOp::kWrite)], 5u);
+  EXPECT_GE(calls[static_cast<int>(FileOp::kRename)], 5u);
+  EXPECT_GE(calls[static_cast<int>(FileOp::kSync)], 5u);
+  EXPECT_GE(calls[static_cast<int>(FileOp::kCreate)], 5u);
 
   int failedRuns = 0;
   for (int k = 0; k < static_cast<int>(FileOp::kKinds); ++k) {

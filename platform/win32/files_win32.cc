@@ -33,6 +33,7 @@ class Win32File final : public File {
   }
 
   bool Write(const void* data, size_t n) override {
+    if (FileOpFails(FileOp::kWrite)) return false;
     const auto* in = static_cast<const char*>(data);
     while (h_ != INVALID_HANDLE_VALUE && n > 0) {
       DWORD want = n > 0x40000000u ? 0x40000000u : static_cast<DWORD>(n);
@@ -44,7 +45,9 @@ class Win32File final : public File {
     return h_ != INVALID_HANDLE_VALUE;
   }
 
-  bool Sync() override { return h_ != INVALID_HANDLE_VALUE && ::FlushFileBuffers(h_) != 0; }
+  bool Sync() override {
+    return h_ != INVALID_HANDLE_VALUE && !FileOpFails(FileOp::kSync) && ::FlushFileBuffers(h_) != 0;
+  }
 
   bool Close() override {
     if (h_ == INVALID_HANDLE_VALUE) return true;
@@ -66,6 +69,7 @@ class Win32File final : public File {
 
 std::unique_ptr<File> Open(const char* path, DWORD access, DWORD disposition) {
   if (path == nullptr) return nullptr;
+  if (disposition != OPEN_EXISTING && FileOpFails(FileOp::kCreate)) return nullptr;
   HANDLE h = ::CreateFileA(path, access, FILE_SHARE_READ, nullptr, disposition,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return nullptr;
@@ -81,11 +85,13 @@ std::unique_ptr<File> Open(const char* path, DWORD access, DWORD disposition) {
 bool PathExists(const char* path) { return path != nullptr && ::PathFileExistsA(path) != 0; }
 
 bool CreateFolder(const char* path) {
-  return path != nullptr && ::CreateDirectoryA(path, nullptr) != 0;
+  return path != nullptr && !FileOpFails(FileOp::kCreate) &&
+         ::CreateDirectoryA(path, nullptr) != 0;
 }
 
 bool DeleteFile(const char* path) {
   if (path == nullptr || *path == '\0' || !::PathFileExistsA(path)) return false;
+  if (FileOpFails(FileOp::kDelete)) return false;
   // The source is a list of names closed by an empty one: two NULs at the end.
   std::string from(path);
   from.push_back('\0');
@@ -107,7 +113,7 @@ bool FileSize(const char* path, uint64_t* size) {
 }
 
 bool RenameFile(const char* from, const char* to) {
-  return from != nullptr && to != nullptr &&
+  return from != nullptr && to != nullptr && !FileOpFails(FileOp::kRename) &&
          ::MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
@@ -119,12 +125,12 @@ bool WriteFileAtomically(const std::string& path, const void* data, size_t n) {
     bool ok = f->Write(data, n) && f->Sync();
     ok = f->Close() && ok;
     if (!ok) {
-      ::DeleteFileA(temp.c_str());
+      if (!FileOpFails(FileOp::kDelete)) ::DeleteFileA(temp.c_str());
       return false;
     }
   }
   if (!RenameFile(temp.c_str(), path.c_str())) {
-    ::DeleteFileA(temp.c_str());
+    if (!FileOpFails(FileOp::kDelete)) ::DeleteFileA(temp.c_str());
     return false;
   }
   return true;
