@@ -147,7 +147,7 @@ Replay ReplayRules(std::vector<_PATH_NODE_> in) {
         while (cut < keep.size() && std::isdigit(static_cast<unsigned char>(keep[cut]))) ++cut;
         r.reasons[keep.substr(cut)]++;
       } else {
-        r.reasons["far from the line"]++;
+        r.reasons["farOff from the line"]++;
       }
       ++p;
       continue;
@@ -270,16 +270,16 @@ TEST_F(Simplify, UnevenTimingKeeps) {
 }
 
 TEST_F(Simplify, DistanceFromTheLineDecides) {
-  PathHolder near(Track(Three(0.5f, 0.502f)));
-  ASSERT_EQ(LinearRegressionPathInfo(near.get()), 1);
-  EXPECT_EQ(near->nTotalPathNodeNum, 2);
+  PathHolder nearBy(Track(Three(0.5f, 0.502f)));
+  ASSERT_EQ(LinearRegressionPathInfo(nearBy.get()), 1);
+  EXPECT_EQ(nearBy->nTotalPathNodeNum, 2);
   EXPECT_EQ(sink.Lines()[3], "    dPt2Ln: 0.002000");
 
   sink.Clear();
-  PathHolder far(Track(Three(0.5f, 0.52f)));
-  const auto before = Snapshot(far.get());
-  ASSERT_EQ(LinearRegressionPathInfo(far.get()), 1);
-  EXPECT_EQ(Snapshot(far.get()), before);
+  PathHolder farOff(Track(Three(0.5f, 0.52f)));
+  const auto before = Snapshot(farOff.get());
+  ASSERT_EQ(LinearRegressionPathInfo(farOff.get()), 1);
+  EXPECT_EQ(Snapshot(farOff.get()), before);
   // Kept without a keep line and without the line break.
   const auto lines = sink.Lines();
   ASSERT_EQ(lines.size(), 4u);
@@ -343,7 +343,7 @@ TEST_F(Simplify, BoxSizeMustStayTheSame) {
 TEST_F(Simplify, BezierSegmentsMustRunStraight) {
   struct Case {
     int node;          // whose control point is off
-    float dx, dy;      // how far off
+    float dx, dy;      // how farOff off
     const char* line;  // nothing for a pass
   } cases[] = {
       {0, 0.02f, 0.0f, "    ==>     keep nIdx: 1, bezier, 1 to 2 ctrl x is not at center"},
@@ -511,7 +511,7 @@ TEST_F(Simplify, RandomJitteredTracksFollowTheRules) {
       node.fCtrlYPos = unit(rng);
       nodes.push_back(node);
     }
-    // Bezier control points near the middle of the segment to the next node.
+    // Bezier control points nearBy the middle of the segment to the next node.
     for (int i = 0; i + 1 < n; ++i) {
       if (nodes[i].nPathType != 1) continue;
       nodes[i].fCtrlXPos = MidF(nodes[i].fXPos, nodes[i + 1].fXPos) + jitter(rng) * 2.0f;
@@ -526,7 +526,7 @@ TEST_F(Simplify, RandomJitteredTracksFollowTheRules) {
   }
   // The random input reached every rule.
   for (const char* reason :
-       {"dropped", "far from the line", ", object width/height is different",
+       {"dropped", "farOff from the line", ", object width/height is different",
         ", bezier, 1 to 2 ctrl x is not at center", ", bezier, 1 to 2 ctrl y is not at center",
         ", bezier, 2 to 3 ctrl x is not at center", ", bezier, 2 to 3 ctrl y is not at center",
         ", node 1 or 2 is not linear", ", (x0,y0) is not between (x1,y1) and (x2,y2)",
