@@ -24,16 +24,6 @@ namespace {
 constexpr uint64_t kClipBytes = 1000000;
 constexpr int32_t kRetrackFrom = 200;
 
-std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
-std::string Format(const char* format, ...) {
-  char buf[1024];
-  va_list args;
-  va_start(args, format);
-  std::vsnprintf(buf, sizeof buf, format, args);
-  va_end(args);
-  return buf;
-}
-
 // A stand-in for the media file: relink checks its size against the one
 // recorded in the paths.
 void WriteClip(const std::string& file) {

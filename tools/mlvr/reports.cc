@@ -8,16 +8,6 @@
 namespace mlvr {
 namespace {
 
-std::string Format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
-std::string Format(const char* fmt, ...) {
-  char buf[512];
-  va_list args;
-  va_start(args, fmt);
-  std::vsnprintf(buf, sizeof buf, fmt, args);
-  va_end(args);
-  return buf;
-}
-
 std::string Turn(float degrees) { return Format("%g", static_cast<double>(degrees)); }
 
 }  // namespace

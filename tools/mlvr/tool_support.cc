@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <cstdarg>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -96,6 +97,15 @@ std::string FieldText(const char* field, size_t width) {
   size_t n = 0;
   while (n < width && field[n] != '\0') ++n;
   return std::string(field, n);
+}
+
+std::string Format(const char* format, ...) {
+  char buf[1024];
+  va_list args;
+  va_start(args, format);
+  std::vsnprintf(buf, sizeof buf, format, args);
+  va_end(args);
+  return buf;
 }
 
 }  // namespace mlvr

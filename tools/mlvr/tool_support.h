@@ -50,6 +50,9 @@ void WriteOutput(const std::string& file, const std::string& text);
 
 std::string ReadTextFile(const std::string& file);
 
+// printf into a string (at most 1023 bytes).
+std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
 // "16:9", "4:3", "1920:1080" or "kind 7" for a shape code.
 std::string ShapeText(int32_t kind, int32_t width, int32_t height);
 
