@@ -160,3 +160,34 @@ TEST(DataBaseWriteBackFaults, EveryFailedCallLeavesOldOrNewFiles) {
 
 }  // namespace
 }  // namespace mlvns
+
+namespace mlvns {
+namespace {
+
+// A folder removed behind the database's back between two calls: the next
+// write-back makes it again and saves what the host gave, and a lookup in
+// between finds nothing on disk without failing.
+TEST(DataBaseWriteBackFaults, AFolderThatVanishesBetweenCallsIsMadeAgain) {
+  testing_support::TempDir dir;
+  const std::string folder = dir.File("gone/db");
+  CMlvrDataBase db;
+  testing_support::ListHolder list(testing_support::NewList({dbtest::Path("{KEEP}")}));
+  ASSERT_EQ(db.fnUpdateInfoArray(folder.c_str(), "/v/a.mp4", list.get()), 1);
+  ASSERT_TRUE(platform::PathExists(folder.c_str()));
+  for (const auto& f : ReadFolder(folder)) platform::DeleteFile((folder + "/" + f.first).c_str());
+  ASSERT_EQ(std::remove(folder.c_str()), 0);
+  ASSERT_EQ(std::remove(dir.File("gone").c_str()), 0);
+
+  _PATH_INFO_* found = nullptr;
+  EXPECT_EQ(db.fnGetPathInfoByGUID(folder.c_str(), "{KEEP}", &found, nullptr), 1);
+  EXPECT_EQ(db.fnSaveDataBase(folder.c_str(), 1), 1);
+  const Files now = ReadFolder(folder);
+  ASSERT_EQ(now.size(), 2u);  // the index and the one path file
+  CMlvrDataBase reader;
+  _PATH_INFO_ARRAY_* back = nullptr;
+  reader.fnGetInfoArray(folder.c_str(), "/v/a.mp4", &back);
+  EXPECT_EQ(dbtest::Guids(back), std::vector<std::string>{"{KEEP}"});
+}
+
+}  // namespace
+}  // namespace mlvns
