@@ -5,6 +5,7 @@
 #include <dirent.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
@@ -174,9 +175,7 @@ TEST(DataBaseWriteBackFaults, AFolderThatVanishesBetweenCallsIsMadeAgain) {
   testing_support::ListHolder list(testing_support::NewList({dbtest::Path("{KEEP}")}));
   ASSERT_EQ(db.fnUpdateInfoArray(folder.c_str(), "/v/a.mp4", list.get()), 1);
   ASSERT_TRUE(platform::PathExists(folder.c_str()));
-  for (const auto& f : ReadFolder(folder)) platform::DeleteFile((folder + "/" + f.first).c_str());
-  ASSERT_EQ(std::remove(folder.c_str()), 0);
-  ASSERT_EQ(std::remove(dir.File("gone").c_str()), 0);
+  ASSERT_GT(std::filesystem::remove_all(dir.File("gone")), 0u);
 
   _PATH_INFO_* found = nullptr;
   EXPECT_EQ(db.fnGetPathInfoByGUID(folder.c_str(), "{KEEP}", &found, nullptr), 1);
