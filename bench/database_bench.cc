@@ -48,8 +48,12 @@ struct Folder {
         std::strcpy(info->szGUID, GuidOf(f, p).c_str());
         info->pPathNodes = new _PATH_NODE_[kNodes];
         info->nTotalPathNodeNum = kNodes;
+        // One path of the last file is spaced unevenly, as after
+        // simplification: the lookup cannot guess its node.
+        const bool uneven = f == kFiles - 1 && p == kPathsPerFile - 2;
         for (int i = 0; i < kNodes; ++i) {
-          info->pPathNodes[i].nFrameIndex = i * kFrameStep;
+          info->pPathNodes[i].nFrameIndex =
+              uneven ? i * kFrameStep + (i * i * 7) % kFrameStep : i * kFrameStep;
           info->pPathNodes[i].fXPos = static_cast<float>(i) / kNodes;
         }
         Mlvr_PathInfoArray_Add(&list, info);
@@ -60,9 +64,11 @@ struct Folder {
       Mlvr_PathInfoArray_Free(&list);
     }
     last = GuidOf(kFiles - 1, kPathsPerFile - 1);
+    uneven = GuidOf(kFiles - 1, kPathsPerFile - 2);
   }
   std::string dir;
   std::string last;
+  std::string uneven;
 };
 
 Folder& Data() {
@@ -91,6 +97,20 @@ void BM_GetPathNodeByGUID(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_GetPathNodeByGUID);
+
+void BM_GetPathNodeByGUID_Uneven(benchmark::State& state) {
+  Folder& d = Data();
+  _PATH_NODE_ node;
+  int frame = 0;
+  for (auto _ : state) {
+    int32_t r = Mlvr_DataBase_GetPathNodeByGUID(d.dir.c_str(), d.uneven.c_str(), frame,
+                                                {1920, 1080}, 0.0f, &node, nullptr, 0);
+    benchmark::DoNotOptimize(r);
+    benchmark::DoNotOptimize(node);
+    frame = (frame + 3) % (kNodes * kFrameStep);
+  }
+}
+BENCHMARK(BM_GetPathNodeByGUID_Uneven);
 
 // The baseline: the same answer by comparing the identity of every path in
 // key order, then the same node selection, under the same lock.

@@ -80,6 +80,10 @@ class CMlvrDataBase {
   IdentityPlaces* m_pLastPlaces = nullptr;
   uint64_t m_nLastPlacesGeneration = 0;
   std::string m_strLastPlacesFolder;
+  // The place found last in that folder, valid at that generation.
+  const IdentityPlace* m_pLastHit = nullptr;
+  uint64_t m_nLastHitGeneration = 0;
+  char m_szLastHitGUID[sizeof(IdentityKey::text)] = {};
   // The last folder text named and its key, to spare folding it per call.
   std::string m_strLastFolder;
   std::string m_strLastFolderKey;
@@ -91,9 +95,13 @@ class CMlvrDataBase {
   void Forget(const _PATH_INFO_ARRAY_* list) { m_setHeldLists.erase(list); }
   // The identity lookup without handing anything out.
   bool FindIdentity(const char* pszDataBaseFolder, const char* pszGUID, _PATH_INFO_** ppPathInfo,
-                    const std::string** ppAssociateKey, const _PATH_INFO_ARRAY_** ppList);
+                    const std::string** ppAssociateKey, const _PATH_INFO_ARRAY_** ppList,
+                    bool* pAscending = nullptr);
   bool ScanIdentity(const std::string& key, const char* pszGUID, IdentityPlace* place);
   const IdentityPlace* CachedIdentity(const IdentityPlaces& places, const char* pszGUID);
+  // Whether a place found earlier still answers for the identity, given
+  // what the host may have changed in the lists it holds.
+  bool PlaceHolds(const IdentityPlace& place, const char* pszGUID) const;
 
   const std::string& FolderOnDisk(const std::string& key, const std::string& asGiven);
   std::string PathFileOf(const std::string& key, const _DATABASE_FILE_INFO_& entry) const;

@@ -61,6 +61,9 @@ struct IdentityPlace {
   // have changed without the database knowing.
   std::vector<const _PATH_INFO_ARRAY_*> heldBefore;
   bool ownListHeld = false;
+  // The path's frames do not decrease. Known only for a list the host does
+  // not hold: nothing else can change its nodes without a new generation.
+  bool nodesAscending = false;
 };
 
 // Identity -> place, for one folder.

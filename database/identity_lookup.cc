@@ -19,8 +19,10 @@ bool FieldEquals(const char* field, size_t size, const char* text) {
 }
 
 // The node for frame f: the first or last node outside the path's range, an
-// exact match, or the box between the nodes before and after.
-void SelectNode(const _PATH_INFO_& path, int32_t f, _PATH_NODE_* out) {
+// exact match, or the box between the nodes before and after. `ascending`
+// says the frames are known not to decrease, so that a binary search finds
+// the node the scan would.
+void SelectNode(const _PATH_INFO_& path, int32_t f, bool ascending, _PATH_NODE_* out) {
   const int32_t n = path.nTotalPathNodeNum;
   const _PATH_NODE_* nodes = path.pPathNodes;
   if (f <= nodes[0].nFrameIndex) {
@@ -34,16 +36,41 @@ void SelectNode(const _PATH_INFO_& path, int32_t f, _PATH_NODE_* out) {
   // Here N[0] lies before f and N[n-1] after it. Scanning on, every node
   // before the first one at or after f is a node before f, so that first
   // one decides: an exact match, or the node after with its predecessor as
-  // the node before. The scan is unrolled, as a host asks for every frame.
+  // the node before.
   int32_t i = 1;
-  for (; i + 8 <= n; i += 8) {
-    const int32_t a = std::max(std::max(nodes[i].nFrameIndex, nodes[i + 1].nFrameIndex),
-                               std::max(nodes[i + 2].nFrameIndex, nodes[i + 3].nFrameIndex));
-    const int32_t b = std::max(std::max(nodes[i + 4].nFrameIndex, nodes[i + 5].nFrameIndex),
-                               std::max(nodes[i + 6].nFrameIndex, nodes[i + 7].nFrameIndex));
-    if (std::max(a, b) >= f) break;
+  if (ascending) {
+    // Tracked frames are mostly evenly spaced, so the node where f falls
+    // by proportion is usually the one; checking it costs two loads.
+    const int64_t span = int64_t{nodes[n - 1].nFrameIndex} - nodes[0].nFrameIndex;
+    const int64_t into = int64_t{f} - nodes[0].nFrameIndex;
+    const int32_t guess =
+        std::min<int32_t>(n - 1, std::max<int32_t>(1, static_cast<int32_t>(
+                                                           (into * (n - 1) + span - 1) / span)));
+    if (nodes[guess].nFrameIndex >= f && nodes[guess - 1].nFrameIndex < f) {
+      i = guess;
+    } else {
+      // The answer lies in [1, n-1] as N[n-1] is after f. Halving without
+      // a branch to mispredict.
+      const _PATH_NODE_* base = nodes + 1;
+      int32_t len = n - 1;
+      while (len > 1) {
+        const int32_t half = len / 2;
+        base += static_cast<int32_t>(base[half - 1].nFrameIndex < f) * half;
+        len -= half;
+      }
+      i = static_cast<int32_t>(base - nodes);
+    }
+  } else {
+    // Unrolled, as a host asks for every frame.
+    for (; i + 8 <= n; i += 8) {
+      const int32_t a = std::max(std::max(nodes[i].nFrameIndex, nodes[i + 1].nFrameIndex),
+                                 std::max(nodes[i + 2].nFrameIndex, nodes[i + 3].nFrameIndex));
+      const int32_t b = std::max(std::max(nodes[i + 4].nFrameIndex, nodes[i + 5].nFrameIndex),
+                                 std::max(nodes[i + 6].nFrameIndex, nodes[i + 7].nFrameIndex));
+      if (std::max(a, b) >= f) break;
+    }
+    while (nodes[i].nFrameIndex < f) ++i;
   }
-  while (nodes[i].nFrameIndex < f) ++i;
   if (nodes[i].nFrameIndex == f) {
     *out = nodes[i];
     return;
@@ -58,6 +85,13 @@ void SelectNode(const _PATH_INFO_& path, int32_t f, _PATH_NODE_* out) {
   out->fYPos = (after->fYPos - before->fYPos) * t + before->fYPos;
   out->fWidth = (after->fWidth - before->fWidth) * t + before->fWidth;
   out->fHeight = (after->fHeight - before->fHeight) * t + before->fHeight;
+}
+
+bool FramesAscending(const _PATH_INFO_& path) {
+  if (path.pPathNodes == nullptr) return false;
+  for (int32_t i = 1; i < path.nTotalPathNodeNum; ++i)
+    if (path.pPathNodes[i].nFrameIndex < path.pPathNodes[i - 1].nFrameIndex) return false;
+  return true;
 }
 
 // True when the target frame is the path's own: same turn and same shape.
@@ -116,6 +150,7 @@ bool CMlvrDataBase::ScanIdentity(const std::string& key, const char* pszGUID,
         place->index = i;
         place->path = path;
         place->ownListHeld = held;
+        place->nodesAscending = !held && FramesAscending(*path);
         place->generation = m_nGeneration;
         return true;
       }
@@ -130,18 +165,24 @@ const IdentityPlace* CMlvrDataBase::CachedIdentity(const IdentityPlaces& places,
   IdentityKey id;
   if (!MakeIdentityKey(pszGUID, &id)) return nullptr;
   auto it = places.find(id);
-  if (it == places.end()) return nullptr;
-  const IdentityPlace& place = it->second;
-  if (place.generation != m_nGeneration) return nullptr;
+  if (it == places.end() || it->second.generation != m_nGeneration) return nullptr;
+  return PlaceHolds(it->second, pszGUID) ? &it->second : nullptr;
+}
+
+bool CMlvrDataBase::PlaceHolds(const IdentityPlace& place, const char* pszGUID) const {
+  // Lists the host does not hold change only through the database, which
+  // starts a new generation; nothing then can have moved the path.
+  if (!place.ownListHeld && place.heldBefore.empty() && place.missingFilesBefore.empty())
+    return true;
   // The place itself, which the host may have edited.
   const _PATH_INFO_ARRAY_* list = place.entry->pdsPathInfoArray;
   if (list == nullptr || list->ppPathInfos == nullptr || place.index >= list->nNumOfPathInfos ||
       list->ppPathInfos[place.index] != place.path ||
       !FieldEquals(place.path->szGUID, sizeof place.path->szGUID, pszGUID))
-    return nullptr;
+    return false;
   // Whatever the scan would meet first.
   for (const std::string& file : place.missingFilesBefore)
-    if (platform::PathExists(file.c_str())) return nullptr;
+    if (platform::PathExists(file.c_str())) return false;
   auto holds = [&](const _PATH_INFO_ARRAY_* l, int32_t upTo) {
     if (l->ppPathInfos == nullptr) return false;
     for (int32_t i = 0; i < upTo && i < l->nNumOfPathInfos; ++i) {
@@ -151,15 +192,29 @@ const IdentityPlace* CMlvrDataBase::CachedIdentity(const IdentityPlaces& places,
     return false;
   };
   for (const _PATH_INFO_ARRAY_* held : place.heldBefore)
-    if (holds(held, held->nNumOfPathInfos)) return nullptr;
-  if (place.ownListHeld && holds(list, place.index)) return nullptr;
-  return &place;
+    if (holds(held, held->nNumOfPathInfos)) return false;
+  if (place.ownListHeld && holds(list, place.index)) return false;
+  return true;
 }
 
 bool CMlvrDataBase::FindIdentity(const char* pszDataBaseFolder, const char* pszGUID,
                                  _PATH_INFO_** ppPathInfo, const std::string** ppAssociateKey,
-                                 const _PATH_INFO_ARRAY_** ppList) {
+                                 const _PATH_INFO_ARRAY_** ppList, bool* pAscending) {
   if (pszDataBaseFolder == nullptr || pszGUID == nullptr) return false;
+  // A host asks for the same path every frame. While nothing changed, the
+  // place found last for the same folder text and identity is where the
+  // scan would stop, but for what the host may have edited.
+  if (m_pLastHit != nullptr && m_nLastHitGeneration == m_nGeneration &&
+      std::strncmp(m_szLastHitGUID, pszGUID, sizeof m_szLastHitGUID) == 0 &&
+      std::strcmp(m_strLastPlacesFolder.c_str(), pszDataBaseFolder) == 0 &&
+      PlaceHolds(*m_pLastHit, pszGUID)) {
+    *ppPathInfo = const_cast<_PATH_INFO_*>(m_pLastHit->path);
+    *ppAssociateKey = m_pLastHit->associateKey;
+    *ppList = m_pLastHit->entry->pdsPathInfoArray;
+    if (pAscending != nullptr) *pAscending = m_pLastHit->nodesAscending;
+    return true;
+  }
+  m_pLastHit = nullptr;
   // While nothing changed since the last lookup in this folder, the folder
   // is still in memory and loading it would do nothing.
   const bool same = m_pLastPlaces != nullptr && m_nLastPlacesGeneration == m_nGeneration &&
@@ -193,9 +248,16 @@ bool CMlvrDataBase::FindIdentity(const char* pszDataBaseFolder, const char* pszG
     m_nLastPlacesGeneration = m_nGeneration;
     m_strLastPlacesFolder = pszDataBaseFolder;
   }
+  IdentityKey id;
+  if (place != &fresh && m_pLastPlaces != nullptr && MakeIdentityKey(pszGUID, &id)) {
+    m_pLastHit = place;
+    m_nLastHitGeneration = m_nGeneration;
+    std::memcpy(m_szLastHitGUID, id.text, sizeof m_szLastHitGUID);
+  }
   *ppPathInfo = const_cast<_PATH_INFO_*>(place->path);
   *ppAssociateKey = place->associateKey;
   *ppList = place->entry->pdsPathInfoArray;
+  if (pAscending != nullptr) *pAscending = place->nodesAscending;
   return true;
 }
 
@@ -220,10 +282,11 @@ int32_t CMlvrDataBase::fnGetPathNodeByGUID(const char* pszDataBaseFolder, const 
   _PATH_INFO_* path = nullptr;
   const std::string* associate = nullptr;
   const _PATH_INFO_ARRAY_* list = nullptr;
-  if (!FindIdentity(pszDataBaseFolder, pszGUID, &path, &associate, &list)) return 0;
+  bool ascending = false;
+  if (!FindIdentity(pszDataBaseFolder, pszGUID, &path, &associate, &list, &ascending)) return 0;
   CopyCut(*associate, pszAssociateFile, kAssociateKeyRoom);
   if (path->nTotalPathNodeNum < 1 || path->pPathNodes == nullptr || pNode == nullptr) return 0;
-  SelectNode(*path, nFrameIndex, pNode);
+  SelectNode(*path, nFrameIndex, ascending, pNode);
   if (IsOwnFrame(*path, szTarget, fTargetRotation)) return 1;
   Trace("  sfnPathInfo_ConvertPathNodeInfo");
   ConvertPathNodeInfo(pNode, path, szTarget, fTargetRotation, 0, nMode);

@@ -1,6 +1,12 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
 #include "database/database.h"
 #include "database/database_test_util.h"
 #include "module/trace.h"
@@ -126,6 +132,83 @@ TEST_F(IdentityLookup, NodeAtAFrameInterpolatesBetweenNeighbours) {
   EXPECT_EQ(untouched.fXPos, 0.9f);
   EXPECT_STREQ(key2, "/v/n.mp4");
   EXPECT_EQ(db_.fnGetPathNodeByGUID(f.c_str(), "{NONE}", 3, own, 0.0f, &untouched, key2, 0), 0);
+}
+
+// The rule a lookup must follow, written as plainly as it reads: outside the
+// range the end node; else the first node at or after f decides.
+_PATH_NODE_ ReferenceNode(const _PATH_INFO_& p, int32_t f, _PATH_NODE_ out) {
+  const _PATH_NODE_* n = p.pPathNodes;
+  const int32_t last = p.nTotalPathNodeNum - 1;
+  if (f <= n[0].nFrameIndex) return n[0];
+  if (f >= n[last].nFrameIndex) return n[last];
+  int32_t i = 1;
+  while (n[i].nFrameIndex < f) ++i;
+  if (n[i].nFrameIndex == f) return n[i];
+  const float t = static_cast<float>(f - n[i - 1].nFrameIndex) /
+                  static_cast<float>(n[i].nFrameIndex - n[i - 1].nFrameIndex);
+  out.fXPos = (n[i].fXPos - n[i - 1].fXPos) * t + n[i - 1].fXPos;
+  out.fYPos = (n[i].fYPos - n[i - 1].fYPos) * t + n[i - 1].fYPos;
+  out.fWidth = (n[i].fWidth - n[i - 1].fWidth) * t + n[i - 1].fWidth;
+  out.fHeight = (n[i].fHeight - n[i - 1].fHeight) * t + n[i - 1].fHeight;
+  return out;
+}
+
+// Evenly spaced, irregular, with repeated frames, out of order: every frame
+// gives the node the plain rule gives, also once the host holds the list
+// and reorders its frames behind the database's back.
+TEST_F(IdentityLookup, NodeAtEveryFrameMatchesThePlainRule) {
+  const std::string f = dir_.path();
+  std::mt19937 rng(7);
+  std::vector<std::vector<int32_t>> shapes = {{0, 5, 10, 15, 20, 25, 30}, {3, 4}, {0, 0, 0, 9}};
+  for (int k = 0; k < 30; ++k) {
+    std::vector<int32_t> frames(2 + rng() % 60);
+    int32_t at = static_cast<int32_t>(rng() % 50) - 25;
+    for (int32_t& v : frames) v = at += static_cast<int32_t>(rng() % 4) * (1 + rng() % 30);
+    if (k % 3 == 2) std::shuffle(frames.begin() + 1, frames.end() - 1, rng);
+    shapes.push_back(frames);
+  }
+  std::uniform_real_distribution<float> unit(0.0f, 1.0f);
+  for (size_t s = 0; s < shapes.size(); ++s) {
+    const std::string guid = "{P" + std::to_string(s) + "}";
+    _PATH_INFO_* p = Path(guid.c_str());
+    Mlvr_PathInfo_FreeNodes(p);
+    std::vector<_PATH_NODE_> nodes;
+    for (int32_t frame : shapes[s])
+      nodes.push_back(testing_support::Node(frame, unit(rng), unit(rng), unit(rng), unit(rng)));
+    ASSERT_EQ(Mlvr_PathInfo_PathNodeAppend(p, nodes.data(), static_cast<int32_t>(nodes.size()), 1), 1);
+    ListHolder list(NewList({p}));
+    const std::string media = "/v/p" + std::to_string(s) + ".mp4";
+    ASSERT_EQ(db_.fnUpdateInfoArray(f.c_str(), media.c_str(), list.get()), 1);
+  }
+  auto expectAll = [&](const std::string& guid) {
+    _PATH_INFO_* held = nullptr;
+    ASSERT_EQ(db_.fnGetPathInfoByGUID(dir_.path().c_str(), guid.c_str(), &held, nullptr), 1);
+    const _PATH_INFO_ own = *held;
+    const int32_t lo = own.pPathNodes[0].nFrameIndex - 3;
+    const int32_t hi = own.pPathNodes[own.nTotalPathNodeNum - 1].nFrameIndex + 3;
+    for (int32_t frame = std::min(lo, hi); frame <= std::max(lo, hi); ++frame) {
+      // Fields the lookup does not write keep what the caller put there.
+      _PATH_NODE_ got = testing_support::Node(-77, 0.0f, 0.0f, 0.0f, 0.0f);
+      got.fConfidence = 0.625f;
+      const _PATH_NODE_ want = ReferenceNode(own, frame, got);
+      ASSERT_EQ(db_.fnGetPathNodeByGUID(f.c_str(), guid.c_str(), frame, {1920, 1080}, 0.0f, &got,
+                                        nullptr, 0), 1);
+      ASSERT_EQ(std::memcmp(&got, &want, sizeof got), 0) << guid << " frame " << frame;
+    }
+  };
+  for (size_t s = 0; s < shapes.size(); ++s) {
+    const std::string guid = "{P" + std::to_string(s) + "}";
+    // First while only the database holds the list...
+    _PATH_NODE_ n;
+    ASSERT_EQ(db_.fnGetPathNodeByGUID(f.c_str(), guid.c_str(), 1, {1920, 1080}, 0.0f, &n, nullptr,
+                                      0), 1);
+    expectAll(guid);
+    // ...then after the host, holding it, put its inner frames out of order.
+    _PATH_INFO_* held = nullptr;
+    ASSERT_EQ(db_.fnGetPathInfoByGUID(f.c_str(), guid.c_str(), &held, nullptr), 1);
+    if (held->nTotalPathNodeNum > 3) std::swap(held->pPathNodes[1], held->pPathNodes[2]);
+    expectAll(guid);
+  }
 }
 
 TEST_F(IdentityLookup, ConvertsOnlyWhenTheTargetIsAnotherFrame) {
