@@ -46,8 +46,15 @@ void SelectNode(const _PATH_INFO_& path, int32_t f, bool ascending, _PATH_NODE_*
     const int32_t guess =
         std::min<int32_t>(n - 1, std::max<int32_t>(1, static_cast<int32_t>(
                                                            (into * (n - 1) + span - 1) / span)));
+    // Uneven spacing mostly puts it one node off.
+    const int32_t up = std::min(guess + 1, n - 1);
+    const int32_t down = std::max(guess - 1, 1);
     if (nodes[guess].nFrameIndex >= f && nodes[guess - 1].nFrameIndex < f) {
       i = guess;
+    } else if (nodes[guess].nFrameIndex < f && nodes[up].nFrameIndex >= f) {
+      i = up;
+    } else if (nodes[down].nFrameIndex >= f && nodes[down - 1].nFrameIndex < f) {
+      i = down;
     } else {
       // The answer lies in [1, n-1] as N[n-1] is after f. Halving without
       // a branch to mispredict.

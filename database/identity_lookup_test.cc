@@ -168,24 +168,26 @@ TEST_F(IdentityLookup, NodeAtEveryFrameMatchesThePlainRule) {
     shapes.push_back(frames);
   }
   std::uniform_real_distribution<float> unit(0.0f, 1.0f);
+  std::vector<std::vector<_PATH_NODE_>> kept(shapes.size());
   for (size_t s = 0; s < shapes.size(); ++s) {
-    const std::string guid = "{P" + std::to_string(s) + "}";
-    _PATH_INFO_* p = Path(guid.c_str());
-    Mlvr_PathInfo_FreeNodes(p);
-    std::vector<_PATH_NODE_> nodes;
     for (int32_t frame : shapes[s])
-      nodes.push_back(testing_support::Node(frame, unit(rng), unit(rng), unit(rng), unit(rng)));
-    ASSERT_EQ(Mlvr_PathInfo_PathNodeAppend(p, nodes.data(), static_cast<int32_t>(nodes.size()), 1), 1);
+      kept[s].push_back(testing_support::Node(frame, unit(rng), unit(rng), unit(rng), unit(rng)));
+    _PATH_INFO_* p = Path(("{P" + std::to_string(s) + "}").c_str());
+    Mlvr_PathInfo_FreeNodes(p);
+    ASSERT_EQ(Mlvr_PathInfo_PathNodeAppend(p, kept[s].data(), static_cast<int32_t>(kept[s].size()),
+                                           1), 1);
     ListHolder list(NewList({p}));
     const std::string media = "/v/p" + std::to_string(s) + ".mp4";
     ASSERT_EQ(db_.fnUpdateInfoArray(f.c_str(), media.c_str(), list.get()), 1);
   }
-  auto expectAll = [&](const std::string& guid) {
-    _PATH_INFO_* held = nullptr;
-    ASSERT_EQ(db_.fnGetPathInfoByGUID(dir_.path().c_str(), guid.c_str(), &held, nullptr), 1);
-    const _PATH_INFO_ own = *held;
-    const int32_t lo = own.pPathNodes[0].nFrameIndex - 3;
-    const int32_t hi = own.pPathNodes[own.nTotalPathNodeNum - 1].nFrameIndex + 3;
+  // Every frame around the path against the nodes as the test knows them.
+  auto expectAll = [&](size_t s) {
+    const std::string guid = "{P" + std::to_string(s) + "}";
+    _PATH_INFO_ own{};
+    own.pPathNodes = kept[s].data();
+    own.nTotalPathNodeNum = static_cast<int32_t>(kept[s].size());
+    const int32_t lo = kept[s].front().nFrameIndex - 3;
+    const int32_t hi = kept[s].back().nFrameIndex + 3;
     for (int32_t frame = std::min(lo, hi); frame <= std::max(lo, hi); ++frame) {
       // Fields the lookup does not write keep what the caller put there.
       _PATH_NODE_ got = testing_support::Node(-77, 0.0f, 0.0f, 0.0f, 0.0f);
@@ -197,17 +199,20 @@ TEST_F(IdentityLookup, NodeAtEveryFrameMatchesThePlainRule) {
     }
   };
   for (size_t s = 0; s < shapes.size(); ++s) {
-    const std::string guid = "{P" + std::to_string(s) + "}";
     // First while only the database holds the list...
-    _PATH_NODE_ n;
-    ASSERT_EQ(db_.fnGetPathNodeByGUID(f.c_str(), guid.c_str(), 1, {1920, 1080}, 0.0f, &n, nullptr,
-                                      0), 1);
-    expectAll(guid);
+    expectAll(s);
     // ...then after the host, holding it, put its inner frames out of order.
     _PATH_INFO_* held = nullptr;
-    ASSERT_EQ(db_.fnGetPathInfoByGUID(f.c_str(), guid.c_str(), &held, nullptr), 1);
-    if (held->nTotalPathNodeNum > 3) std::swap(held->pPathNodes[1], held->pPathNodes[2]);
-    expectAll(guid);
+    ASSERT_EQ(db_.fnGetPathInfoByGUID(f.c_str(), ("{P" + std::to_string(s) + "}").c_str(), &held,
+                                      nullptr), 1);
+    _PATH_NODE_ n;  // a lookup while held, before the edit
+    ASSERT_EQ(db_.fnGetPathNodeByGUID(f.c_str(), held->szGUID, 0, {1920, 1080}, 0.0f, &n, nullptr,
+                                      0), 1);
+    if (held->nTotalPathNodeNum > 3) {
+      std::swap(held->pPathNodes[1], held->pPathNodes[2]);
+      std::swap(kept[s][1], kept[s][2]);
+    }
+    expectAll(s);
   }
 }
 
