@@ -61,6 +61,8 @@ typedef int32_t (*RelinkFn)(const char*, const char*, const char*);
 #define MEDIA_SIZE 1234
 #define PATH_FILE_BYTES(paths, nodes) (46 + 88 + (paths) * 528 + (nodes) * 60)
 
+static const char* const none[] = {""};
+
 /* What the session leaves behind, for the checks after each FreeLibrary. */
 typedef struct Session {
   char db[MAX_PATH];
@@ -154,9 +156,11 @@ static void check_index(const Session* s, const char* const* want, int count, ch
 
 /* A path file: header text, version 101, the list header, then per path the
  * 528-byte stored record and its nodes. Checks the size, the fixed bytes and
- * the fields the session set; returns nonzero when the file could be read. */
+ * the fields the session set (an origin of "" for a path never imported
+ * under a new identity). */
 static void check_path_file(const Session* s, const char* base, int paths, int nodesEach,
-                            const char* const* guids, const char* const* associates) {
+                            const char* const* guids, const char* const* associates,
+                            const char* const* origins) {
   static const char head[] = "\x29" "Brask QN 15 Point Tracking Path File Head" "\x65\0\0\0";
   char name[MAX_PATH];
   snprintf(name, sizeof name, "%s\\%s.otp", s->db, base);
@@ -174,6 +178,7 @@ static void check_path_file(const Session* s, const char* base, int paths, int n
       CHECK(rec[0] == 0x10 && rec[1] == 0x02); /* dwSize 528 */
       CHECK(strcmp((const char*)rec + 288, guids[i]) == 0);
       CHECK(strcmp((const char*)rec + 16, associates[i]) == 0);
+      CHECK(strcmp((const char*)rec + 468, origins[i]) == 0);
       CHECK(rec[280] == (MEDIA_SIZE & 0xff) && rec[281] == (MEDIA_SIZE >> 8));
       CHECK(rec[412] == nodesEach);
       CHECK(rec[528] == 60 && rec[528 + 4] == 10); /* first node: size, frame 10 */
@@ -234,7 +239,7 @@ static void check_index_after_relink(Session* s) {
   CHECK(strcmp(s->clip2Name, names[0]) == 0);
   const char* guids[] = {s->g1};
   const char* assocs[] = {s->clip};
-  check_path_file(s, s->clip2Name, 1, 2, guids, assocs);
+  check_path_file(s, s->clip2Name, 1, 2, guids, assocs, none);
 }
 
 /* After the last unload: Added.mp4 sorts first, so the sections are
@@ -254,17 +259,18 @@ static void check_index_after_unload(Session* s) {
   {
     const char* guids[] = {s->g4};
     const char* assocs[] = {s->added};
-    check_path_file(s, s->addedName, 1, 2, guids, assocs);
+    check_path_file(s, s->addedName, 1, 2, guids, assocs, none);
   }
   {
     const char* guids[] = {s->g1};
     const char* assocs[] = {s->clip};
-    check_path_file(s, s->clip2Name, 1, 2, guids, assocs);
+    check_path_file(s, s->clip2Name, 1, 2, guids, assocs, none);
   }
   {
     const char* guids[] = {s->g2, s->g3};
     const char* assocs[] = {s->other, s->other};
-    check_path_file(s, s->otherName, 2, 2, guids, assocs);
+    const char* origins[] = {"", s->g1};
+    check_path_file(s, s->otherName, 2, 2, guids, assocs, origins);
   }
   /* Nothing else: the path file of Clip.MP4 went with the relink. */
   char pattern[MAX_PATH];
@@ -393,7 +399,7 @@ static void run_session(HMODULE dll, const char* work, Session* s) {
   {
     const char* guids[] = {s->g1};
     const char* assocs[] = {s->clip};
-    check_path_file(s, clipName, 1, 2, guids, assocs);
+    check_path_file(s, clipName, 1, 2, guids, assocs, none);
   }
 
   /* Relink: refused for a file that does not exist, then Clip.MP4 moves to
@@ -413,7 +419,8 @@ static void run_session(HMODULE dll, const char* work, Session* s) {
   {
     const char* guids[] = {s->g2, s->g3};
     const char* assocs[] = {other, other};
-    check_path_file(s, s->otherName, 2, 2, guids, assocs);
+    const char* origins[] = {"", s->g1};
+    check_path_file(s, s->otherName, 2, 2, guids, assocs, origins);
   }
 
   /* One more list, in memory only until the library is unloaded. */
