@@ -75,7 +75,12 @@ class PosixProfile final : public ProfileFile {
                         size_t units) override {
     if (units == 0) return std::string();
     const Line* line = Find(section, key);
-    return CutToUnits(line != nullptr ? StripQuotes(Value(*line)) : def, units - 1);
+    if (line != nullptr) return CutToUnits(StripQuotes(Value(*line)), units - 1);
+    // Win32 hands out the default without its trailing spaces, though never
+    // shorter than its first character.
+    size_t end = def.size();
+    while (end > 1 && def[end - 1] == ' ') --end;
+    return CutToUnits(def.substr(0, end), units - 1);
   }
 
   void SetString(const std::string& section, const std::string& key,

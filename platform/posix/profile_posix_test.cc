@@ -58,6 +58,8 @@ TEST(Profile, ReadsLikeTheWin32Functions) {
   EXPECT_EQ(p->GetString("File_0", "Long", "", 4), "zzz");
   EXPECT_EQ(p->GetString("File_0", "Long", "", 0), "");
   EXPECT_EQ(p->GetString("File_0", "Missing", "default", 4), "def");
+  EXPECT_EQ(p->GetString("File_0", "Missing", " pad \t  ", 520), " pad \t");
+  EXPECT_EQ(p->GetString("File_0", "Missing", "   ", 520), " ");
   std::vector<std::string> names{"Setting", "file_0", "FILE_0"};
   EXPECT_EQ(p->SectionNames(), names);
 

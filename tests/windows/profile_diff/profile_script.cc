@@ -192,6 +192,8 @@ void LongValues() {
   Get(*p, "Long", "Hello", "", 2);
   Get(*p, "Long", "Hello", "", 1);
   Get(*p, "Long", "Missing", "default", 4);
+  Get(*p, "Long", "Missing", "  dflt padded \t ", 520);
+  Get(*p, "Nowhere", "Missing", "   ", 520);
 }
 
 // Integers: the leading decimal number; the default when missing or empty.
