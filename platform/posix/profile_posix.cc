@@ -75,25 +75,32 @@ class PosixProfile final : public ProfileFile {
                         size_t units) override {
     if (units == 0) return std::string();
     const Line* line = Find(section, key);
-    return CutToUnits(line != nullptr ? StripQuotes(Value(*line)) : def, units - 1);
+    if (line != nullptr) return CutToUnits(StripQuotes(Value(*line)), units - 1);
+    // Win32 hands out the default without its trailing spaces, though never
+    // shorter than its first character.
+    size_t end = def.size();
+    while (end > 1 && def[end - 1] == ' ') --end;
+    return CutToUnits(def.substr(0, end), units - 1);
   }
 
   void SetString(const std::string& section, const std::string& key,
                  const std::string& value) override {
     const std::string name = Trim(section, 0, section.size());
     const std::string k = Trim(key, 0, key.size());
+    // Win32 stores the value without the blanks around it.
+    const std::string v = Trim(value, 0, value.size());
     Section* s = FindSection(name);
     if (s == nullptr) {
       sections_.push_back(Section{name, "[" + name + "]", {}, {}});
       index_.emplace(LowerAnsi(name), sections_.size() - 1);
       s = &sections_.back();
     }
-    const std::string text = k + "=" + value;
+    const std::string text = k + "=" + v;
     auto it = s->keys.find(LowerAnsi(k));
     if (it != s->keys.end()) {
       Line& line = s->lines[it->second];
-      if (Value(line) == Trim(value, 0, value.size())) return;
-      line.text = line.key + "=" + value;
+      if (Value(line) == v) return;
+      line.text = line.key + "=" + v;
       dirty_ = true;
       return;
     }
@@ -146,9 +153,16 @@ class PosixProfile final : public ProfileFile {
   }
 
   const Line* Find(const std::string& section, const std::string& key) {
+    const std::string folded = LowerAnsi(Trim(key, 0, key.size()));
+    if (Trim(section, 0, section.size()).empty()) {
+      // Win32 reads the keys before the first section as a section without
+      // a name.
+      auto it = preambleKeys_.find(folded);
+      return it == preambleKeys_.end() ? nullptr : &preamble_[it->second];
+    }
     Section* s = FindSection(section);
     if (s == nullptr) return nullptr;
-    auto it = s->keys.find(LowerAnsi(Trim(key, 0, key.size())));
+    auto it = s->keys.find(folded);
     return it == s->keys.end() ? nullptr : &s->lines[it->second];
   }
 
@@ -200,7 +214,7 @@ class PosixProfile final : public ProfileFile {
     size_t eq = line.text.find('=');
     if (eq != std::string::npos && line.text[first] != ';') line.key = Trim(line.text, 0, eq);
     if (sections_.empty()) {
-      line.key.clear();  // keys before any section belong to none we look up
+      if (!line.key.empty()) preambleKeys_.emplace(LowerAnsi(line.key), preamble_.size());
       preamble_.push_back(std::move(line));
       return;
     }
@@ -213,6 +227,7 @@ class PosixProfile final : public ProfileFile {
   std::string bom_;
   std::string eol_ = "\r\n";  // a file made here ends its lines as Win32 does
   std::vector<Line> preamble_;
+  std::unordered_map<std::string, size_t> preambleKeys_;  // folded key -> first line
   std::vector<Section> sections_;
   std::unordered_map<std::string, size_t> index_;  // folded name -> first section
   bool dirty_ = false;

@@ -46,7 +46,9 @@ TEST(Profile, ReadsLikeTheWin32Functions) {
   EXPECT_EQ(p->GetInt("Setting", "Missing", 5), 5);
   EXPECT_EQ(p->GetInt("Setting", "; Comment", 5), 5);
   EXPECT_EQ(p->GetInt("Nowhere", "NumOfFiles", 3), 3);
-  EXPECT_EQ(p->GetString("", "top", "d", 520), "d");  // before any section
+  // Keys before the first section form one without a name, as in Win32.
+  EXPECT_EQ(p->GetString("", "top", "d", 520), "ignored");
+  EXPECT_EQ(p->GetString("", "NumOfFiles", "d", 520), "d");
 
   // Names match in any case; the first section and key of a name count.
   EXPECT_EQ(p->GetString("File_0", "assiciatefile", "", 520), "C:\\Video\\A.mp4");
@@ -56,6 +58,8 @@ TEST(Profile, ReadsLikeTheWin32Functions) {
   EXPECT_EQ(p->GetString("File_0", "Long", "", 4), "zzz");
   EXPECT_EQ(p->GetString("File_0", "Long", "", 0), "");
   EXPECT_EQ(p->GetString("File_0", "Missing", "default", 4), "def");
+  EXPECT_EQ(p->GetString("File_0", "Missing", " pad \t  ", 520), " pad \t");
+  EXPECT_EQ(p->GetString("File_0", "Missing", "   ", 520), " ");
   std::vector<std::string> names{"Setting", "file_0", "FILE_0"};
   EXPECT_EQ(p->SectionNames(), names);
 
@@ -121,6 +125,7 @@ TEST(Profile, ChangesLeaveEveryOtherLineAsItWas) {
   p->SetString("File_0", "DataBaseName", "{NEW}");    // new key in a section
   p->SetString("File_2", "Extra", "keep");            // same value: no change
   p->SetString("File_5", "AssiciateFile", "/v/z");    // new section at the end
+  p->SetString("File_5", "Padded", " \t/v/p  ");       // stored without the blanks
   ASSERT_TRUE(p->Commit());
   EXPECT_EQ(ReadText(file),
             "; kept comment\n"
@@ -135,7 +140,8 @@ TEST(Profile, ChangesLeaveEveryOtherLineAsItWas) {
             "[File_2]\n"
             "Extra=keep\n"
             "[File_5]\n"
-            "AssiciateFile=/v/z\n");
+            "AssiciateFile=/v/z\n"
+            "Padded=/v/p\n");
 
   // Setting only what is already there does not rewrite the file.
   WriteText(file, "[S]\nK=v\n");

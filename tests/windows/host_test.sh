@@ -1,33 +1,72 @@
 #!/usr/bin/env bash
-# Runs host.exe under Wine with the debug-string channel on, then compares
-# the lines the DLL wrote through OutputDebugStringA with the expected texts.
+# Runs host.exe under Wine with the debug-string channel on, twice: from a
+# folder without Molvaren.ini (trace switch off) and from one with it (on),
+# each time from a copy of host.exe and Molvaren.dll. Compares the lines the
+# DLL wrote through OutputDebugStringA with the expected texts.
 #   host_test.sh WINE64 HOST_EXE EXPORTS_LIST
 set -euo pipefail
 wine64=$1
 host=$2
 exports=$3
+dll=$(dirname "$host")/Molvaren.dll
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-winwork="Z:${work//\//\\}"
-status=0
-WINEDEBUG=-all,+debugstr "$wine64" "$host" "$exports" "$winwork" >"$work/out" 2>"$work/err" ||
-  status=$?
-cat "$work/out"
-grep -v ':debugstr:' "$work/err" >&2 || true
-[ $status -eq 0 ] || { echo "host.exe failed with status $status"; exit 1; }
 
 # 0024:warn:debugstr:OutputDebugStringA "text" (C-escaped, one line each)
 re='^([0-9.]+:)?([0-9a-f]{4}:)?[0-9a-f]{4}:warn:debugstr:OutputDebugStringA "(.*)"$'
-lines=()
-while IFS= read -r l; do
-  [[ $l =~ $re ]] && lines+=("${BASH_REMATCH[3]}")
-done <"$work/err"
-expected=('pPathInfo == NULL\n' 'pNodes == NULL\n')
-if [ "${lines[*]-}" != "${expected[*]}" ] || [ ${#lines[@]} -ne ${#expected[@]} ]; then
-  echo "debug lines differ; expected:"
-  printf '  %s\n' "${expected[@]}"
-  echo "got:"
-  printf '  %s\n' "${lines[@]-}"
-  exit 1
-fi
-echo "debug lines: ${#lines[@]} as expected"
+
+# run NAME TRACED: runs the copy in $work/NAME and compares its debug lines.
+run() {
+  local name=$1 traced=$2
+  local dir=$work/$name
+  mkdir -p "$dir/work"
+  cp "$host" "$dll" "$dir/"
+  [ "$traced" = 1 ] && : >"$dir/Molvaren.ini"
+  local winwork="Z:${dir//\//\\}\\work"
+  local status=0
+  WINEDEBUG=-all,+debugstr "$wine64" "$dir/host.exe" "$exports" "$winwork" \
+    >"$dir/out" 2>"$dir/err" || status=$?
+  cat "$dir/out"
+  grep -v ':debugstr:' "$dir/err" >&2 || true
+  [ $status -eq 0 ] || { echo "$name: host.exe failed with status $status"; exit 1; }
+
+  local lines=() l
+  while IFS= read -r l; do
+    [[ $l =~ $re ]] && lines+=("${BASH_REMATCH[3]}")
+  done <"$dir/err"
+  # Always written: the node append with null arguments.
+  local expected=('pPathInfo == NULL\n' 'pNodes == NULL\n')
+  if [ "$traced" = 1 ]; then
+    # The channel escapes each backslash.
+    local w=${winwork//\\/\\\\}
+    local db="$w\\\\Tracks" media="$w\\\\Media"
+    expected+=(
+      "fnUpdateInfoArray $db $media\\\\Clip.MP4"
+      '  nNumOfPathInfos: 1'
+      'fnGetPathNodeByGUID'
+      '  16:9'
+      "fnUpdateInfoArray $db $media\\\\Other.mp4"
+      '  nNumOfPathInfos: 1'
+      "fnRelinkAssociateFile org:$media\\\\Clip.MP4 new:$media\\\\Missing.mp4"
+      "  error 1. $media\\\\Missing.mp4 not exist"
+      "fnRelinkAssociateFile org:$media\\\\Clip.MP4 new:$media\\\\Clip-2.mp4"
+      '  pdsPathInfoArray_Src->nNumOfPathInfos: 1'
+      '  no pdsPathInfoArray_Target'
+      "fnUpdateInfoArray $db $media\\\\Clip-2.mp4"
+      '  nNumOfPathInfos: 1'
+      "fnUpdateInfoArray $db $media\\\\Added.mp4"
+      '  nNumOfPathInfos: 1')
+  fi
+  local joined_got joined_want
+  joined_got=$(printf '%s\n' "${lines[@]-}")
+  joined_want=$(printf '%s\n' "${expected[@]}")
+  if [ "$joined_got" != "$joined_want" ]; then
+    echo "$name: debug lines differ (- expected, + got):"
+    diff <(printf '%s\n' "$joined_want") <(printf '%s\n' "$joined_got") || true
+    exit 1
+  fi
+  echo "$name: ${#lines[@]} debug lines as expected"
+}
+
+run untraced 0
+run traced 1
