@@ -19,7 +19,8 @@ wine_start() {
   mkdir -p "$WINEPREFIX"
   # A persistent server, started with its output detached: otherwise Wine's
   # helper processes hold every test's output pipe for seconds (or forever).
-  wineserver -p </dev/null >/dev/null 2>&1
+  # A server already up for the prefix (left by an earlier run) will do.
+  wineserver -p </dev/null >/dev/null 2>&1 || true
   wineboot -i </dev/null >/dev/null 2>&1 || true
 }
 
