@@ -47,6 +47,19 @@ static void put_u32(uint8_t* at, uint32_t v) {
   at[3] = (uint8_t)(v >> 24);
 }
 
+/* A packed list of one path without nodes, written byte by byte as a host
+ * that knows only the record layout would write it. */
+static void put_one_empty_path(uint8_t buffer[88 + 528]) {
+  memset(buffer, 0, 88 + 528);
+  put_u32(buffer, 88);
+  put_u32(buffer + 56, 1);
+  put_u32(buffer + 88, 528);
+  put_u32(buffer + 88 + 404, 0xFFFFFFFFu);
+  put_u32(buffer + 88 + 408, 0xFFFFFFFFu);
+  put_u32(buffer + 88 + 516, 401);
+  put_u32(buffer + 88 + 520, 20);
+}
+
 /* ---- A database session through the exports only ---------------------- */
 
 typedef int32_t (*StampFn)(_PATH_INFO_*);
@@ -195,14 +208,7 @@ static _PATH_INFO_ARRAY_* make_list(HMODULE dll, const char* associate) {
   StampFn stamp = (StampFn)(void (*)(void))Need(dll, "Mlvr_PathInfo_AssignTimeStamp");
   AppendFn append = (AppendFn)(void (*)(void))Need(dll, "Mlvr_PathInfo_PathNodeAppend");
   uint8_t buffer[88 + 528];
-  memset(buffer, 0, sizeof buffer);
-  put_u32(buffer, 88);
-  put_u32(buffer + 56, 1);
-  put_u32(buffer + 88, 528);
-  put_u32(buffer + 88 + 404, 0xFFFFFFFFu);
-  put_u32(buffer + 88 + 408, 0xFFFFFFFFu);
-  put_u32(buffer + 88 + 516, 401);
-  put_u32(buffer + 88 + 520, 20);
+  put_one_empty_path(buffer);
   _PATH_INFO_ARRAY_* list = NULL;
   CHECK(unpack(buffer, sizeof buffer, &list) == 1);
   if (list == NULL || list->nNumOfPathInfos != 1) return list;
@@ -478,14 +484,7 @@ int main(int argc, char** argv) {
    * allocates it, the host edits it through exports and saves and reopens
    * it, and only the library releases it. */
   uint8_t buffer[88 + 528];
-  memset(buffer, 0, sizeof buffer);
-  put_u32(buffer, 88);
-  put_u32(buffer + 56, 1);
-  put_u32(buffer + 88, 528);
-  put_u32(buffer + 88 + 404, 0xFFFFFFFFu);
-  put_u32(buffer + 88 + 408, 0xFFFFFFFFu);
-  put_u32(buffer + 88 + 516, 401);
-  put_u32(buffer + 88 + 520, 20);
+  put_one_empty_path(buffer);
   _PATH_INFO_ARRAY_* paths = NULL;
   CHECK(unpack(buffer, sizeof buffer, &paths) == 1);
   if (paths == NULL || paths->nNumOfPathInfos != 1) return 1;
