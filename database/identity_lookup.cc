@@ -208,19 +208,21 @@ bool CMlvrDataBase::FindIdentity(const char* pszDataBaseFolder, const char* pszG
                                  _PATH_INFO_** ppPathInfo, const std::string** ppAssociateKey,
                                  const _PATH_INFO_ARRAY_** ppList, bool* pAscending) {
   if (pszDataBaseFolder == nullptr || pszGUID == nullptr) return false;
+  auto give = [&](const IdentityPlace& place) {
+    *ppPathInfo = const_cast<_PATH_INFO_*>(place.path);
+    *ppAssociateKey = place.associateKey;
+    *ppList = place.entry->pdsPathInfoArray;
+    if (pAscending != nullptr) *pAscending = place.nodesAscending;
+    return true;
+  };
   // A host asks for the same path every frame. While nothing changed, the
   // place found last for the same folder text and identity is where the
   // scan would stop, but for what the host may have edited.
   if (m_pLastHit != nullptr && m_nLastHitGeneration == m_nGeneration &&
       std::strncmp(m_szLastHitGUID, pszGUID, sizeof m_szLastHitGUID) == 0 &&
       std::strcmp(m_strLastPlacesFolder.c_str(), pszDataBaseFolder) == 0 &&
-      PlaceHolds(*m_pLastHit, pszGUID)) {
-    *ppPathInfo = const_cast<_PATH_INFO_*>(m_pLastHit->path);
-    *ppAssociateKey = m_pLastHit->associateKey;
-    *ppList = m_pLastHit->entry->pdsPathInfoArray;
-    if (pAscending != nullptr) *pAscending = m_pLastHit->nodesAscending;
-    return true;
-  }
+      PlaceHolds(*m_pLastHit, pszGUID))
+    return give(*m_pLastHit);
   m_pLastHit = nullptr;
   // While nothing changed since the last lookup in this folder, the folder
   // is still in memory and loading it would do nothing.
@@ -261,11 +263,7 @@ bool CMlvrDataBase::FindIdentity(const char* pszDataBaseFolder, const char* pszG
     m_nLastHitGeneration = m_nGeneration;
     std::memcpy(m_szLastHitGUID, id.text, sizeof m_szLastHitGUID);
   }
-  *ppPathInfo = const_cast<_PATH_INFO_*>(place->path);
-  *ppAssociateKey = place->associateKey;
-  *ppList = place->entry->pdsPathInfoArray;
-  if (pAscending != nullptr) *pAscending = place->nodesAscending;
-  return true;
+  return give(*place);
 }
 
 int32_t CMlvrDataBase::fnGetPathInfoByGUID(const char* pszDataBaseFolder, const char* pszGUID,
