@@ -484,7 +484,8 @@ void ExpectSameAsCloneOntoItself(const _PATH_INFO_* got, const _PATH_INFO_* want
 TEST_F(Simplify, RebuildIsCloneOntoItselfWithTheDropList) {
   SetTraceEnabled(false);
   std::mt19937 rng(99);
-  for (int round = 0; round < 40; ++round) {
+  _PATH_NODE_ foreign;  // an extra node the record's flag does not own
+  for (int round = 0; round < 60; ++round) {
     const int n = 3 + static_cast<int>(rng() % 40);
     std::vector<_PATH_NODE_> nodes;
     for (int i = 0; i < n; ++i) {
@@ -504,13 +505,23 @@ TEST_F(Simplify, RebuildIsCloneOntoItselfWithTheDropList) {
       std::strcpy(p->szAssociateFile, "clip.mp4");
       p->nPathOutIndex = 1234;  // not derived from the nodes
     }
-    if (round % 2 == 1) {  // an extra node of its own, copied size-guarded
-      for (_PATH_INFO_* p : {got.get(), want.get()}) {
-        p->bHasExtraNode = 1;
-        p->pExtraNode = new _PATH_NODE_[1];
-        p->pExtraNode->fYPos = 0.25f;
-        p->pExtraNode->dwSize = round % 4 == 1 ? 60 : 52;
-      }
+    switch (round % 4) {
+      case 0:
+        break;
+      case 1:
+        for (_PATH_INFO_* p : {got.get(), want.get()}) {
+          p->bHasExtraNode = 1;
+          p->pExtraNode = new _PATH_NODE_[1];
+          p->pExtraNode->fYPos = 0.25f;
+          p->pExtraNode->dwSize = round % 8 == 1 ? 60 : 52;
+        }
+        break;
+      case 2:
+        for (_PATH_INFO_* p : {got.get(), want.get()}) p->pExtraNode = &foreign;
+        break;
+      case 3:  // a record of another size: clone's partial copies decide
+        for (_PATH_INFO_* p : {got.get(), want.get()}) p->dwSize = round % 8 == 3 ? 300 : 600;
+        break;
     }
     ASSERT_EQ(LinearRegressionPathInfo(got.get()), 1);
     Replay r = ReplayRules(nodes);
@@ -521,6 +532,9 @@ TEST_F(Simplify, RebuildIsCloneOntoItselfWithTheDropList) {
     SCOPED_TRACE(round);
     ExpectSameAsCloneOntoItself(got.get(), want.get());
     EXPECT_STRNE(got->szTimeStamp, kOldStamp);
+    if (round % 4 == 2) {
+      EXPECT_EQ(got->pExtraNode, nullptr);
+    }
   }
 }
 
