@@ -52,11 +52,6 @@ TEST(PathFile, OnePathOfTwoNodesIs782BytesAndReadsBack) {
   ASSERT_EQ(back->nNumOfPathInfos, 1);
   EXPECT_STREQ(back->ppPathInfos[0]->szGUID, p->szGUID);
   EXPECT_EQ(back->ppPathInfos[0]->pPathNodes[1].fXPos, 0.75f);
-
-  // Opening into an existing list replaces its paths.
-  ListHolder existing(NewList({NewPath({}), NewPath({}), NewPath({})}));
-  ASSERT_EQ(PathInfo_OpenSave(name.c_str(), 0, existing.ref()), 1);
-  EXPECT_EQ(existing->nNumOfPathInfos, 1);
 }
 
 TEST(PathFile, HeaderTextAndVersionAreChecked) {

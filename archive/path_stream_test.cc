@@ -170,34 +170,19 @@ TEST(PathStream, DecodingIntoAnExistingListReplacesItsPaths) {
 }
 
 TEST(PathStream, MalformedStreamsFail) {
-  // Ends inside the size field of the first node.
-  Bytes cut = Header(1);
-  cut.append(StoredPath(3)).u8(60).u8(0);
-  ListHolder a;
-  EXPECT_EQ(Decode(cut.vec(), a.ref()), 0);
-
-  // Size fields below 4.
-  ListHolder b;
-  EXPECT_EQ(Decode(Bytes().u32(3).vec(), b.ref()), 0);
-  ListHolder c;
-  Bytes tinyPath = Header(1);
-  tinyPath.u32(2);
-  EXPECT_EQ(Decode(tinyPath.vec(), c.ref()), 0);
-  ListHolder d;
-  Bytes tinyNode = Header(1);
-  tinyNode.append(StoredPath(1)).u32(0);
-  EXPECT_EQ(Decode(tinyNode.vec(), d.ref()), 0);
-
-  // A negative node count.
-  ListHolder e;
-  Bytes neg = Header(1);
-  neg.append(StoredPath(-1));
-  EXPECT_EQ(Decode(neg.vec(), e.ref()), 0);
-
-  // An empty stream.
-  ListHolder f;
-  EXPECT_EQ(Decode({}, f.ref()), 0);
-  ASSERT_NE(f.get(), nullptr);  // the new header is the caller's to free
+  const std::vector<uint8_t> streams[] = {
+      Header(1).append(StoredPath(3)).u8(60).u8(0),  // ends inside a node's size field
+      Bytes().u32(3),                                // size fields below 4
+      Header(1).u32(2),
+      Header(1).append(StoredPath(1)).u32(0),
+      Header(1).append(StoredPath(-1)),  // a negative node count
+      {},
+  };
+  for (const auto& bytes : streams) {
+    ListHolder list;
+    EXPECT_EQ(Decode(bytes, list.ref()), 0) << bytes.size();
+    ASSERT_NE(list.get(), nullptr);  // the new header is the caller's to free
+  }
 }
 
 TEST(PathStream, CountsTheDataCannotHoldFailBeforeAllocating) {

@@ -136,13 +136,12 @@ TEST(BoxGeometry, ControlPointsOfLinearSegmentsGoToTheMiddle) {
   PathHolder p(NewPath(nodes));
   ASSERT_EQ(PathInfo_CorrectCtrlPtrBasedOnPathType(p.get()), 1);
   const _PATH_NODE_* out = p->pPathNodes;
-  // Double arithmetic from the float values, stored as float.
-  EXPECT_EQ(out[0].fCtrlXPos, static_cast<float>(double(0.1f) + (double(0.3f) - double(0.1f)) * 0.5));
-  EXPECT_EQ(out[0].fCtrlYPos, static_cast<float>(double(0.2f) + (double(0.7f) - double(0.2f)) * 0.5));
+  EXPECT_FLOAT_EQ(out[0].fCtrlXPos, 0.2f);
+  EXPECT_FLOAT_EQ(out[0].fCtrlYPos, 0.45f);
   EXPECT_EQ(out[1].fCtrlXPos, 0.77f);
   EXPECT_EQ(out[1].fCtrlYPos, 0.66f);
-  EXPECT_EQ(out[2].fCtrlXPos, static_cast<float>(double(0.9f) + (double(0.5f) - double(0.9f)) * 0.5));
-  EXPECT_EQ(out[2].fCtrlYPos, static_cast<float>(double(0.1f) + (double(0.5f) - double(0.1f)) * 0.5));
+  EXPECT_FLOAT_EQ(out[2].fCtrlXPos, 0.7f);
+  EXPECT_FLOAT_EQ(out[2].fCtrlYPos, 0.3f);
   EXPECT_EQ(out[3].fCtrlXPos, 0.123f);
   EXPECT_EQ(out[3].fCtrlYPos, 0.456f);
 
