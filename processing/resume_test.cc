@@ -18,6 +18,7 @@ using testing_support::NewPath;
 using testing_support::Node;
 using testing_support::PathHolder;
 using testing_support::RawBytes;
+using testing_support::Snapshot;
 using ::testing::ElementsAre;
 
 constexpr char kOldStamp[] = "19990101.000000.000";
@@ -54,16 +55,6 @@ std::vector<int32_t> FrameList(const _PATH_INFO_* p) {
 std::vector<float> Tags(const _PATH_INFO_* p) {
   std::vector<float> out;
   for (int32_t i = 0; i < p->nTotalPathNodeNum; ++i) out.push_back(p->pPathNodes[i].fConfidence);
-  return out;
-}
-
-// The record's own bytes and its nodes' bytes, to prove nothing changed.
-std::vector<uint8_t> Snapshot(const _PATH_INFO_* p) {
-  std::vector<uint8_t> out = RawBytes(*p);
-  for (int32_t i = 0; i < p->nTotalPathNodeNum && p->pPathNodes != nullptr; ++i) {
-    auto n = RawBytes(p->pPathNodes[i]);
-    out.insert(out.end(), n.begin(), n.end());
-  }
   return out;
 }
 

@@ -27,6 +27,7 @@ using testing_support::NewPath;
 using testing_support::Node;
 using testing_support::PathHolder;
 using testing_support::RawBytes;
+using testing_support::Snapshot;
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
 
@@ -167,15 +168,6 @@ Replay ReplayRules(std::vector<_PATH_NODE_> in) {
 }
 
 // ---- Helpers ---------------------------------------------------------------
-
-std::vector<uint8_t> Snapshot(const _PATH_INFO_* p) {
-  std::vector<uint8_t> out = RawBytes(*p);
-  for (int32_t i = 0; i < p->nTotalPathNodeNum && p->pPathNodes != nullptr; ++i) {
-    auto n = RawBytes(p->pPathNodes[i]);
-    out.insert(out.end(), n.begin(), n.end());
-  }
-  return out;
-}
 
 _PATH_INFO_* Track(const std::vector<_PATH_NODE_>& nodes) {
   _PATH_INFO_* p = NewPath(nodes);

@@ -84,5 +84,14 @@ _PATH_INFO_ARRAY_* NewList(const std::vector<_PATH_INFO_*>& paths) {
   return a;
 }
 
+std::vector<uint8_t> Snapshot(const _PATH_INFO_* p) {
+  std::vector<uint8_t> out = RawBytes(*p);
+  for (int32_t i = 0; i < p->nTotalPathNodeNum && p->pPathNodes != nullptr; ++i) {
+    auto n = RawBytes(p->pPathNodes[i]);
+    out.insert(out.end(), n.begin(), n.end());
+  }
+  return out;
+}
+
 }  // namespace testing_support
 }  // namespace mlvns
