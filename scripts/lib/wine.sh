@@ -1,5 +1,6 @@
 # Running Windows programs under Wine, headless and without prompts. Sourced.
-#   wine_start PREFIX   boots (or creates) the prefix and keeps a server up
+#   wine_start PREFIX [DISPLAY]   boots (or creates) the prefix and keeps a
+#                       server up; headless unless a display is given
 #   wine_stop           stops that server
 WINE64=/usr/lib/wine/wine64
 
@@ -16,6 +17,8 @@ wine_env() {
 
 wine_start() {
   wine_env "$1"
+  # Wine's desktop process starts here and keeps the display it was given.
+  [ -n "${2:-}" ] && export DISPLAY=$2
   mkdir -p "$WINEPREFIX"
   # A persistent server, started with its output detached: otherwise Wine's
   # helper processes hold every test's output pipe for seconds (or forever).
