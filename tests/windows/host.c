@@ -15,6 +15,7 @@
 #include <windows.h>
 
 #include "molvaren/molvaren.h"
+#include "tests/support/packed_buffers.h"
 
 static int failures = 0;
 #define CHECK(cond)                                              \
@@ -40,26 +41,6 @@ static FARPROC Need(HMODULE dll, const char* name) {
   return p;
 }
 
-static void put_u32(uint8_t* at, uint32_t v) {
-  at[0] = (uint8_t)v;
-  at[1] = (uint8_t)(v >> 8);
-  at[2] = (uint8_t)(v >> 16);
-  at[3] = (uint8_t)(v >> 24);
-}
-
-/* A packed list of one path without nodes, written byte by byte as a host
- * that knows only the record layout would write it. */
-static void put_one_empty_path(uint8_t buffer[88 + 528]) {
-  memset(buffer, 0, 88 + 528);
-  put_u32(buffer, 88);
-  put_u32(buffer + 56, 1);
-  put_u32(buffer + 88, 528);
-  put_u32(buffer + 88 + 404, 0xFFFFFFFFu);
-  put_u32(buffer + 88 + 408, 0xFFFFFFFFu);
-  put_u32(buffer + 88 + 516, 401);
-  put_u32(buffer + 88 + 520, 20);
-}
-
 /* ---- A database session through the exports only ---------------------- */
 
 typedef int32_t (*StampFn)(_PATH_INFO_*);
@@ -72,7 +53,8 @@ typedef int32_t (*ImportFn)(const char*, const char*, const _PATH_INFO_*, CStrin
 typedef int32_t (*RelinkFn)(const char*, const char*, const char*);
 
 #define MEDIA_SIZE 1234
-#define PATH_FILE_BYTES(paths, nodes) (46 + 88 + (paths) * 528 + (nodes) * 60)
+#define PATH_FILE_BYTES(paths, nodes) \
+  (46 + PACKED_LIST_BYTES + (paths) * PACKED_PATH_BYTES + (nodes) * PACKED_NODE_BYTES)
 
 static const char* const none[] = {""};
 
@@ -207,7 +189,7 @@ static _PATH_INFO_ARRAY_* make_list(HMODULE dll, const char* associate) {
   GuidFn guid = (GuidFn)(void (*)(void))Need(dll, "Mlvr_PathInfo_AssignGUID");
   StampFn stamp = (StampFn)(void (*)(void))Need(dll, "Mlvr_PathInfo_AssignTimeStamp");
   AppendFn append = (AppendFn)(void (*)(void))Need(dll, "Mlvr_PathInfo_PathNodeAppend");
-  uint8_t buffer[88 + 528];
+  uint8_t buffer[PACKED_ONE_EMPTY_PATH_BYTES];
   put_one_empty_path(buffer);
   _PATH_INFO_ARRAY_* list = NULL;
   CHECK(unpack(buffer, sizeof buffer, &list) == 1);
@@ -217,14 +199,7 @@ static _PATH_INFO_ARRAY_* make_list(HMODULE dll, const char* associate) {
   snprintf(path->szAssociateFile, sizeof path->szAssociateFile, "%s", associate);
   path->qwAssociateFileSize = MEDIA_SIZE;
   _PATH_NODE_ nodes[2];
-  memset(nodes, 0, sizeof nodes);
-  for (int i = 0; i < 2; ++i) {
-    nodes[i].dwSize = 60;
-    nodes[i].nFrameIndex = 10 + 20 * i;
-    nodes[i].fXPos = 0.25f + 0.5f * (float)i;
-    nodes[i].fYPos = 0.5f;
-    nodes[i].fWidth = nodes[i].fHeight = 0.125f;
-  }
+  put_nodes(nodes, 2, 10, 20, 0.25f, 0.5f);
   CHECK(append(path, nodes, 2, 1) == 1);
   return list;
 }
@@ -483,7 +458,7 @@ int main(int argc, char** argv) {
   /* A list of one empty path, as a packed buffer built by hand; the library
    * allocates it, the host edits it through exports and saves and reopens
    * it, and only the library releases it. */
-  uint8_t buffer[88 + 528];
+  uint8_t buffer[PACKED_ONE_EMPTY_PATH_BYTES];
   put_one_empty_path(buffer);
   _PATH_INFO_ARRAY_* paths = NULL;
   CHECK(unpack(buffer, sizeof buffer, &paths) == 1);
@@ -492,10 +467,7 @@ int main(int argc, char** argv) {
   CHECK(guid(path) == 1);
   CHECK(strlen(path->szGUID) == 38 && path->szGUID[0] == '{');
   _PATH_NODE_ nodes[2];
-  memset(nodes, 0, sizeof nodes);
-  nodes[0].dwSize = nodes[1].dwSize = 60;
-  nodes[0].fXPos = 0.25f;
-  nodes[1].fXPos = 0.75f;
+  put_nodes(nodes, 2, 0, 0, 0.25f, 0.5f);
   CHECK(append(path, nodes, 2, 0) == 1);
 
   char file[MAX_PATH];
