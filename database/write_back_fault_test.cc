@@ -60,7 +60,8 @@ void ReplaceFolder(const std::string& folder, const Files& files) {
 Files OldFolder(const std::string& folder) {
   platform::CreateFolder(folder.c_str());
   for (int i = 0; i < 4; ++i) {
-    WritePathFile(folder + "/" + kNames[i] + ".otp", {Path(Guid("OLD", i).c_str()), Path("{OLD-2}")});
+    WritePathFile(folder + "/" + kNames[i] + ".otp",
+                  {Path(Guid("OLD", i).c_str()), Path("{OLD-2}")});
   }
   std::string index;
   const int order[] = {3, 1, 4, 0, 2};
