@@ -11,6 +11,7 @@
 
 #include "archive/path_file.h"
 #include "database/database.h"
+#include "database/database_keys.h"
 #include "tests/support/test_support.h"
 
 namespace mlvns {
@@ -77,10 +78,11 @@ inline std::vector<std::string> OnDisk(const std::string& folder, const std::str
 }
 
 // The base name of an associate file's path file, as the index on disk says.
-inline std::string PathFileName(const std::string& folder, const std::string& key) {
+inline std::string PathFileName(const std::string& folder, const std::string& file) {
   CMlvrDataBase look;
   look.fnLoadDataBase(folder.c_str());
-  const std::string name = look.m_mapFolders.begin()->second.at(key)->strDataBaseName;
+  const std::string name =
+      look.m_mapFolders.begin()->second.at(AssociateKey(file))->strDataBaseName;
   look.m_mapFolders.clear();
   return name;
 }
