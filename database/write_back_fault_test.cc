@@ -156,7 +156,6 @@ TEST(DataBaseWriteBackFaults, EveryFailedCallLeavesOldOrNewFiles) {
               static_cast<unsigned long long>(calls[4]), failedRuns);
 }
 
-
 // A folder removed behind the database's back between two calls: the next
 // write-back makes it again and saves what the host gave, and a lookup in
 // between finds nothing on disk without failing.
