@@ -11,6 +11,7 @@
 
 #include "archive/path_file.h"
 #include "database/database.h"
+#include "database/database_keys.h"
 #include "tests/support/test_support.h"
 
 namespace mlvns {
@@ -56,6 +57,34 @@ inline std::vector<std::string> Guids(const _PATH_INFO_ARRAY_* list) {
   if (list == nullptr) return out;
   for (int i = 0; i < list->nNumOfPathInfos; ++i) out.emplace_back(list->ppPathInfos[i]->szGUID);
   return out;
+}
+
+// An associate file's list as the next run reads it from disk: per path its
+// identity, with `fields` as identity@stamp<origin>associate file.
+inline std::vector<std::string> OnDisk(const std::string& folder, const std::string& key,
+                                       bool fields = false) {
+  CMlvrDataBase fresh;
+  _PATH_INFO_ARRAY_* list = nullptr;
+  fresh.fnGetInfoArray(folder.c_str(), key.c_str(), &list);
+  std::vector<std::string> out;
+  for (int i = 0; list != nullptr && i < list->nNumOfPathInfos; ++i) {
+    const _PATH_INFO_& p = *list->ppPathInfos[i];
+    out.push_back(fields ? std::string(p.szGUID) + "@" + p.szTimeStamp + "<" + p.szOriginGUID +
+                               ">" + p.szAssociateFile
+                         : std::string(p.szGUID));
+  }
+  fresh.m_mapFolders.clear();  // read only: no write-back
+  return out;
+}
+
+// The base name of an associate file's path file, as the index on disk says.
+inline std::string PathFileName(const std::string& folder, const std::string& file) {
+  CMlvrDataBase look;
+  look.fnLoadDataBase(folder.c_str());
+  const std::string name =
+      look.m_mapFolders.begin()->second.at(AssociateKey(file))->strDataBaseName;
+  look.m_mapFolders.clear();
+  return name;
 }
 
 }  // namespace dbtest

@@ -1,3 +1,7 @@
+// Lookups by identity: the first path in key order, its box at a frame in
+// the caller's frame shape and turn, and what repeated lookups remember,
+// which must give what a scan of every path gives whatever the host or the
+// database changed in between.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -21,117 +25,20 @@ using testing_support::ListHolder;
 using testing_support::NewList;
 using testing_support::TempDir;
 
-class IdentityLookup : public ::testing::Test {
- protected:
-  // Three associate files on disk; the identity {SHARED} is in two of them.
-  void SetUp() override {
-    dbtest::WritePathFile(dir_.File("{A}.otp"), {Path("{X}"), Path("{SHARED}", "1", {0})});
-    dbtest::WritePathFile(dir_.File("{B}.otp"), {Path("{SHARED}", "2", {0, 5})});
-    dbtest::WritePathFile(dir_.File("{C}.otp"), {Path("{LAST}")});
-    dbtest::WriteText(dir_.File("Molvaren.ini"),
-                      "[Setting]\nNumOfFiles=4\n"
-                      "[File_0]\nAssiciateFile=/v/B.mp4\nDataBaseName={B}\n"
-                      "[File_1]\nAssiciateFile=/v/A.mp4\nDataBaseName={A}\n"
-                      "[File_2]\nAssiciateFile=/v/C.mp4\nDataBaseName={C}\n"
-                      "[File_3]\nAssiciateFile=/v/0gone.mp4\nDataBaseName={GONE}\n");
-  }
-  const _DATABASE_FILE_INFO_& Entry(const char* key) {
-    return *db_.m_mapFolders.begin()->second.at(key);
-  }
-  TempDir dir_;
-  CMlvrDataBase db_;
-};
-
-TEST_F(IdentityLookup, FindsTheFirstInKeyOrderAndLoadsOnlyWhatItPasses) {
-  const std::string f = dir_.path();
-  _PATH_INFO_* found = nullptr;
-  char key[260] = "unchanged";
-  ASSERT_EQ(db_.fnGetPathInfoByGUID(f.c_str(), "{SHARED}", &found, key), 1);
-  EXPECT_STREQ(key, "/v/a.mp4");
-  EXPECT_STREQ(found->szTimeStamp, "1");
-  EXPECT_NE(Entry("/v/a.mp4").pdsPathInfoArray, nullptr);
-  EXPECT_EQ(Entry("/v/b.mp4").pdsPathInfoArray, nullptr);  // after the match: not loaded
-  // The handed-out path is the database's own.
-  EXPECT_EQ(found, Entry("/v/a.mp4").pdsPathInfoArray->ppPathInfos[1]);
-
-  // Identities match with their letter case; misses write nothing.
-  _PATH_INFO_* none = nullptr;
-  EXPECT_EQ(db_.fnGetPathInfoByGUID(f.c_str(), "{shared}", &none, key), 0);
-  EXPECT_EQ(none, nullptr);
-  EXPECT_STREQ(key, "/v/a.mp4");
-  ASSERT_EQ(db_.fnGetPathInfoByGUID(f.c_str(), "{LAST}", &found, nullptr), 1);
-  EXPECT_NE(Entry("/v/b.mp4").pdsPathInfoArray, nullptr);  // passed, so loaded
-  EXPECT_EQ(db_.fnGetPathInfoByGUID(dir_.File("empty").c_str(), "{LAST}", &found, key), 0);
+// The node lookup with the arguments most cases leave alone.
+int32_t NodeAt(CMlvrDataBase& db, const std::string& folder, const char* guid, int32_t frame,
+               _PATH_NODE_* node, char* key = nullptr, MLVR_SIZE target = {1920, 1080},
+               float turn = 0.0f, int32_t mode = 0) {
+  return db.fnGetPathNodeByGUID(folder.c_str(), guid, frame, target, turn, node, key, mode);
 }
 
-TEST_F(IdentityLookup, NodeAtAFrameInterpolatesBetweenNeighbours) {
-  _PATH_INFO_* p = Path("{N}");
+// A path with the given nodes, as a host appends them.
+_PATH_INFO_* PathWith(const char* guid, const std::vector<_PATH_NODE_>& nodes) {
+  _PATH_INFO_* p = Path(guid);
   Mlvr_PathInfo_FreeNodes(p);
-  const _PATH_NODE_ nodes[] = {testing_support::Node(10, 0.1f, 0.2f, 0.1f, 0.1f),
-                               testing_support::Node(20, 0.2f, 0.4f, 0.2f, 0.3f),
-                               testing_support::Node(40, 0.6f, 0.8f, 0.4f, 0.5f)};
-  ASSERT_EQ(Mlvr_PathInfo_PathNodeAppend(p, nodes, 3, 1), 1);
-  p->pPathNodes[0].fConfidence = 0.25f;
-  ListHolder l(NewList({p, Path("{EMPTY}", "1", {})}));
-  const std::string f = dir_.path();
-  ASSERT_EQ(db_.fnUpdateInfoArray(f.c_str(), "/v/n.mp4", l.get()), 1);
-  const MLVR_SIZE own{1920, 1080};
-
-  _PATH_NODE_ n;
-  ASSERT_EQ(db_.fnGetPathNodeByGUID(f.c_str(), "{N}", 5, own, 0.0f, &n, nullptr, 0), 1);
-  EXPECT_EQ(n.nFrameIndex, 10);
-  EXPECT_EQ(n.fConfidence, 0.25f);  // a whole copy of the first node
-  ASSERT_EQ(db_.fnGetPathNodeByGUID(f.c_str(), "{N}", 50, own, 0.0f, &n, nullptr, 0), 1);
-  EXPECT_EQ(n.nFrameIndex, 40);
-  ASSERT_EQ(db_.fnGetPathNodeByGUID(f.c_str(), "{N}", 20, own, 0.0f, &n, nullptr, 0), 1);
-  EXPECT_EQ(n.nFrameIndex, 20);
-  EXPECT_FLOAT_EQ(n.fYPos, 0.4f);
-
-  _PATH_NODE_ mid;
-  mid.nFrameIndex = 777;
-  mid.fConfidence = 0.5f;
-  mid.fCtrlXPos = 9.0f;
-  char key[260] = {};
-  ASSERT_EQ(db_.fnGetPathNodeByGUID(f.c_str(), "{N}", 30, own, 0.0f, &mid, key, 0), 1);
-  EXPECT_FLOAT_EQ(mid.fXPos, 0.4f);
-  EXPECT_FLOAT_EQ(mid.fYPos, 0.6f);
-  EXPECT_FLOAT_EQ(mid.fWidth, 0.3f);
-  EXPECT_FLOAT_EQ(mid.fHeight, 0.4f);
-  EXPECT_EQ(mid.nFrameIndex, 777);  // only the box is written
-  EXPECT_EQ(mid.fConfidence, 0.5f);
-  EXPECT_EQ(mid.fCtrlXPos, 9.0f);
-  EXPECT_STREQ(key, "/v/n.mp4");
-
-  // Out of order, the first node at or after the frame decides, with the
-  // one before it: frame 20 lies between the nodes at 10 and 30 here, the
-  // node at 20 further on is not reached.
-  _PATH_INFO_* u = Path("{U}");
-  Mlvr_PathInfo_FreeNodes(u);
-  const _PATH_NODE_ shuffled[] = {testing_support::Node(10, 0.1f, 0.1f),
-                                  testing_support::Node(30, 0.3f, 0.3f),
-                                  testing_support::Node(20, 0.9f, 0.9f),
-                                  testing_support::Node(40, 0.4f, 0.4f),
-                                  testing_support::Node(35, 0.8f, 0.8f),
-                                  testing_support::Node(50, 0.5f, 0.5f)};
-  ASSERT_EQ(Mlvr_PathInfo_PathNodeAppend(u, shuffled, 6, 1), 1);
-  ListHolder ul(NewList({u}));
-  ASSERT_EQ(db_.fnUpdateInfoArray(f.c_str(), "/v/u.mp4", ul.get()), 1);
-  ASSERT_EQ(db_.fnGetPathNodeByGUID(f.c_str(), "{U}", 20, own, 0.0f, &mid, nullptr, 0), 1);
-  EXPECT_FLOAT_EQ(mid.fXPos, 0.2f);
-  ASSERT_EQ(db_.fnGetPathNodeByGUID(f.c_str(), "{U}", 35, own, 0.0f, &mid, nullptr, 0), 1);
-  // The last node passed (at 20) is the one before, 40 the one after; the
-  // node at 35 further on is not reached.
-  EXPECT_FLOAT_EQ(mid.fXPos, 0.525f);
-  ASSERT_EQ(db_.fnGetPathNodeByGUID(f.c_str(), "{U}", 45, own, 0.0f, &mid, nullptr, 0), 1);
-  EXPECT_FLOAT_EQ(mid.fXPos, 0.6f);  // between the node at 35 (passed last) and 50
-
-  // A path without nodes gives 0 and leaves the node, but names its file.
-  _PATH_NODE_ untouched = testing_support::Node(3, 0.9f, 0.9f);
-  char key2[260] = {};
-  EXPECT_EQ(db_.fnGetPathNodeByGUID(f.c_str(), "{EMPTY}", 3, own, 0.0f, &untouched, key2, 0), 0);
-  EXPECT_EQ(untouched.fXPos, 0.9f);
-  EXPECT_STREQ(key2, "/v/n.mp4");
-  EXPECT_EQ(db_.fnGetPathNodeByGUID(f.c_str(), "{NONE}", 3, own, 0.0f, &untouched, key2, 0), 0);
+  EXPECT_EQ(Mlvr_PathInfo_PathNodeAppend(p, nodes.data(), static_cast<int32_t>(nodes.size()), 1),
+            1);
+  return p;
 }
 
 // The rule a lookup must follow, written as plainly as it reads: outside the
@@ -153,11 +60,107 @@ _PATH_NODE_ ReferenceNode(const _PATH_INFO_& p, int32_t f, _PATH_NODE_ out) {
   return out;
 }
 
+class IdentityLookup : public ::testing::Test {
+ protected:
+  // Three associate files on disk, {SHARED} in two of them, and an entry
+  // without a path file that sorts first.
+  void SetUp() override {
+    dbtest::WritePathFile(dir_.File("{A}.otp"), {Path("{X}"), Path("{SHARED}", "1", {0})});
+    dbtest::WritePathFile(dir_.File("{B}.otp"), {Path("{SHARED}", "2", {0, 5})});
+    dbtest::WritePathFile(dir_.File("{C}.otp"), {Path("{LAST}")});
+    dbtest::WriteText(dir_.File("Molvaren.ini"),
+                      "[Setting]\nNumOfFiles=4\n"
+                      "[File_0]\nAssiciateFile=/v/B.mp4\nDataBaseName={B}\n"
+                      "[File_1]\nAssiciateFile=/v/A.mp4\nDataBaseName={A}\n"
+                      "[File_2]\nAssiciateFile=/v/C.mp4\nDataBaseName={C}\n"
+                      "[File_3]\nAssiciateFile=/v/0gone.mp4\nDataBaseName={GONE}\n");
+  }
+  const _DATABASE_FILE_INFO_& Entry(const char* key) {
+    return *db_.m_mapFolders.begin()->second.at(key);
+  }
+  TempDir dir_;
+  const std::string f_ = dir_.path();
+  CMlvrDataBase db_;
+};
+
+TEST_F(IdentityLookup, FindsTheFirstInKeyOrderAndLoadsOnlyWhatItPasses) {
+  _PATH_INFO_* found = nullptr;
+  char key[260] = "unchanged";
+  ASSERT_EQ(db_.fnGetPathInfoByGUID(f_.c_str(), "{SHARED}", &found, key), 1);
+  EXPECT_STREQ(key, "/v/a.mp4");
+  EXPECT_STREQ(found->szTimeStamp, "1");
+  EXPECT_EQ(Entry("/v/b.mp4").pdsPathInfoArray, nullptr);  // after the match: not loaded
+  // The handed-out path is the database's own.
+  EXPECT_EQ(found, Entry("/v/a.mp4").pdsPathInfoArray->ppPathInfos[1]);
+
+  // Identities match with their letter case; misses write nothing.
+  _PATH_INFO_* none = nullptr;
+  EXPECT_EQ(db_.fnGetPathInfoByGUID(f_.c_str(), "{shared}", &none, key), 0);
+  EXPECT_EQ(none, nullptr);
+  EXPECT_STREQ(key, "/v/a.mp4");
+  ASSERT_EQ(db_.fnGetPathInfoByGUID(f_.c_str(), "{LAST}", &found, nullptr), 1);
+  EXPECT_NE(Entry("/v/b.mp4").pdsPathInfoArray, nullptr);  // passed, so loaded
+  EXPECT_EQ(db_.fnGetPathInfoByGUID(dir_.File("empty").c_str(), "{LAST}", &found, key), 0);
+}
+
+TEST_F(IdentityLookup, APathFileThatAppearsBeforeTheRememberedPlaceIsRead) {
+  char key[260] = {};
+  _PATH_NODE_ node;
+  ASSERT_EQ(NodeAt(db_, f_, "{X}", 0, &node, key), 1);
+  ASSERT_EQ(NodeAt(db_, f_, "{X}", 0, &node, key), 1);
+  EXPECT_STREQ(key, "/v/a.mp4");
+  dbtest::WritePathFile(dir_.File("{GONE}.otp"), {Path("{X}")});
+  ASSERT_EQ(NodeAt(db_, f_, "{X}", 0, &node, key), 1);
+  EXPECT_STREQ(key, "/v/0gone.mp4");
+}
+
+// Hand-worked cases of the rule the property test below holds the lookup
+// to, and what a path without nodes gives.
+TEST_F(IdentityLookup, NodeAtAFrameInterpolatesBetweenNeighbours) {
+  using testing_support::Node;
+  ListHolder l(NewList({PathWith("{N}", {Node(10, 0.1f, 0.2f, 0.1f, 0.1f),
+                                         Node(20, 0.2f, 0.4f, 0.2f, 0.3f),
+                                         Node(40, 0.6f, 0.8f, 0.4f, 0.5f)}),
+                        Path("{EMPTY}", "1", {})}));
+  ASSERT_EQ(db_.fnUpdateInfoArray(f_.c_str(), "/v/n.mp4", l.get()), 1);
+  _PATH_NODE_ mid;
+  mid.nFrameIndex = 777;
+  mid.fConfidence = 0.5f;
+  char key[260] = {};
+  ASSERT_EQ(NodeAt(db_, f_, "{N}", 30, &mid, key), 1);
+  EXPECT_FLOAT_EQ(mid.fXPos, 0.4f);
+  EXPECT_FLOAT_EQ(mid.fYPos, 0.6f);
+  EXPECT_FLOAT_EQ(mid.fWidth, 0.3f);
+  EXPECT_FLOAT_EQ(mid.fHeight, 0.4f);
+  EXPECT_EQ(mid.nFrameIndex, 777);  // only the box is written
+  EXPECT_EQ(mid.fConfidence, 0.5f);
+  EXPECT_STREQ(key, "/v/n.mp4");
+
+  // Out of order, the first node at or after the frame decides, with the
+  // one before it.
+  ListHolder ul(NewList({PathWith("{U}", {Node(10, 0.1f, 0.1f), Node(30, 0.3f, 0.3f),
+                                          Node(20, 0.9f, 0.9f), Node(40, 0.4f, 0.4f),
+                                          Node(35, 0.8f, 0.8f), Node(50, 0.5f, 0.5f)})}));
+  ASSERT_EQ(db_.fnUpdateInfoArray(f_.c_str(), "/v/u.mp4", ul.get()), 1);
+  for (auto [frame, x] : {std::pair{20, 0.2f},      // between 10 and 30; the 20 later unseen
+                          std::pair{35, 0.525f},    // between 20 and 40; the 35 later unseen
+                          std::pair{45, 0.6f}}) {   // between 35 and 50
+    ASSERT_EQ(NodeAt(db_, f_, "{U}", frame, &mid), 1);
+    EXPECT_FLOAT_EQ(mid.fXPos, x) << frame;
+  }
+
+  // A path without nodes gives 0 and leaves the node, but names its file.
+  _PATH_NODE_ untouched = Node(3, 0.9f, 0.9f);
+  EXPECT_EQ(NodeAt(db_, f_, "{EMPTY}", 3, &untouched, key), 0);
+  EXPECT_EQ(untouched.fXPos, 0.9f);
+  EXPECT_STREQ(key, "/v/n.mp4");
+  EXPECT_EQ(NodeAt(db_, f_, "{NONE}", 3, &untouched, key), 0);
+}
+
 // Evenly spaced, irregular, with repeated frames, out of order: every frame
 // gives the node the plain rule gives, also once the host holds the list
 // and reorders its frames behind the database's back.
 TEST_F(IdentityLookup, NodeAtEveryFrameMatchesThePlainRule) {
-  const std::string f = dir_.path();
   std::mt19937 rng(7);
   std::vector<std::vector<int32_t>> shapes = {{0, 5, 10, 15, 20, 25, 30}, {3, 4}, {0, 0, 0, 9}};
   for (int k = 0; k < 30; ++k) {
@@ -172,13 +175,9 @@ TEST_F(IdentityLookup, NodeAtEveryFrameMatchesThePlainRule) {
   for (size_t s = 0; s < shapes.size(); ++s) {
     for (int32_t frame : shapes[s])
       kept[s].push_back(testing_support::Node(frame, unit(rng), unit(rng), unit(rng), unit(rng)));
-    _PATH_INFO_* p = Path(("{P" + std::to_string(s) + "}").c_str());
-    Mlvr_PathInfo_FreeNodes(p);
-    ASSERT_EQ(Mlvr_PathInfo_PathNodeAppend(p, kept[s].data(), static_cast<int32_t>(kept[s].size()),
-                                           1), 1);
-    ListHolder list(NewList({p}));
+    ListHolder list(NewList({PathWith(("{P" + std::to_string(s) + "}").c_str(), kept[s])}));
     const std::string media = "/v/p" + std::to_string(s) + ".mp4";
-    ASSERT_EQ(db_.fnUpdateInfoArray(f.c_str(), media.c_str(), list.get()), 1);
+    ASSERT_EQ(db_.fnUpdateInfoArray(f_.c_str(), media.c_str(), list.get()), 1);
   }
   // Every frame around the path against the nodes as the test knows them.
   auto expectAll = [&](size_t s) {
@@ -193,8 +192,7 @@ TEST_F(IdentityLookup, NodeAtEveryFrameMatchesThePlainRule) {
       _PATH_NODE_ got = testing_support::Node(-77, 0.0f, 0.0f, 0.0f, 0.0f);
       got.fConfidence = 0.625f;
       const _PATH_NODE_ want = ReferenceNode(own, frame, got);
-      ASSERT_EQ(db_.fnGetPathNodeByGUID(f.c_str(), guid.c_str(), frame, {1920, 1080}, 0.0f, &got,
-                                        nullptr, 0), 1);
+      ASSERT_EQ(NodeAt(db_, f_, guid.c_str(), frame, &got), 1);
       ASSERT_EQ(std::memcmp(&got, &want, sizeof got), 0) << guid << " frame " << frame;
     }
   };
@@ -203,11 +201,10 @@ TEST_F(IdentityLookup, NodeAtEveryFrameMatchesThePlainRule) {
     expectAll(s);
     // ...then after the host, holding it, put its inner frames out of order.
     _PATH_INFO_* held = nullptr;
-    ASSERT_EQ(db_.fnGetPathInfoByGUID(f.c_str(), ("{P" + std::to_string(s) + "}").c_str(), &held,
+    ASSERT_EQ(db_.fnGetPathInfoByGUID(f_.c_str(), ("{P" + std::to_string(s) + "}").c_str(), &held,
                                       nullptr), 1);
     _PATH_NODE_ n;  // a lookup while held, before the edit
-    ASSERT_EQ(db_.fnGetPathNodeByGUID(f.c_str(), held->szGUID, 0, {1920, 1080}, 0.0f, &n, nullptr,
-                                      0), 1);
+    ASSERT_EQ(NodeAt(db_, f_, held->szGUID, 0, &n), 1);
     if (held->nTotalPathNodeNum > 3) {
       std::swap(held->pPathNodes[1], held->pPathNodes[2]);
       std::swap(kept[s][1], kept[s][2]);
@@ -217,7 +214,6 @@ TEST_F(IdentityLookup, NodeAtEveryFrameMatchesThePlainRule) {
 }
 
 TEST_F(IdentityLookup, ConvertsOnlyWhenTheTargetIsAnotherFrame) {
-  const std::string f = dir_.path();
   _PATH_INFO_* wide = Path("{WIDE}", "1", {0});  // frame 16:9, video 4:3
   wide->nFrameAspect = 0;
   wide->nVideoAspect = 1;
@@ -227,50 +223,175 @@ TEST_F(IdentityLookup, ConvertsOnlyWhenTheTargetIsAnotherFrame) {
   four->nFrameAspect = 1;
   four->nVideoAspect = 1;
   _PATH_INFO_* custom = Path("{CUSTOM}", "1", {0});
-  custom->nFrameAspect = 2;
-  custom->nFrameWidth = 1000;
-  custom->nFrameHeight = 1000;
-  custom->nVideoAspect = 2;
-  custom->nVideoWidth = 1000;
-  custom->nVideoHeight = 1000;
+  custom->nFrameAspect = custom->nVideoAspect = 2;
+  custom->nFrameWidth = custom->nFrameHeight = custom->nVideoWidth = custom->nVideoHeight = 1000;
   ListHolder l(NewList({wide, four, custom}));
-  ASSERT_EQ(db_.fnUpdateInfoArray(f.c_str(), "/v/s.mp4", l.get()), 1);
+  ASSERT_EQ(db_.fnUpdateInfoArray(f_.c_str(), "/v/s.mp4", l.get()), 1);
 
   CaptureSink sink;
   SetTraceEnabled(true);
   _PATH_NODE_ n;
-  ASSERT_EQ(db_.fnGetPathNodeByGUID(f.c_str(), "{WIDE}", 0, {1920, 1080}, 0.0f, &n, nullptr, 0), 1);
+  ASSERT_EQ(NodeAt(db_, f_, "{WIDE}", 0, &n), 1);
   EXPECT_EQ(n.fWidth, 0.75f);  // own frame: unconverted
-  ASSERT_EQ(db_.fnGetPathNodeByGUID(f.c_str(), "{FOUR}", 0, {640, 480}, 0.0f, &n, nullptr, 0), 1);
-  ASSERT_EQ(db_.fnGetPathNodeByGUID(f.c_str(), "{CUSTOM}", 0, {500, 500}, 0.0f, &n, nullptr, 0), 1);
+  ASSERT_EQ(NodeAt(db_, f_, "{FOUR}", 0, &n, nullptr, {640, 480}), 1);
+  ASSERT_EQ(NodeAt(db_, f_, "{CUSTOM}", 0, &n, nullptr, {500, 500}), 1);
   EXPECT_THAT(sink.Lines(), ::testing::ElementsAre("fnGetPathNodeByGUID", "  16:9",
                                                    "fnGetPathNodeByGUID", "  4:3",
                                                    "fnGetPathNodeByGUID", "  1:1"));
   sink.Clear();
 
-  // A 4:3 target for the 16:9 frame: the video fills it.
-  ASSERT_EQ(db_.fnGetPathNodeByGUID(f.c_str(), "{WIDE}", 0, {1440, 1080}, 0.0f, &n, nullptr, 0), 1);
-  EXPECT_NEAR(n.fXPos, 0.5, 1e-6);
-  EXPECT_NEAR(n.fWidth, 1.0, 1e-6);
-  // Equal shapes but another turn, and another shape for the 4:3 frame,
-  // give exactly what the conversion gives.
-  for (auto [guid, target, turn] : {std::make_tuple("{WIDE}", MLVR_SIZE{1920, 1080}, 90.0f),
+  // Another shape, or an equal shape but another turn, gives exactly what
+  // the conversion gives.
+  for (auto [guid, target, turn] : {std::make_tuple("{WIDE}", MLVR_SIZE{1440, 1080}, 0.0f),
+                                    std::make_tuple("{WIDE}", MLVR_SIZE{1920, 1080}, 90.0f),
                                     std::make_tuple("{FOUR}", MLVR_SIZE{1280, 720}, 0.0f)}) {
     _PATH_INFO_* p = nullptr;
-    ASSERT_EQ(db_.fnGetPathInfoByGUID(f.c_str(), guid, &p, nullptr), 1);
+    ASSERT_EQ(db_.fnGetPathInfoByGUID(f_.c_str(), guid, &p, nullptr), 1);
     _PATH_NODE_ want = p->pPathNodes[0];
     ASSERT_EQ(ConvertPathNodeInfo(&want, p, target, turn, 0, 3), 1);
-    ASSERT_EQ(db_.fnGetPathNodeByGUID(f.c_str(), guid, 0, target, turn, &n, nullptr, 3), 1);
-    EXPECT_EQ(n.fXPos, want.fXPos);
-    EXPECT_EQ(n.fYPos, want.fYPos);
-    EXPECT_EQ(n.fWidth, want.fWidth);
-    EXPECT_EQ(n.fHeight, want.fHeight);
+    ASSERT_EQ(NodeAt(db_, f_, guid, 0, &n, nullptr, target, turn, 3), 1);
+    EXPECT_EQ(std::memcmp(&n, &want, sizeof n), 0) << guid;
   }
   SetTraceEnabled(false);
   EXPECT_THAT(sink.Lines(), ::testing::ElementsAre(
                                 "fnGetPathNodeByGUID", "  sfnPathInfo_ConvertPathNodeInfo",
                                 "fnGetPathNodeByGUID", "  sfnPathInfo_ConvertPathNodeInfo",
                                 "fnGetPathNodeByGUID", "  sfnPathInfo_ConvertPathNodeInfo"));
+}
+
+// Three associate files in memory, each with paths {<letter>1} and
+// {<letter>2}; lookups are checked against a scan of the loaded lists.
+class IdentityCache : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (std::string c : {"a", "b", "c"}) {
+      ListHolder l(NewList({Path(("{" + c + "1}").c_str()), Path(("{" + c + "2}").c_str(), "1",
+                                                                 {0, 100})}));
+      ASSERT_EQ(db_.fnUpdateInfoArray(f_.c_str(), ("/v/" + c + ".mp4").c_str(), l.get()), 1);
+    }
+  }
+
+  // The first path with the identity, walking the loaded lists in order.
+  std::pair<std::string, const _PATH_INFO_*> Scan(const char* guid) {
+    for (auto& slot : db_.m_mapFolders.begin()->second) {
+      const _PATH_INFO_ARRAY_* l = slot.second->pdsPathInfoArray;
+      for (int i = 0; l != nullptr && i < l->nNumOfPathInfos; ++i)
+        if (l->ppPathInfos[i] != nullptr && std::strcmp(l->ppPathInfos[i]->szGUID, guid) == 0)
+          return {slot.first, l->ppPathInfos[i]};
+    }
+    return {"", nullptr};
+  }
+
+  // Looks up twice (the second time from what the first remembered) and
+  // checks both against the scan.
+  void ExpectAsScan(const char* guid) {
+    const auto want = Scan(guid);
+    for (int round = 0; round < 2; ++round) {
+      char key[260] = {};
+      _PATH_NODE_ node;
+      const int32_t r = NodeAt(db_, f_, guid, 50, &node, key);
+      EXPECT_EQ(r, want.second != nullptr && want.second->nTotalPathNodeNum > 0 ? 1 : 0) << guid;
+      EXPECT_EQ(std::string(key), want.first) << guid;
+      if (r == 1 && want.second != nullptr) {
+        const _PATH_NODE_ expected = ReferenceNode(*want.second, 50, _PATH_NODE_{});
+        EXPECT_EQ(std::memcmp(&node, &expected, sizeof node), 0) << guid;
+      }
+    }
+  }
+
+  TempDir dir_;
+  const std::string f_ = dir_.path();
+  CMlvrDataBase db_;
+};
+
+TEST_F(IdentityCache, FollowsTheHostsEditsOfWhatItWasHanded) {
+  ExpectAsScan("{c2}");
+  // The host renames the path it was handed: the old identity is gone.
+  _PATH_INFO_* p = nullptr;
+  ASSERT_EQ(db_.fnGetPathInfoByGUID(f_.c_str(), "{c2}", &p, nullptr), 1);
+  std::strcpy(p->szGUID, "{renamed}");
+  ExpectAsScan("{c2}");
+  ExpectAsScan("{renamed}");
+
+  // A path of an earlier, fetched list takes the identity: it comes first.
+  ExpectAsScan("{c1}");
+  _PATH_INFO_ARRAY_* a = nullptr;
+  ASSERT_EQ(db_.fnGetInfoArray(f_.c_str(), "/v/a.mp4", &a), 1);
+  ExpectAsScan("{c1}");
+  std::strcpy(a->ppPathInfos[1]->szGUID, "{c1}");
+  ExpectAsScan("{c1}");
+  EXPECT_EQ(Scan("{c1}").first, "/v/a.mp4");
+
+  // A path appended to an earlier list by the host.
+  ExpectAsScan("{b1}");
+  Mlvr_PathInfoArray_Add(&a, Path("{b1}", "1", {50}));
+  ExpectAsScan("{b1}");
+  EXPECT_EQ(Scan("{b1}").first, "/v/a.mp4");
+
+  // A single path handed out earlier in the order, renamed afterwards.
+  ExpectAsScan("{renamed}");
+  _PATH_INFO_* b2 = nullptr;
+  ASSERT_EQ(db_.fnGetPathInfoByGUID(f_.c_str(), "{b2}", &b2, nullptr), 1);
+  ExpectAsScan("{renamed}");
+  std::strcpy(b2->szGUID, "{renamed}");
+  ExpectAsScan("{renamed}");
+  EXPECT_EQ(Scan("{renamed}").first, "/v/b.mp4");
+
+  // Nodes edited in place are read as they now stand.
+  b2->pPathNodes[1].fXPos = 0.875f;
+  ExpectAsScan("{renamed}");
+  b2->pPathNodes[1].nFrameIndex = 40;
+  ExpectAsScan("{renamed}");
+  Mlvr_PathInfo_FreeNodes(b2);
+  ExpectAsScan("{renamed}");
+}
+
+TEST_F(IdentityCache, FollowsEveryChangeOfTheDatabase) {
+  ExpectAsScan("{c1}");
+  ListHolder l(NewList({Path("{x}"), Path("{c1}", "2", {60})}));
+  ASSERT_EQ(db_.fnUpdateInfoArray(f_.c_str(), "/v/b.mp4", l.get()), 1);
+  ExpectAsScan("{c1}");
+  EXPECT_EQ(Scan("{c1}").first, "/v/b.mp4");
+  ASSERT_EQ(db_.fnDeleteInfoArray(f_.c_str(), "/v/b.mp4"), 1);
+  ExpectAsScan("{c1}");
+  EXPECT_EQ(Scan("{c1}").first, "/v/c.mp4");
+  ASSERT_EQ(db_.fnUpdateInfoArray(f_.c_str(), "/v/0.mp4", l.get()), 1);  // sorts first
+  ExpectAsScan("{c1}");
+  EXPECT_EQ(Scan("{c1}").first, "/v/0.mp4");
+
+  // Write-back releases every list; the next lookups load them again.
+  ASSERT_EQ(db_.fnSaveDataBase(f_.c_str(), 0), 1);
+  char key[260] = {};
+  _PATH_INFO_* p = nullptr;
+  ASSERT_EQ(db_.fnGetPathInfoByGUID(f_.c_str(), "{c1}", &p, key), 1);
+  EXPECT_STREQ(key, "/v/0.mp4");
+  ExpectAsScan("{c1}");
+
+  // Import and relink end with a write-back that empties memory.
+  testing_support::PathHolder s(Path("{c1}", "9", {70}));
+  ASSERT_EQ(db_.fnImportPathInfo(f_.c_str(), "/v/0.mp4", s.get(), nullptr), 1);
+  ASSERT_EQ(db_.fnGetPathInfoByGUID(f_.c_str(), "{c1}", &p, key), 1);
+  EXPECT_STREQ(p->szTimeStamp, "9");
+  ExpectAsScan("{c1}");
+}
+
+TEST_F(IdentityCache, EachFolderHasItsOwnPlaces) {
+  TempDir other;
+  const std::string g = other.path();
+  ListHolder l(NewList({Path("{a1}")}));
+  ASSERT_EQ(db_.fnUpdateInfoArray(g.c_str(), "/w/z.mp4", l.get()), 1);
+  _PATH_INFO_ARRAY_* held = nullptr;
+  ASSERT_EQ(db_.fnGetInfoArray(g.c_str(), "/w/z.mp4", &held), 1);
+  char key[260] = {};
+  _PATH_NODE_ node;
+  ASSERT_EQ(NodeAt(db_, f_, "{a1}", 0, &node, key), 1);
+  EXPECT_STREQ(key, "/v/a.mp4");
+  // A call on the other folder that changes nothing, then a lookup there.
+  ASSERT_EQ(db_.fnGetInfoArray(g.c_str(), "/w/z.mp4", &held), 1);
+  ASSERT_EQ(NodeAt(db_, g, "{a1}", 0, &node, key), 1);
+  EXPECT_STREQ(key, "/w/z.mp4");
+  ASSERT_EQ(NodeAt(db_, f_, "{a1}", 0, &node, key), 1);
+  EXPECT_STREQ(key, "/v/a.mp4");
 }
 
 }  // namespace

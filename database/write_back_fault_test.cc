@@ -32,6 +32,11 @@ using Files = std::map<std::string, std::vector<uint8_t>>;
 const char* const kKeys[] = {"/v/a.mp4", "/v/b.mp4", "/v/c.mp4", "/v/d.mp4", "/v/e.mp4"};
 const char* const kNames[] = {"{NA}", "{NB}", "{NC}", "{ND}", "{NE}"};
 
+// {OLD-A}, {NEW-C} and so on: the identity of the old or new list of entry i.
+std::string Guid(const char* age, int i) {
+  return std::string("{") + age + "-" + static_cast<char>('A' + i) + "}";
+}
+
 Files ReadFolder(const std::string& folder) {
   Files files;
   if (DIR* d = opendir(folder.c_str())) {
@@ -55,8 +60,8 @@ void ReplaceFolder(const std::string& folder, const Files& files) {
 Files OldFolder(const std::string& folder) {
   platform::CreateFolder(folder.c_str());
   for (int i = 0; i < 4; ++i) {
-    const std::string guid = std::string("{OLD-") + static_cast<char>('A' + i) + "}";
-    WritePathFile(folder + "/" + kNames[i] + ".otp", {Path(guid.c_str()), Path("{OLD-2}")});
+    WritePathFile(folder + "/" + kNames[i] + ".otp",
+                  {Path(Guid("OLD", i).c_str()), Path("{OLD-2}")});
   }
   std::string index;
   const int order[] = {3, 1, 4, 0, 2};
@@ -70,8 +75,7 @@ Files OldFolder(const std::string& folder) {
 // What the host changes before the write-back: every entry gets a new list.
 void ChangeEverything(CMlvrDataBase& db, const std::string& folder) {
   for (int i = 0; i < 5; ++i) {
-    const std::string guid = std::string("{NEW-") + static_cast<char>('A' + i) + "}";
-    ListHolder list(NewList({Path(guid.c_str(), "20260101.000000.000", {0, 5, 9})}));
+    ListHolder list(NewList({Path(Guid("NEW", i).c_str(), "20260101.000000.000", {0, 5, 9})}));
     db.fnUpdateInfoArray(folder.c_str(), kKeys[i], list.get());
   }
 }
@@ -103,10 +107,8 @@ TEST(DataBaseWriteBackFaults, EveryFailedCallLeavesOldOrNewFiles) {
   ASSERT_NE(after["Molvaren.ini"], before.at("Molvaren.ini"));
   // At least the five path files; the index too where the platform's own
   // engine writes it (on Windows the system's profile functions do).
-  EXPECT_GE(calls[static_cast<int>(FileOp::kWrite)], 5u);
-  EXPECT_GE(calls[static_cast<int>(FileOp::kRename)], 5u);
-  EXPECT_GE(calls[static_cast<int>(FileOp::kSync)], 5u);
-  EXPECT_GE(calls[static_cast<int>(FileOp::kCreate)], 5u);
+  for (FileOp op : {FileOp::kWrite, FileOp::kRename, FileOp::kSync, FileOp::kCreate})
+    EXPECT_GE(calls[static_cast<int>(op)], 5u) << Describe(op, 0);
 
   int failedRuns = 0;
   for (int k = 0; k < static_cast<int>(FileOp::kKinds); ++k) {
@@ -136,17 +138,12 @@ TEST(DataBaseWriteBackFaults, EveryFailedCallLeavesOldOrNewFiles) {
       }
       // Read back by a fresh database, every entry holds its old or its new
       // list; the fifth had no file before and may still have none.
-      CMlvrDataBase reader;
       for (int i = 0; i < 5; ++i) {
-        _PATH_INFO_ARRAY_* list = nullptr;
-        reader.fnGetInfoArray(folder.c_str(), kKeys[i], &list);
-        const std::vector<std::string> guids = dbtest::Guids(list);
-        const std::string newGuid = std::string("{NEW-") + static_cast<char>('A' + i) + "}";
-        const std::string oldGuid = std::string("{OLD-") + static_cast<char>('A' + i) + "}";
-        const bool isNew = guids == std::vector<std::string>{newGuid};
-        const bool isOld = i < 4 ? guids == std::vector<std::string>{oldGuid, "{OLD-2}"}
-                                 : guids.empty();
-        EXPECT_TRUE(isOld || isNew) << kKeys[i];
+        const std::vector<std::string> guids = dbtest::OnDisk(folder, kKeys[i]);
+        const std::vector<std::string> old = {Guid("OLD", i), "{OLD-2}"};
+        EXPECT_TRUE(guids == std::vector<std::string>{Guid("NEW", i)} ||
+                    guids == (i < 4 ? old : std::vector<std::string>{}))
+            << kKeys[i];
       }
     }
   }
@@ -159,20 +156,14 @@ TEST(DataBaseWriteBackFaults, EveryFailedCallLeavesOldOrNewFiles) {
               static_cast<unsigned long long>(calls[4]), failedRuns);
 }
 
-}  // namespace
-}  // namespace mlvns
-
-namespace mlvns {
-namespace {
-
 // A folder removed behind the database's back between two calls: the next
 // write-back makes it again and saves what the host gave, and a lookup in
 // between finds nothing on disk without failing.
 TEST(DataBaseWriteBackFaults, AFolderThatVanishesBetweenCallsIsMadeAgain) {
-  testing_support::TempDir dir;
+  TempDir dir;
   const std::string folder = dir.File("gone/db");
   CMlvrDataBase db;
-  testing_support::ListHolder list(testing_support::NewList({dbtest::Path("{KEEP}")}));
+  ListHolder list(NewList({Path("{KEEP}")}));
   ASSERT_EQ(db.fnUpdateInfoArray(folder.c_str(), "/v/a.mp4", list.get()), 1);
   ASSERT_TRUE(platform::PathExists(folder.c_str()));
   ASSERT_GT(std::filesystem::remove_all(dir.File("gone")), 0u);
@@ -180,12 +171,8 @@ TEST(DataBaseWriteBackFaults, AFolderThatVanishesBetweenCallsIsMadeAgain) {
   _PATH_INFO_* found = nullptr;
   EXPECT_EQ(db.fnGetPathInfoByGUID(folder.c_str(), "{KEEP}", &found, nullptr), 1);
   EXPECT_EQ(db.fnSaveDataBase(folder.c_str(), 1), 1);
-  const Files now = ReadFolder(folder);
-  ASSERT_EQ(now.size(), 2u);  // the index and the one path file
-  CMlvrDataBase reader;
-  _PATH_INFO_ARRAY_* back = nullptr;
-  reader.fnGetInfoArray(folder.c_str(), "/v/a.mp4", &back);
-  EXPECT_EQ(dbtest::Guids(back), std::vector<std::string>{"{KEEP}"});
+  EXPECT_EQ(ReadFolder(folder).size(), 2u);  // the index and the one path file
+  EXPECT_EQ(dbtest::OnDisk(folder, "/v/a.mp4"), std::vector<std::string>{"{KEEP}"});
 }
 
 }  // namespace

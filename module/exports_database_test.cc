@@ -87,16 +87,7 @@ TEST(DataBaseExports, AHostHoldingTheLockMakesItsCallsAtomic) {
   EXPECT_EQ(mismatches, 0);
   EXPECT_GT(otherCalls.load(), 0);
   ASSERT_EQ(ModuleUnload(), 1);
-  EXPECT_EQ(dbtest::GuidsInFile([&] {
-              CMlvrDataBase look;
-              look.fnLoadDataBase(f.c_str());
-              std::string name =
-                  f + "/" + look.m_mapFolders.begin()->second.at("/v/seed.mp4")->strDataBaseName +
-                  ".otp";
-              look.m_mapFolders.clear();
-              return name;
-            }()),
-            std::vector<std::string>{"{SEED}"});
+  EXPECT_EQ(dbtest::OnDisk(f, "/v/seed.mp4"), std::vector<std::string>{"{SEED}"});
 }
 
 }  // namespace

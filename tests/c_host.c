@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "molvaren/molvaren.h"
+#include "tests/support/packed_buffers.h"
 
 static int failures = 0;
 #define CHECK(cond)                                              \
@@ -48,13 +49,6 @@ static void* load(void* lib, const char* name) {
   return p;
 }
 
-static void put_u32(uint8_t* at, uint32_t v) {
-  at[0] = (uint8_t)v;
-  at[1] = (uint8_t)(v >> 8);
-  at[2] = (uint8_t)(v >> 16);
-  at[3] = (uint8_t)(v >> 24);
-}
-
 int main(int argc, char** argv) {
   if (argc < 3) {
     fprintf(stderr, "usage: c_host LIBRARY SCRATCH_FOLDER\n");
@@ -77,15 +71,8 @@ int main(int argc, char** argv) {
   CHECK(dlsym(lib, "_ZN5mlvns16PathInfo_FreeInfosEPPNS_11_PATH_INFO_Ei") == NULL);
 
   /* A list of one empty path, built by hand as a packed buffer. */
-  uint8_t buffer[88 + 528];
-  memset(buffer, 0, sizeof buffer);
-  put_u32(buffer, 88);
-  put_u32(buffer + 56, 1);
-  put_u32(buffer + 88, 528);
-  put_u32(buffer + 88 + 404, 0xFFFFFFFFu);
-  put_u32(buffer + 88 + 408, 0xFFFFFFFFu);
-  put_u32(buffer + 88 + 516, 401);
-  put_u32(buffer + 88 + 520, 20);
+  uint8_t buffer[PACKED_ONE_EMPTY_PATH_BYTES];
+  put_one_empty_path(buffer);
   _PATH_INFO_ARRAY_* list = NULL;
   CHECK(Mlvr_PathInfoArray_Unpack(buffer, sizeof buffer, &list) == 1);
   CHECK(list != NULL && list->nNumOfPathInfos == 1);
@@ -98,12 +85,7 @@ int main(int argc, char** argv) {
   CHECK(strlen(path->szGUID) == 38);
 
   _PATH_NODE_ nodes[3];
-  memset(nodes, 0, sizeof nodes);
-  for (int i = 0; i < 3; ++i) {
-    nodes[i].dwSize = 60;
-    nodes[i].fXPos = 0.25f * (float)(i + 1);
-    nodes[i].fWidth = 0.1f;
-  }
+  put_nodes(nodes, 3, 0, 0, 0.25f, 0.25f);
   CHECK(Mlvr_PathInfo_PathNodeAppend(path, nodes, 3, 0) == 1);
   CHECK(path->nTotalPathNodeNum == 3);
   CHECK(path->nPathInIndex == 0 && path->nPathOutIndex == 2);

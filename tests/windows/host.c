@@ -15,6 +15,7 @@
 #include <windows.h>
 
 #include "molvaren/molvaren.h"
+#include "tests/support/packed_buffers.h"
 
 static int failures = 0;
 #define CHECK(cond)                                              \
@@ -40,26 +41,6 @@ static FARPROC Need(HMODULE dll, const char* name) {
   return p;
 }
 
-static void put_u32(uint8_t* at, uint32_t v) {
-  at[0] = (uint8_t)v;
-  at[1] = (uint8_t)(v >> 8);
-  at[2] = (uint8_t)(v >> 16);
-  at[3] = (uint8_t)(v >> 24);
-}
-
-/* A packed list of one path without nodes, written byte by byte as a host
- * that knows only the record layout would write it. */
-static void put_one_empty_path(uint8_t buffer[88 + 528]) {
-  memset(buffer, 0, 88 + 528);
-  put_u32(buffer, 88);
-  put_u32(buffer + 56, 1);
-  put_u32(buffer + 88, 528);
-  put_u32(buffer + 88 + 404, 0xFFFFFFFFu);
-  put_u32(buffer + 88 + 408, 0xFFFFFFFFu);
-  put_u32(buffer + 88 + 516, 401);
-  put_u32(buffer + 88 + 520, 20);
-}
-
 /* ---- A database session through the exports only ---------------------- */
 
 typedef int32_t (*StampFn)(_PATH_INFO_*);
@@ -72,7 +53,8 @@ typedef int32_t (*ImportFn)(const char*, const char*, const _PATH_INFO_*, CStrin
 typedef int32_t (*RelinkFn)(const char*, const char*, const char*);
 
 #define MEDIA_SIZE 1234
-#define PATH_FILE_BYTES(paths, nodes) (46 + 88 + (paths) * 528 + (nodes) * 60)
+#define PATH_FILE_BYTES(paths, nodes) \
+  (46 + PACKED_LIST_BYTES + (paths) * PACKED_PATH_BYTES + (nodes) * PACKED_NODE_BYTES)
 
 static const char* const none[] = {""};
 
@@ -200,6 +182,11 @@ static void check_path_file(const Session* s, const char* base, int paths, int n
   free(data);
 }
 
+static void check_one_path_file(const Session* s, const char* base, const char* guid,
+                                const char* associate) {
+  check_path_file(s, base, 1, 2, &guid, &associate, none);
+}
+
 /* A list of one path with two nodes, at frames 10 and 30, as the host makes
  * one: from a packed buffer, then through the exports. */
 static _PATH_INFO_ARRAY_* make_list(HMODULE dll, const char* associate) {
@@ -207,24 +194,17 @@ static _PATH_INFO_ARRAY_* make_list(HMODULE dll, const char* associate) {
   GuidFn guid = (GuidFn)(void (*)(void))Need(dll, "Mlvr_PathInfo_AssignGUID");
   StampFn stamp = (StampFn)(void (*)(void))Need(dll, "Mlvr_PathInfo_AssignTimeStamp");
   AppendFn append = (AppendFn)(void (*)(void))Need(dll, "Mlvr_PathInfo_PathNodeAppend");
-  uint8_t buffer[88 + 528];
+  uint8_t buffer[PACKED_ONE_EMPTY_PATH_BYTES];
   put_one_empty_path(buffer);
   _PATH_INFO_ARRAY_* list = NULL;
   CHECK(unpack(buffer, sizeof buffer, &list) == 1);
   if (list == NULL || list->nNumOfPathInfos != 1) return list;
   _PATH_INFO_* path = list->ppPathInfos[0];
-  CHECK(guid(path) == 1 && stamp(path) == 1);
+  CHECK(guid(path) == 1 && stamp(path) == 1 && is_guid_text(path->szGUID));
   snprintf(path->szAssociateFile, sizeof path->szAssociateFile, "%s", associate);
   path->qwAssociateFileSize = MEDIA_SIZE;
   _PATH_NODE_ nodes[2];
-  memset(nodes, 0, sizeof nodes);
-  for (int i = 0; i < 2; ++i) {
-    nodes[i].dwSize = 60;
-    nodes[i].nFrameIndex = 10 + 20 * i;
-    nodes[i].fXPos = 0.25f + 0.5f * (float)i;
-    nodes[i].fYPos = 0.5f;
-    nodes[i].fWidth = nodes[i].fHeight = 0.125f;
-  }
+  put_nodes(nodes, 2, 10, 20, 0.25f, 0.5f);
   CHECK(append(path, nodes, 2, 1) == 1);
   return list;
 }
@@ -243,9 +223,16 @@ static void check_index_after_relink(Session* s) {
   check_index(s, lines, 8, names);
   if (s->clip2Name[0] == '\0') strcpy(s->clip2Name, names[0]);
   CHECK(strcmp(s->clip2Name, names[0]) == 0);
-  const char* guids[] = {s->g1};
-  const char* assocs[] = {s->clip};
-  check_path_file(s, s->clip2Name, 1, 2, guids, assocs, none);
+  check_one_path_file(s, s->clip2Name, s->g1, s->clip);
+}
+
+/* Other.mp4's two paths: the one imported under its own identity, and the
+ * copy of Clip.MP4's path that remembers it. */
+static void check_other_path_file(const Session* s) {
+  const char* guids[] = {s->g2, s->g3};
+  const char* assocs[] = {s->other, s->other};
+  const char* origins[] = {"", s->g1};
+  check_path_file(s, s->otherName, 2, 2, guids, assocs, origins);
 }
 
 /* After the last unload: Added.mp4 sorts first, so the sections are
@@ -262,22 +249,9 @@ static void check_index_after_unload(Session* s) {
   char names[1][39] = {""};
   check_index(s, lines, 11, names);
   strcpy(s->addedName, names[0]);
-  {
-    const char* guids[] = {s->g4};
-    const char* assocs[] = {s->added};
-    check_path_file(s, s->addedName, 1, 2, guids, assocs, none);
-  }
-  {
-    const char* guids[] = {s->g1};
-    const char* assocs[] = {s->clip};
-    check_path_file(s, s->clip2Name, 1, 2, guids, assocs, none);
-  }
-  {
-    const char* guids[] = {s->g2, s->g3};
-    const char* assocs[] = {s->other, s->other};
-    const char* origins[] = {"", s->g1};
-    check_path_file(s, s->otherName, 2, 2, guids, assocs, origins);
-  }
+  check_one_path_file(s, s->addedName, s->g4, s->added);
+  check_one_path_file(s, s->clip2Name, s->g1, s->clip);
+  check_other_path_file(s);
   /* Nothing else: the path file of Clip.MP4 went with the relink. */
   char pattern[MAX_PATH];
   snprintf(pattern, sizeof pattern, "%s\\*.otp", s->db);
@@ -402,11 +376,7 @@ static void run_session(HMODULE dll, const char* work, Session* s) {
   char clipName[39];
   strcpy(clipName, names[0]);
   strcpy(s->otherName, names[1]);
-  {
-    const char* guids[] = {s->g1};
-    const char* assocs[] = {s->clip};
-    check_path_file(s, clipName, 1, 2, guids, assocs, none);
-  }
+  check_one_path_file(s, clipName, s->g1, s->clip);
 
   /* Relink: refused for a file that does not exist, then Clip.MP4 moves to
    * Clip-2.mp4 (same size): the list unchanged, under a new path file. */
@@ -422,18 +392,13 @@ static void run_session(HMODULE dll, const char* work, Session* s) {
   }
   CHECK(!file_exists(s->db, clipName));
   check_index_after_relink(s);
-  {
-    const char* guids[] = {s->g2, s->g3};
-    const char* assocs[] = {other, other};
-    const char* origins[] = {"", s->g1};
-    check_path_file(s, s->otherName, 2, 2, guids, assocs, origins);
-  }
+  check_other_path_file(s);
 
   /* One more list, in memory only until the library is unloaded. */
   _PATH_INFO_ARRAY_* later = make_list(dll, added);
   if (later != NULL && later->nNumOfPathInfos == 1) strcpy(s->g4, later->ppPathInfos[0]->szGUID);
   CHECK(update(s->db, added, later) == 1);
-  CHECK(freeList(&later) == 1);
+  CHECK(freeList(&later) == 1 && later == NULL);
   CHECK(freeList(&theirs) == 1);
   CHECK(freeList(&mine) == 1);
 }
@@ -470,48 +435,11 @@ int main(int argc, char** argv) {
   CHECK(GetProcAddress(first, "DllMain") == NULL);
 
   AppendFn append = (AppendFn)(void (*)(void))Need(first, "Mlvr_PathInfo_PathNodeAppend");
-  GuidFn guid = (GuidFn)(void (*)(void))Need(first, "Mlvr_PathInfo_AssignGUID");
-  UnpackFn unpack = (UnpackFn)(void (*)(void))Need(first, "Mlvr_PathInfoArray_Unpack");
-  FreeFn freeList = (FreeFn)(void (*)(void))Need(first, "Mlvr_PathInfoArray_Free");
-  OpenSaveFn openSave = (OpenSaveFn)(void (*)(void))Need(first, "Mlvr_OpenSavePathInfo");
   if (failures != 0) return 1;
 
   /* The two lines that a node append with null arguments always writes; the
    * harness reads them from the debug-string channel. */
   CHECK(append(NULL, NULL, 0, 0) == 0);
-
-  /* A list of one empty path, as a packed buffer built by hand; the library
-   * allocates it, the host edits it through exports and saves and reopens
-   * it, and only the library releases it. */
-  uint8_t buffer[88 + 528];
-  put_one_empty_path(buffer);
-  _PATH_INFO_ARRAY_* paths = NULL;
-  CHECK(unpack(buffer, sizeof buffer, &paths) == 1);
-  if (paths == NULL || paths->nNumOfPathInfos != 1) return 1;
-  _PATH_INFO_* path = paths->ppPathInfos[0];
-  CHECK(guid(path) == 1);
-  CHECK(strlen(path->szGUID) == 38 && path->szGUID[0] == '{');
-  _PATH_NODE_ nodes[2];
-  memset(nodes, 0, sizeof nodes);
-  nodes[0].dwSize = nodes[1].dwSize = 60;
-  nodes[0].fXPos = 0.25f;
-  nodes[1].fXPos = 0.75f;
-  CHECK(append(path, nodes, 2, 0) == 1);
-
-  char file[MAX_PATH];
-  snprintf(file, sizeof file, "%s\\host.otp", argv[2]);
-  CHECK(openSave(file, 1, &paths) == 1);
-  _PATH_INFO_ARRAY_* back = NULL;
-  CHECK(openSave(file, 0, &back) == 1);
-  CHECK(back != NULL && back->nNumOfPathInfos == 1);
-  if (back != NULL && back->nNumOfPathInfos == 1) {
-    CHECK(strcmp(back->ppPathInfos[0]->szGUID, path->szGUID) == 0);
-    CHECK(back->ppPathInfos[0]->nTotalPathNodeNum == 2);
-    CHECK(back->ppPathInfos[0]->pPathNodes[1].fXPos == 0.75f);
-  }
-  CHECK(freeList(&back) == 1 && back == NULL);
-  CHECK(freeList(&paths) == 1 && paths == NULL);
-  DeleteFileA(file);
 
   run_session(first, argv[2], &session);
 
