@@ -40,6 +40,18 @@ can_have_packages() {
   return 0
 }
 
+# packages_or_skip WHAT PACKAGES...: installs the packages, or says that WHAT
+# is skipped and fails (not root, no apt-get).
+packages_or_skip() {
+  local what=$1
+  shift
+  if ! can_have_packages "$@"; then
+    echo "SKIPPED: $what needs $* (install them, or run as root)"
+    return 1
+  fi
+  need_packages "$@"
+}
+
 BASE_PACKAGES=(cmake ninja-build g++ make pkg-config libgtest-dev libgmock-dev)
 
 # configure_build DIR [cmake args...]

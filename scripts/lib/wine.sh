@@ -3,6 +3,8 @@
 #                       server up; headless unless a display is given
 #   wine_stop           stops that server
 WINE64=/usr/lib/wine/wine64
+# The cross compiler, Wine, and GoogleTest's sources for the cross build.
+WINDOWS_PACKAGES=(g++-mingw-w64-x86-64 wine wine64 googletest)
 
 wine_env() {
   export WINEPREFIX=$1

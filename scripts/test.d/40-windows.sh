@@ -4,12 +4,7 @@
 source "$(dirname "$0")/../lib/common.sh"
 source "$(dirname "$0")/../lib/wine.sh"
 set -euo pipefail
-WINDOWS_PACKAGES=(g++-mingw-w64-x86-64 wine wine64 googletest)
-if ! can_have_packages "${WINDOWS_PACKAGES[@]}"; then
-  echo "SKIPPED: the Windows suite needs ${WINDOWS_PACKAGES[*]} (install them, or run as root)"
-  exit 0
-fi
-need_packages "${WINDOWS_PACKAGES[@]}"
+packages_or_skip "the Windows suite" "${WINDOWS_PACKAGES[@]}" || exit 0
 dir="$MOLVAREN_ROOT/build/test-windows"
 wine_start "$dir/wineprefix"
 trap wine_stop EXIT

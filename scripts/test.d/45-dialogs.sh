@@ -5,13 +5,7 @@
 source "$(dirname "$0")/../lib/common.sh"
 source "$(dirname "$0")/../lib/wine.sh"
 set -euo pipefail
-DIALOG_PACKAGES=(xvfb xauth xdotool zenity)
-WINDOWS_PACKAGES=(g++-mingw-w64-x86-64 wine wine64 googletest)
-if ! can_have_packages "${DIALOG_PACKAGES[@]}"; then
-  echo "SKIPPED: the dialog tests need ${DIALOG_PACKAGES[*]} (install them, or run as root)"
-  exit 0
-fi
-need_packages "${DIALOG_PACKAGES[@]}"
+packages_or_skip "the dialog tests" xvfb xauth xdotool zenity || exit 0
 
 native="$MOLVAREN_ROOT/build/test-native"
 cmake -S "$MOLVAREN_ROOT" -B "$native" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
@@ -111,9 +105,10 @@ same_file() {
   cmp -s "$1" "$2" || fail "$(basename "$2") differs from $(basename "$1") (or is missing)"
 }
 
-# dialog_cases LABEL HOST PATH_PREFIX SAVE_KEYS OPEN_KEYS: the four cases,
-# with the host program and the key that selects the whole name field
-# (SAVE_KEYS) and opens a typed location (OPEN_KEYS) in that dialog.
+# dialog_cases LABEL HOST WORK SHOWN SELECT_KEY LOCATION_KEY: the four cases
+# in WORK/LABEL, with HOST the name of an array holding the host's command,
+# SHOWN the same folder as that host names it, and the keys that select the
+# whole name field of the save dialog and of the open dialog.
 dialog_cases() {
   local label=$1 native_dir=$3 shown_dir=$4 select_name=$5 open_location=$6
   local -n host=$2
@@ -160,10 +155,7 @@ dialog_cases zenity zenity_host "$work" "$work/" ctrl+a ctrl+l
 zenity_failures=$failures
 [ "$zenity_failures" -eq 0 ] && echo "zenity: 4 cases passed"
 
-if ! can_have_packages "${WINDOWS_PACKAGES[@]}"; then
-  echo "SKIPPED: the Wine dialog tests need ${WINDOWS_PACKAGES[*]} (install them, or run as root)"
-else
-  need_packages "${WINDOWS_PACKAGES[@]}"
+if packages_or_skip "the Wine dialog tests" "${WINDOWS_PACKAGES[@]}"; then
   say "Wine common dialog"
   windows="$MOLVAREN_ROOT/build/test-windows"
   cmake -S "$MOLVAREN_ROOT" -B "$windows" -G Ninja -DCMAKE_BUILD_TYPE=Release \
