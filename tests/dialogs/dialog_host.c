@@ -13,44 +13,28 @@
 #include <string.h>
 
 #include "molvaren/molvaren.h"
+#include "tests/support/packed_buffers.h"
 
-enum { kHeaderBytes = 88, kPathBytes = 528, kMaxPaths = 8 };
-
-static void put_u32(uint8_t* at, uint32_t v) {
-  at[0] = (uint8_t)v;
-  at[1] = (uint8_t)(v >> 8);
-  at[2] = (uint8_t)(v >> 16);
-  at[3] = (uint8_t)(v >> 24);
-}
+enum { kMaxPaths = 8 };
 
 /* N empty paths as a packed buffer, then a few nodes each, so that the
  * saved file has content that a wrong save would change. */
 static _PATH_INFO_ARRAY_* make_list(int count) {
-  static uint8_t buffer[kHeaderBytes + kMaxPaths * kPathBytes];
-  memset(buffer, 0, sizeof buffer);
-  put_u32(buffer, kHeaderBytes);
+  static uint8_t buffer[PACKED_LIST_BYTES + kMaxPaths * PACKED_PATH_BYTES];
+  uint8_t one[PACKED_ONE_EMPTY_PATH_BYTES];
+  put_one_empty_path(one);
+  memcpy(buffer, one, PACKED_LIST_BYTES);
   put_u32(buffer + 56, (uint32_t)count);
   for (int p = 0; p < count; ++p) {
-    uint8_t* at = buffer + kHeaderBytes + p * kPathBytes;
-    put_u32(at, kPathBytes);
-    put_u32(at + 404, 0xFFFFFFFFu);
-    put_u32(at + 408, 0xFFFFFFFFu);
-    put_u32(at + 516, 401);
-    put_u32(at + 520, 20);
+    memcpy(buffer + PACKED_LIST_BYTES + p * PACKED_PATH_BYTES, one + PACKED_LIST_BYTES,
+           PACKED_PATH_BYTES);
   }
   _PATH_INFO_ARRAY_* list = NULL;
-  UINT bytes = (UINT)(kHeaderBytes + count * kPathBytes);
+  UINT bytes = (UINT)(PACKED_LIST_BYTES + count * PACKED_PATH_BYTES);
   if (Mlvr_PathInfoArray_Unpack(buffer, bytes, &list) != 1 || list == NULL) return NULL;
   for (int p = 0; p < count; ++p) {
     _PATH_NODE_ nodes[4];
-    memset(nodes, 0, sizeof nodes);
-    for (int i = 0; i < 4; ++i) {
-      nodes[i].dwSize = 60;
-      nodes[i].fXPos = 0.125f * (float)(i + p + 1);
-      nodes[i].fYPos = 0.5f;
-      nodes[i].fWidth = 0.1f;
-      nodes[i].fHeight = 0.2f;
-    }
+    put_nodes(nodes, 4, 0, 1, 0.125f * (float)(p + 1), 0.125f);
     if (Mlvr_PathInfo_PathNodeAppend(list->ppPathInfos[p], nodes, 4, 0) != 1) return NULL;
   }
   return list;
