@@ -3,7 +3,11 @@
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
-install(TARGETS molvaren EXPORT MolvarenTargets
+set(MOLVAREN_INSTALLED_LIBRARIES molvaren)
+if(TARGET molvaren_x)
+  list(APPEND MOLVAREN_INSTALLED_LIBRARIES molvaren_x)
+endif()
+install(TARGETS ${MOLVAREN_INSTALLED_LIBRARIES} EXPORT MolvarenTargets
         LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
         ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
         RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
