@@ -1,12 +1,13 @@
 // Fetching, replacing and deleting the list of one associate file.
 #include <utility>
 
+#include "archive/list_copy.h"
 #include "archive/path_file.h"
 #include "database/database.h"
 #include "database/database_keys.h"
 #include "model/path_info_array.h"
-#include "module/trace.h"
 #include "platform/platform.h"
+#include "platform/trace.h"
 
 namespace mlvns {
 

@@ -6,7 +6,7 @@
 
 #include "database/database.h"
 #include "database/database_test_util.h"
-#include "module/trace.h"
+#include "platform/trace.h"
 #include "platform/platform.h"
 
 namespace mlvns {

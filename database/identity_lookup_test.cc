@@ -13,7 +13,7 @@
 
 #include "database/database.h"
 #include "database/database_test_util.h"
-#include "module/trace.h"
+#include "platform/trace.h"
 #include "processing/node_conversion.h"
 
 namespace mlvns {

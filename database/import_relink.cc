@@ -7,8 +7,8 @@
 #include "model/path_info_array.h"
 #include "model/path_info_ops.h"
 #include "model/records.h"
-#include "module/trace.h"
 #include "platform/platform.h"
+#include "platform/trace.h"
 
 namespace mlvns {
 namespace {

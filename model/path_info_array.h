@@ -1,4 +1,4 @@
-// Lists of paths: appending, deep copy through the byte stream, release.
+// Lists of paths: appending and release.
 #ifndef MOLVAREN_MODEL_PATH_INFO_ARRAY_H_
 #define MOLVAREN_MODEL_PATH_INFO_ARRAY_H_
 
@@ -9,8 +9,6 @@
 namespace mlvns {
 
 int32_t PathInfoArray_Add(_PATH_INFO_ARRAY_** ppArray, _PATH_INFO_* pPathInfo);
-int32_t PathInfoArray_Clone(_PATH_INFO_ARRAY_** ppDst, const _PATH_INFO_ARRAY_* pSrc,
-                            uint32_t* pnBytes);
 int32_t PathInfoArray_Free(_PATH_INFO_ARRAY_** ppArray);
 
 // Releases every path of a list, its pointer array and the header.

@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "archive/list_copy.h"
 #include "archive/memory_packing.h"
 #include "model/path_info_ops.h"
 #include "tests/support/test_support.h"

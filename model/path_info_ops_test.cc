@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "model/records.h"
-#include "module/trace.h"
+#include "platform/trace.h"
 #include "tests/support/test_support.h"
 
 namespace mlvns {

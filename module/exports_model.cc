@@ -1,4 +1,5 @@
 // Exports of path records and path lists.
+#include "archive/list_copy.h"
 #include "model/path_info_array.h"
 #include "model/path_info_ops.h"
 #include "module/export_guard.h"

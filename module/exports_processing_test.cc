@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#include "module/trace.h"
+#include "platform/trace.h"
 #include "molvaren/molvaren.h"
 #include "tests/support/test_support.h"
 

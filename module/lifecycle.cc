@@ -5,8 +5,8 @@
 #include <string>
 
 #include "database/database.h"
-#include "module/trace.h"
 #include "platform/platform.h"
+#include "platform/trace.h"
 
 namespace mlvns {
 namespace {

@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "module/export_guard.h"
-#include "module/trace.h"
+#include "platform/trace.h"
 #include "platform/platform.h"
 
 namespace mlvns {

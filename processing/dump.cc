@@ -1,7 +1,7 @@
 #include "processing/dump.h"
 
 #include "model/records.h"
-#include "module/trace.h"
+#include "platform/trace.h"
 
 namespace mlvns {
 namespace {

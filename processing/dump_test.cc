@@ -3,7 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "module/trace.h"
+#include "platform/trace.h"
 #include "tests/support/test_support.h"
 
 namespace mlvns {

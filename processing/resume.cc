@@ -5,7 +5,7 @@
 
 #include "model/path_info_ops.h"
 #include "model/records.h"
-#include "module/trace.h"
+#include "platform/trace.h"
 
 namespace mlvns {
 namespace {

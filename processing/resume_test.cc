@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "module/trace.h"
+#include "platform/trace.h"
 #include "tests/support/test_support.h"
 
 namespace mlvns {

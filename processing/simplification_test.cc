@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "model/path_info_ops.h"
-#include "module/trace.h"
+#include "platform/trace.h"
 #include "tests/support/test_support.h"
 
 namespace mlvns {

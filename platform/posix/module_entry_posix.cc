@@ -1,11 +1,11 @@
 // Loading and unloading the shared object stand in for the process-attach
 // and process-detach notifications.
-#include "module/lifecycle.h"
+#include "platform/process_entry.h"
 
 namespace {
 
-__attribute__((constructor)) void MolvarenAttach() { mlvns::ModuleLoad(); }
+__attribute__((constructor)) void MolvarenAttach() { mlvns::platform::OnProcessAttach(); }
 
-__attribute__((destructor)) void MolvarenDetach() { mlvns::ModuleUnload(); }
+__attribute__((destructor)) void MolvarenDetach() { mlvns::platform::OnProcessDetach(); }
 
 }  // namespace

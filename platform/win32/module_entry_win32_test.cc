@@ -7,7 +7,7 @@
 #include <string>
 
 #include "module/lifecycle.h"
-#include "module/trace.h"
+#include "platform/trace.h"
 #include "platform/platform.h"
 #include "platform/win32/win32.h"
 

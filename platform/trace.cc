@@ -1,4 +1,4 @@
-#include "module/trace.h"
+#include "platform/trace.h"
 
 #include <atomic>
 #include <cstdarg>

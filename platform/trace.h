@@ -1,7 +1,7 @@
 // Diagnostics: printf-style lines on the debug-output channel, either always
 // or only while the trace switch is on.
-#ifndef MOLVAREN_MODULE_TRACE_H_
-#define MOLVAREN_MODULE_TRACE_H_
+#ifndef MOLVAREN_PLATFORM_TRACE_H_
+#define MOLVAREN_PLATFORM_TRACE_H_
 
 namespace mlvns {
 
@@ -16,4 +16,4 @@ void DebugPrint(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 }  // namespace mlvns
 
-#endif  // MOLVAREN_MODULE_TRACE_H_
+#endif  // MOLVAREN_PLATFORM_TRACE_H_
