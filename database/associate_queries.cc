@@ -47,11 +47,13 @@ int32_t CMlvrDataBase::fnUpdateInfoArray(const char* pszDataBaseFolder,
 
   // The copy comes first: the caller may hand back the very list that the
   // entry holds, and a list that cannot be copied must not cost the old one.
+  // A null list copies to an empty one, which then replaces the entry's.
   _PATH_INFO_ARRAY_* copy = nullptr;
-  if (pArray == nullptr || PathInfoArray_Clone(&copy, pArray, nullptr) == 0) {
+  if (PathInfoArray_Clone(&copy, pArray, nullptr) == 0 && pArray != nullptr) {
     PathInfoArray_Release(copy);
     return 0;
   }
+  if (copy == nullptr) return 0;
 
   Changed();
   const bool known = m_mapFolders.count(key) != 0;

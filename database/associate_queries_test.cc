@@ -60,7 +60,15 @@ TEST(AssociateQueries, FetchUpdateDeleteInMemory) {
   holey->ppPathInfos[0]->bHasExtraNode = 1;  // flag without its node
   EXPECT_EQ(db.fnUpdateInfoArray(f.c_str(), "/v/a.mp4", holey.get()), 0);
   EXPECT_EQ(Guids(list), (std::vector<std::string>{"{TWO}", "{THREE}"}));
-  EXPECT_EQ(db.fnUpdateInfoArray(f.c_str(), "/v/a.mp4", nullptr), 0);
+  // A null list empties the entry, and gives a new file an empty entry.
+  EXPECT_EQ(db.fnUpdateInfoArray(f.c_str(), "/v/a.mp4", nullptr), 1);
+  EXPECT_EQ(Guids(list), std::vector<std::string>{});
+  EXPECT_EQ(db.fnUpdateInfoArray(f.c_str(), "/v/b.mp4", nullptr), 1);
+  _PATH_INFO_ARRAY_* empty = nullptr;
+  ASSERT_EQ(db.fnGetInfoArray(f.c_str(), "/v/b.mp4", &empty), 1);
+  ASSERT_NE(empty, nullptr);
+  EXPECT_EQ(empty->nNumOfPathInfos, 0);
+  ASSERT_EQ(db.fnDeleteInfoArray(f.c_str(), "/v/b.mp4"), 1);
 
   EXPECT_FALSE(platform::PathExists(dir.File("Molvaren.ini").c_str()));  // nothing on disk yet
 
