@@ -52,7 +52,8 @@ packages_or_skip() {
   need_packages "$@"
 }
 
-BASE_PACKAGES=(cmake ninja-build g++ make pkg-config libgtest-dev libgmock-dev)
+BASE_PACKAGES=(cmake ninja-build g++ make pkg-config libgtest-dev libgmock-dev libcli11-dev
+               nlohmann-json3-dev)
 
 # configure_build DIR [cmake args...]
 configure_build() {
@@ -60,6 +61,11 @@ configure_build() {
   shift
   cmake -S "$MOLVAREN_ROOT" -B "$dir" -G Ninja "$@" >/dev/null
   cmake --build "$dir" -j"$JOBS"
+}
+
+# run_workflow PRESET: configure, build and test as CMakePresets.json says.
+run_workflow() {
+  cmake --workflow --preset "$1"
 }
 
 # run_ctest DIR [ctest args...]

@@ -4,6 +4,4 @@ source "$(dirname "$0")/../lib/common.sh"
 set -euo pipefail
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-configure_build "$MOLVAREN_ROOT/build/test-asan" -DCMAKE_BUILD_TYPE=Debug \
-  -DMOLVAREN_SANITIZE=address,undefined
-run_ctest "$MOLVAREN_ROOT/build/test-asan"
+run_workflow asan

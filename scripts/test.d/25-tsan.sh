@@ -4,6 +4,4 @@
 source "$(dirname "$0")/../lib/common.sh"
 set -euo pipefail
 export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
-configure_build "$MOLVAREN_ROOT/build/test-tsan" -DCMAKE_BUILD_TYPE=Debug \
-  -DMOLVAREN_SANITIZE=thread -DMOLVAREN_BUILD_TOOLS=OFF
-run_ctest "$MOLVAREN_ROOT/build/test-tsan" --no-tests=error
+run_workflow tsan

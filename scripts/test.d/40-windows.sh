@@ -8,6 +8,4 @@ packages_or_skip "the Windows suite" "${WINDOWS_PACKAGES[@]}" || exit 0
 dir="$MOLVAREN_ROOT/build/test-windows"
 wine_start "$dir/wineprefix"
 trap wine_stop EXIT
-configure_build "$dir" -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_TOOLCHAIN_FILE="$MOLVAREN_ROOT/cmake/mingw-w64.cmake" -DMOLVAREN_BUILD_TOOLS=OFF
-run_ctest "$dir"
+run_workflow windows

@@ -5,8 +5,7 @@ source "$(dirname "$0")/../lib/common.sh"
 set -euo pipefail
 need_packages clang libclang-rt-14-dev
 dir="$MOLVAREN_ROOT/build/fuzz"
-CC=clang CXX=clang++ cmake -S "$MOLVAREN_ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DMOLVAREN_BUILD_TESTS=OFF -DMOLVAREN_BUILD_FUZZ=ON -DMOLVAREN_SANITIZE=address,undefined >/dev/null
+cmake --preset fuzz >/dev/null
 targets=()
 for src in "$MOLVAREN_ROOT"/fuzz/*_fuzz.cc; do targets+=("$(basename "$src" .cc)"); done
 cmake --build "$dir" -j"$JOBS" --target "${targets[@]}"

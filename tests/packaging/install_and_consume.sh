@@ -11,6 +11,10 @@ cmake --install "$build" --prefix "$work/prefix" >"$work/install.log"
 for f in include/molvaren/molvaren.h bin/mlvr; do
   [ -e "$work/prefix/$f" ] || { echo "not installed: $f" >&2; exit 1; }
 done
+# The installed tool starts from its prefix alone, with no library path help.
+env -u LD_LIBRARY_PATH "$work/prefix/bin/mlvr" --help >"$work/mlvr-help.log"
+env -u LD_LIBRARY_PATH "$work/prefix/bin/mlvr" demo "$work/demo" >"$work/mlvr-demo.log"
+[ -s "$work/demo/paths.svg" ] || { echo "installed mlvr demo drew no picture" >&2; exit 1; }
 for how in package pkg-config; do
   flags=()
   [ $how = pkg-config ] && flags=(-DUSE_PKG_CONFIG=ON)
