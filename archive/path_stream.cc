@@ -89,11 +89,8 @@ int32_t PathInfo_Serialize(ArchiveWriter& ar, const _PATH_INFO_* p) {
   return 1;
 }
 
-int32_t PathInfoArray_Serialize(ArchiveWriter& ar, _PATH_INFO_ARRAY_** ppArray) {
-  if (ppArray == nullptr || *ppArray == nullptr) return 0;
-  const _PATH_INFO_ARRAY_* a = *ppArray;
-  uint64_t size = PathInfoArray_EncodedSize(a);
-  if (size == 0 || size > ar.Remaining()) return 0;
+int32_t PathInfoArray_SerializeHeader(ArchiveWriter& ar, const _PATH_INFO_ARRAY_* a) {
+  if (a == nullptr || ar.Remaining() < kArraySize) return 0;
   // The header's own bytes, its size field as written by this library, the
   // pointer and the alignment byte zero.
   _PATH_INFO_ARRAY_ header;
@@ -102,6 +99,15 @@ int32_t PathInfoArray_Serialize(ArchiveWriter& ar, _PATH_INFO_ARRAY_** ppArray) 
   header.ppPathInfos = nullptr;
   reinterpret_cast<uint8_t*>(&header)[55] = 0;
   ar.Write(&header, kArraySize);
+  return 1;
+}
+
+int32_t PathInfoArray_Serialize(ArchiveWriter& ar, _PATH_INFO_ARRAY_** ppArray) {
+  if (ppArray == nullptr || *ppArray == nullptr) return 0;
+  const _PATH_INFO_ARRAY_* a = *ppArray;
+  uint64_t size = PathInfoArray_EncodedSize(a);
+  if (size == 0 || size > ar.Remaining()) return 0;
+  PathInfoArray_SerializeHeader(ar, a);
   for (int32_t i = 0; i < a->nNumOfPathInfos; ++i) {
     if (PathInfo_Serialize(ar, a->ppPathInfos[i]) == 0) return 0;
   }
@@ -141,7 +147,7 @@ int32_t PathInfo_Serialize(ArchiveReader& ar, _PATH_INFO_* p) {
   return 1;
 }
 
-int32_t PathInfoArray_Serialize(ArchiveReader& ar, _PATH_INFO_ARRAY_** ppArray) {
+int32_t PathInfoArray_SerializeHeader(ArchiveReader& ar, _PATH_INFO_ARRAY_** ppArray) {
   if (ppArray == nullptr) return 0;
   if (*ppArray == nullptr) {
     *ppArray = NewPathInfoArray();
@@ -168,19 +174,27 @@ int32_t PathInfoArray_Serialize(ArchiveReader& ar, _PATH_INFO_ARRAY_** ppArray) 
   std::memcpy(static_cast<void*>(a), &header, kArraySize);
   if (!ok) return 0;
   a->dwSize = kArraySize;
+  return 1;
+}
 
+int32_t PathInfoArray_AllocateSlots(_PATH_INFO_ARRAY_* a) {
+  a->ppPathInfos = new (std::nothrow) _PATH_INFO_*[static_cast<size_t>(a->nNumOfPathInfos)]();
+  if (a->ppPathInfos != nullptr) return 1;
+  a->nNumOfPathInfos = 0;
+  return 0;
+}
+
+int32_t PathInfoArray_Serialize(ArchiveReader& ar, _PATH_INFO_ARRAY_** ppArray) {
+  if (PathInfoArray_SerializeHeader(ar, ppArray) == 0) return 0;
+  _PATH_INFO_ARRAY_* a = *ppArray;
   const int32_t n = a->nNumOfPathInfos;
   if (n < 1) return 1;
   if (static_cast<uint64_t>(n) * kMinRecordBytes > ar.Remaining()) {
     a->nNumOfPathInfos = 0;
     return 0;
   }
-  a->ppPathInfos = new (std::nothrow) _PATH_INFO_*[static_cast<size_t>(n)]();
-  if (a->ppPathInfos == nullptr) {
-    a->nNumOfPathInfos = 0;
-    return 0;
-  }
-  for (int32_t i = 0; i < n; ++i) {
+  if (PathInfoArray_AllocateSlots(a) == 0) return 0;
+  for (int32_t i = 0; i < a->nNumOfPathInfos; ++i) {
     a->ppPathInfos[i] = NewPathInfo();
     if (a->ppPathInfos[i] == nullptr) return 0;
     if (PathInfo_Serialize(ar, a->ppPathInfos[i]) == 0) return 0;

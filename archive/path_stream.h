@@ -28,6 +28,14 @@ int32_t PathInfo_Serialize(ArchiveWriter& ar, const _PATH_INFO_* pPathInfo);
 // null, otherwise emptied and refilled). 0 when the stream is malformed or
 // ends before a size field; what was decoded so far stays in the list.
 int32_t PathInfoArray_Serialize(ArchiveReader& ar, _PATH_INFO_ARRAY_** ppArray);
+// The header record alone. Decoding empties the list first (a new one when
+// *ppArray is null) and leaves it without a pointer array whatever count
+// the header gives; PathInfoArray_AllocateSlots then makes one of null
+// entries (0, count 0, when memory runs out), to be filled path by path.
+int32_t PathInfoArray_SerializeHeader(ArchiveWriter& ar, const _PATH_INFO_ARRAY_* pArray);
+int32_t PathInfoArray_SerializeHeader(ArchiveReader& ar, _PATH_INFO_ARRAY_** ppArray);
+int32_t PathInfoArray_AllocateSlots(_PATH_INFO_ARRAY_* pArray);
+
 // Decoding into a freshly default-constructed record.
 int32_t PathInfo_Serialize(ArchiveReader& ar, _PATH_INFO_* pPathInfo);
 

@@ -73,6 +73,30 @@ void BM_MemcpyFresh(benchmark::State& state) {
 }
 BENCHMARK(BM_MemcpyFresh)->Unit(benchmark::kMillisecond);
 
+// What any copy of the list must do: release the old blocks, then allocate
+// each path's record and node array afresh and copy it. The baseline of
+// Unpack and Clone.
+void BM_MallocMemcpyBlocks(benchmark::State& state) {
+  Fixture& f = Data();
+  const int32_t paths = f.list->nNumOfPathInfos;
+  std::vector<void*> blocks(2 * static_cast<size_t>(paths), nullptr);
+  for (auto _ : state) {
+    for (void*& b : blocks) std::free(b);
+    for (int32_t i = 0; i < paths; ++i) {
+      const _PATH_INFO_* p = f.list->ppPathInfos[i];
+      const size_t nodeBytes = sizeof(_PATH_NODE_) * static_cast<size_t>(p->nTotalPathNodeNum);
+      blocks[2 * i] = std::malloc(sizeof(_PATH_INFO_));
+      std::memcpy(blocks[2 * i], p, sizeof(_PATH_INFO_));
+      blocks[2 * i + 1] = std::malloc(nodeBytes);
+      std::memcpy(blocks[2 * i + 1], p->pPathNodes, nodeBytes);
+    }
+    benchmark::ClobberMemory();
+  }
+  for (void*& b : blocks) std::free(b);
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * f.bytes);
+}
+BENCHMARK(BM_MallocMemcpyBlocks)->Unit(benchmark::kMillisecond);
+
 void BM_Pack(benchmark::State& state) {
   Fixture& f = Data();
   for (auto _ : state) {
