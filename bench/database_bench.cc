@@ -8,6 +8,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "database/database.h"
 #include "module/lifecycle.h"
@@ -37,9 +38,10 @@ std::string TempFolder(const char* name) {
   return p.string();
 }
 
-// 1,000 associate files x 10 paths x 200 nodes, every list in memory.
+// 1,000 associate files x 10 paths x 200 nodes, every list in memory; with
+// `held`, the host has fetched every list and so may change any of them.
 struct Folder {
-  Folder() : dir(TempFolder("molvaren-bench-db")) {
+  explicit Folder(const char* name, bool held = false) : dir(TempFolder(name)) {
     mlvns::ModuleLoad();
     for (int f = 0; f < kFiles; ++f) {
       auto* list = new _PATH_INFO_ARRAY_();
@@ -62,17 +64,30 @@ struct Folder {
       std::snprintf(name, sizeof name, "/media/clip%04d.mp4", f);
       Mlvr_DataBase_UpdatePathInfoArrayByAssociateFileName(dir.c_str(), name, list);
       Mlvr_PathInfoArray_Free(&list);
+      names.push_back(name);
+    }
+    if (held) {
+      for (const std::string& name : names) {
+        _PATH_INFO_ARRAY_* fetched = nullptr;
+        Mlvr_DataBase_GetPathInfoArrayByAssociateFileName(dir.c_str(), name.c_str(), &fetched);
+      }
     }
     last = GuidOf(kFiles - 1, kPathsPerFile - 1);
     uneven = GuidOf(kFiles - 1, kPathsPerFile - 2);
   }
   std::string dir;
+  std::vector<std::string> names;
   std::string last;
   std::string uneven;
 };
 
 Folder& Data() {
-  static Folder f;
+  static Folder f("molvaren-bench-db");
+  return f;
+}
+
+Folder& HeldData() {
+  static Folder f("molvaren-bench-held", true);
   return f;
 }
 
@@ -86,8 +101,7 @@ BENCHMARK(BM_LockUnlockPair);
 
 // The node of one path at a frame that moves by 3 each call: between nodes
 // and on them.
-void LookUpNodes(benchmark::State& state, const std::string& guid) {
-  Folder& d = Data();
+void LookUpNodes(benchmark::State& state, const Folder& d, const std::string& guid) {
   _PATH_NODE_ node;
   int frame = 0;
   for (auto _ : state) {
@@ -99,10 +113,12 @@ void LookUpNodes(benchmark::State& state, const std::string& guid) {
   }
 }
 
-void BM_GetPathNodeByGUID(benchmark::State& state) { LookUpNodes(state, Data().last); }
+void BM_GetPathNodeByGUID(benchmark::State& state) { LookUpNodes(state, Data(), Data().last); }
 BENCHMARK(BM_GetPathNodeByGUID);
 
-void BM_GetPathNodeByGUID_Uneven(benchmark::State& state) { LookUpNodes(state, Data().uneven); }
+void BM_GetPathNodeByGUID_Uneven(benchmark::State& state) {
+  LookUpNodes(state, Data(), Data().uneven);
+}
 BENCHMARK(BM_GetPathNodeByGUID_Uneven);
 
 // The baseline: the same answer by comparing the identity of every path in
@@ -132,6 +148,47 @@ void BM_PlainScan(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_PlainScan);
+
+// Every list held by the host: the lookup must search each held list before
+// the path's again, as the host may have renamed or added paths in it.
+void BM_HeldLists_GetPathNodeByGUID(benchmark::State& state) {
+  LookUpNodes(state, HeldData(), HeldData().last);
+}
+BENCHMARK(BM_HeldLists_GetPathNodeByGUID);
+
+// The baseline for held lists: the host's own scan through the exports:
+// fetch each list in key order, compare identities, interpolate.
+void BM_HeldLists_HostScan(benchmark::State& state) {
+  Folder& d = HeldData();
+  _PATH_NODE_ node;
+  int frame = 0;
+  for (auto _ : state) {
+    Mlvr_DataBase_Lock();
+    const _PATH_INFO_* found = nullptr;
+    for (size_t f = 0; f < d.names.size() && found == nullptr; ++f) {
+      _PATH_INFO_ARRAY_* l = nullptr;
+      Mlvr_DataBase_GetPathInfoArrayByAssociateFileName(d.dir.c_str(), d.names[f].c_str(), &l);
+      for (int i = 0; l != nullptr && i < l->nNumOfPathInfos && found == nullptr; ++i)
+        if (std::strcmp(l->ppPathInfos[i]->szGUID, d.last.c_str()) == 0) found = l->ppPathInfos[i];
+    }
+    const _PATH_NODE_* n = found->pPathNodes;
+    int i = 0;
+    while (i + 1 < found->nTotalPathNodeNum && n[i].nFrameIndex < frame) ++i;
+    node = n[i];
+    if (i > 0 && n[i].nFrameIndex != frame) {
+      const float t = static_cast<float>(frame - n[i - 1].nFrameIndex) /
+                      static_cast<float>(n[i].nFrameIndex - n[i - 1].nFrameIndex);
+      node.fXPos = (n[i].fXPos - n[i - 1].fXPos) * t + n[i - 1].fXPos;
+      node.fYPos = (n[i].fYPos - n[i - 1].fYPos) * t + n[i - 1].fYPos;
+      node.fWidth = (n[i].fWidth - n[i - 1].fWidth) * t + n[i - 1].fWidth;
+      node.fHeight = (n[i].fHeight - n[i - 1].fHeight) * t + n[i - 1].fHeight;
+    }
+    Mlvr_DataBase_Unlock();
+    benchmark::DoNotOptimize(node);
+    frame = (frame + 3) % (kNodes * kFrameStep);
+  }
+}
+BENCHMARK(BM_HeldLists_HostScan)->Unit(benchmark::kMicrosecond);
 
 // An index of n entries on disk, no path files.
 std::string IndexFolder(int n) {

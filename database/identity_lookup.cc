@@ -83,11 +83,28 @@ bool CMlvrDataBase::PlaceHolds(const IdentityPlace& place, const char* pszGUID) 
   // Whatever the scan would meet first.
   for (const std::string& file : place.missingFilesBefore)
     if (platform::PathExists(file.c_str())) return false;
+  // Held lists are searched on every lookup, so each identity is first
+  // compared by its leading bytes as one word: the text's first eight, or
+  // all of it and its end when shorter.
+  unsigned char headBytes[8] = {};
+  unsigned char maskBytes[8] = {};
+  const size_t headLength = std::min<size_t>(8, std::strlen(pszGUID) + 1);
+  std::memcpy(headBytes, pszGUID, headLength);
+  std::memset(maskBytes, 0xFF, headLength);
+  uint64_t head;
+  uint64_t mask;
+  std::memcpy(&head, headBytes, 8);
+  std::memcpy(&mask, maskBytes, 8);
   auto holds = [&](const _PATH_INFO_ARRAY_* l, int32_t upTo) {
     if (l->ppPathInfos == nullptr) return false;
-    for (int32_t i = 0; i < upTo && i < l->nNumOfPathInfos; ++i) {
+    const int32_t n = std::min(upTo, l->nNumOfPathInfos);
+    for (int32_t i = 0; i < n; ++i) {
       const _PATH_INFO_* p = l->ppPathInfos[i];
-      if (p != nullptr && FieldEquals(p->szGUID, sizeof p->szGUID, pszGUID)) return true;
+      if (p == nullptr) continue;
+      uint64_t word;
+      std::memcpy(&word, p->szGUID, 8);
+      if (((word ^ head) & mask) == 0 && FieldEquals(p->szGUID, sizeof p->szGUID, pszGUID))
+        return true;
     }
     return false;
   };
