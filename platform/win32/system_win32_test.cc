@@ -2,7 +2,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -46,21 +45,6 @@ TEST(Win32Platform, DebugLinesGoToOutputDebugStringAsTheyStand) {
   ::RemoveVectoredExceptionHandler(handler);
   g_seen = nullptr;
   EXPECT_THAT(seen, ::testing::ElementsAre("  error 5. same file", "tab\tquote\" \xe9"));
-}
-
-TEST(Win32Platform, GuidTextAndExecutableFolder) {
-  const std::string a = platform::NewGuidText();
-  const std::string b = platform::NewGuidText();
-  const std::regex form(R"(\{[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}\})");
-  EXPECT_TRUE(std::regex_match(a, form)) << a;
-  EXPECT_NE(a, b);
-
-  char exe[MAX_PATH];
-  DWORD n = ::GetModuleFileNameA(nullptr, exe, MAX_PATH);
-  ASSERT_GT(n, 0u);
-  std::string folder(exe, n);
-  folder.erase(folder.rfind('\\') + 1);
-  EXPECT_EQ(platform::FileBesideExecutable("Molvaren.ini"), folder + "Molvaren.ini");
 }
 
 TEST(Win32Platform, TextInTheAnsiCodePage) {
