@@ -63,6 +63,15 @@ TEST(DataBaseExports, TheLockKeepsOtherThreadsOut) {
   ASSERT_EQ(Mlvr_DataBase_Unlock(), 1);
   other.join();
   EXPECT_EQ(deleted.load(), 1);
+
+  // An unlock without a hold is ignored instead of breaking the lock.
+  EXPECT_EQ(Mlvr_DataBase_Unlock(), 1);
+  std::thread again([&] {
+    deleted = Mlvr_DataBase_UpdatePathInfoArrayByAssociateFileName(f.c_str(), "/v/a.mp4",
+                                                                   mine.get());
+  });
+  again.join();
+  EXPECT_EQ(deleted.load(), 1);
   ASSERT_EQ(ModuleUnload(), 1);
 }
 

@@ -12,10 +12,6 @@
 namespace mlvns {
 namespace {
 
-using testing_support::ReadFileBytes;
-using testing_support::TempDir;
-using testing_support::WriteFileBytes;
-
 // OutputDebugStringA raises DBG_PRINTEXCEPTION_C (0x40010006), which a
 // vectored handler sees before the system swallows it: the texts exactly as
 // a debugger would show them.
@@ -61,37 +57,6 @@ TEST(Win32Platform, TextInTheAnsiCodePage) {
   EXPECT_LT(platform::CompareNoCase("a.mp4", "B.mp4"), 0);
   EXPECT_GT(platform::CompareNoCase("b.mp4", "A.mp4"), 0);
   EXPECT_NE(platform::CompareNoCase("a.mp4", "a.mp"), 0);
-}
-
-TEST(Win32Platform, FilesAndFolders) {
-  TempDir dir;
-  const std::string sub = dir.path() + "\\sub";
-  EXPECT_TRUE(platform::CreateFolder(sub.c_str()));
-  EXPECT_FALSE(platform::CreateFolder(sub.c_str()));
-  EXPECT_FALSE(platform::CreateFolder((dir.path() + "\\no\\deeper").c_str()));
-  EXPECT_TRUE(platform::PathExists(sub.c_str()));
-
-  const std::string file = sub + "\\{GUID}.otp";
-  WriteFileBytes(file, {1, 2, 3, 4, 5, 6, 7});
-  uint64_t size = 0;
-  EXPECT_TRUE(platform::FileSize(file.c_str(), &size));
-  EXPECT_EQ(size, 7u);
-  EXPECT_FALSE(platform::FileSize((sub + "\\missing").c_str(), &size));
-
-  // Deleting goes through the shell, silently: a missing file is no error box.
-  EXPECT_TRUE(platform::DeleteFile(file.c_str()));
-  EXPECT_FALSE(platform::PathExists(file.c_str()));
-  EXPECT_FALSE(platform::DeleteFile(file.c_str()));
-  EXPECT_FALSE(platform::DeleteFile(""));
-  EXPECT_FALSE(platform::DeleteFile(nullptr));
-
-  const std::string from = sub + "\\new.tmp";
-  const std::string to = sub + "\\old.ini";
-  WriteFileBytes(to, {'o'});
-  WriteFileBytes(from, {'n', 'e', 'w'});
-  EXPECT_TRUE(platform::RenameFile(from.c_str(), to.c_str()));
-  EXPECT_EQ(ReadFileBytes(to), (std::vector<uint8_t>{'n', 'e', 'w'}));
-  EXPECT_FALSE(platform::PathExists(from.c_str()));
 }
 
 }  // namespace
