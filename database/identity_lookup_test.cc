@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "database/database.h"
@@ -136,6 +137,41 @@ TEST_F(IdentityLookup, NodeAtAFrameInterpolatesBetweenNeighbours) {
   EXPECT_EQ(untouched.fXPos, 0.9f);
   EXPECT_STREQ(key, "/v/n.mp4");
   EXPECT_EQ(NodeAt(db_, f_, "{NONE}", 3, &untouched, key), 0);
+}
+
+// Boxes alternating between x = 0 and x = 1, so that only the right pair of
+// neighbours gives the value: evenly spaced frames, frames bunched at the
+// start, and bunched at both ends, each found where its spacing sends the
+// search.
+TEST_F(IdentityLookup, EverySpacingFindsTheRightNeighbours) {
+  auto alternating = [](const char* guid, const std::vector<int32_t>& frames) {
+    std::vector<_PATH_NODE_> nodes;
+    for (int32_t f : frames)
+      nodes.push_back(testing_support::Node(f, static_cast<float>(nodes.size() % 2), 0.5f));
+    return PathWith(guid, nodes);
+  };
+  ListHolder l(NewList({alternating("{EVEN}", {0, 10, 20, 30, 40, 50, 60, 70, 80, 90, 100}),
+                        alternating("{LOW}", {0, 10, 20, 100}),
+                        alternating("{ENDS}", {0, 1, 2, 3, 4, 5, 6, 7, 8, 100, 101, 102, 190, 200})}));
+  ASSERT_EQ(db_.fnUpdateInfoArray(f_.c_str(), "/v/s.mp4", l.get()), 1);
+  const std::tuple<const char*, int32_t, float> cases[] = {
+      {"{EVEN}", 35, 0.5f},           {"{EVEN}", 41, 0.1f},
+      {"{LOW}", 15, 0.5f},            {"{ENDS}", 50, 42.0f / 92},
+      {"{ENDS}", 150, 1 - 48.0f / 88}, {"{ENDS}", 195, 0.5f},
+      {"{ENDS}", 101, 0.0f},          {"{ENDS}", 189, 1 - 87.0f / 88}};
+  for (const auto& [guid, frame, x] : cases) {
+    _PATH_NODE_ n;
+    ASSERT_EQ(NodeAt(db_, f_, guid, frame, &n), 1);
+    EXPECT_NEAR(n.fXPos, x, 1e-5) << guid << " frame " << frame;
+  }
+  // The host, holding the path, puts two frames out of order: the first
+  // node at or after 15 is now the one at 20, with the one at 0 before it.
+  _PATH_INFO_* held = nullptr;
+  ASSERT_EQ(db_.fnGetPathInfoByGUID(f_.c_str(), "{EVEN}", &held, nullptr), 1);
+  std::swap(held->pPathNodes[1].nFrameIndex, held->pPathNodes[2].nFrameIndex);
+  _PATH_NODE_ n;
+  ASSERT_EQ(NodeAt(db_, f_, "{EVEN}", 15, &n), 1);
+  EXPECT_FLOAT_EQ(n.fXPos, 0.75f);
 }
 
 TEST_F(IdentityLookup, ConvertsOnlyWhenTheTargetIsAnotherFrame) {
