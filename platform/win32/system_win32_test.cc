@@ -59,5 +59,13 @@ TEST(Win32Platform, TextInTheAnsiCodePage) {
   EXPECT_NE(platform::CompareNoCase("a.mp4", "a.mp"), 0);
 }
 
+// The shell delete: a missing or empty name is a plain false, no error box.
+TEST(Win32Platform, DeleteRefusesNamesOfNothing) {
+  testing_support::TempDir dir;
+  EXPECT_FALSE(platform::DeleteFile((dir.path() + "\\missing.otp").c_str()));
+  EXPECT_FALSE(platform::DeleteFile(""));
+  EXPECT_FALSE(platform::DeleteFile(nullptr));
+}
+
 }  // namespace
 }  // namespace mlvns
