@@ -1,11 +1,9 @@
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 #include "database/database.h"
 #include "database/database_test_util.h"
-#include "platform/trace.h"
 #include "platform/platform.h"
 
 namespace mlvns {
@@ -13,7 +11,6 @@ namespace {
 
 using dbtest::Path;
 using dbtest::WriteText;
-using testing_support::CaptureSink;
 using testing_support::ListHolder;
 using testing_support::NewList;
 using testing_support::PathHolder;
@@ -114,8 +111,6 @@ class Relink : public ::testing::Test {
 
 TEST_F(Relink, RefusesWhatItCannotMove) {
   const std::string newFile = dir_.File("new.mp4");
-  CaptureSink sink;
-  SetTraceEnabled(true);
   EXPECT_EQ(db_.fnRelinkAssociateFile(f_.c_str(), "/old.mp4", dir_.File("missing.mp4").c_str()), 0);
   EXPECT_EQ(db_.fnRelinkAssociateFile(f_.c_str(), "/other.mp4", newFile.c_str()), 0);
   WriteText(newFile, std::string(11, 'v'));
@@ -123,17 +118,6 @@ TEST_F(Relink, RefusesWhatItCannotMove) {
   WriteText(dir_.File("OLD.mp4"), "x");
   EXPECT_EQ(db_.fnRelinkAssociateFile(f_.c_str(), dir_.File("old.mp4").c_str(),
                                       dir_.File("OLD.mp4").c_str()), 0);
-  SetTraceEnabled(false);
-  const std::string m = dir_.File("missing.mp4");
-  EXPECT_THAT(sink.Lines(),
-              ::testing::ElementsAre(
-                  "fnRelinkAssociateFile org:/old.mp4 new:" + m, "  error 1. " + m + " not exist",
-                  "fnRelinkAssociateFile org:/other.mp4 new:" + newFile, "  error 3. no path infos",
-                  "fnRelinkAssociateFile org:/old.mp4 new:" + newFile,
-                  "  pdsPathInfoArray_Src->nNumOfPathInfos: 2",
-                  "  error 4. file size is not the same 11 10",
-                  "fnRelinkAssociateFile org:" + dir_.File("old.mp4") + " new:" + dir_.File("OLD.mp4"),
-                  "  error 5. same file"));
   db_.m_mapFolders.clear();
   EXPECT_EQ(OnDisk(f_, "/old.mp4").size(), 2u);
   EXPECT_TRUE(platform::PathExists(oldFile_.c_str()));
@@ -144,11 +128,7 @@ TEST_F(Relink, RefusesWhatItCannotMove) {
 TEST_F(Relink, MovesAWholeListToAFileWithoutOne) {
   const std::string newFile = dir_.File("new.mp4");
   std::filesystem::resize_file(newFile, (uintmax_t{1} << 32) + 10);
-  CaptureSink sink;
-  SetTraceEnabled(true);
   ASSERT_EQ(db_.fnRelinkAssociateFile(f_.c_str(), "/OLD.mp4", newFile.c_str()), 1);
-  SetTraceEnabled(false);
-  EXPECT_THAT(sink.Lines(), ::testing::Contains("  no pdsPathInfoArray_Target"));
   EXPECT_FALSE(platform::PathExists(oldFile_.c_str()));
   EXPECT_TRUE(OnDisk(f_, "/old.mp4").empty());
   EXPECT_EQ(OnDisk(f_, newFile),
@@ -164,12 +144,7 @@ TEST_F(Relink, MergesIntoAnExistingList) {
   _PATH_INFO_* own = Path("{C}", "20240101.000000.000");
   ListHolder l(NewList({older, newer, own}));
   ASSERT_EQ(db_.fnUpdateInfoArray(f_.c_str(), newFile.c_str(), l.get()), 1);
-  CaptureSink sink;
-  SetTraceEnabled(true);
   ASSERT_EQ(db_.fnRelinkAssociateFile(f_.c_str(), "/old.mp4", newFile.c_str()), 1);
-  SetTraceEnabled(false);
-  EXPECT_THAT(sink.Lines(), ::testing::IsSupersetOf({"  has pdsPathInfoArray_Target, size: 3 (before)",
-                                                     "  has pdsPathInfoArray_Target, size: 3 (after)"}));
   EXPECT_EQ(OnDisk(f_, newFile),
             (std::vector<std::string>{"{A}@20240505.000000.000<>" + newFile,
                                       "{B}@20251231.000000.000<>",

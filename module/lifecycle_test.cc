@@ -2,10 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <chrono>
 #include <fstream>
-#include <thread>
 
 #include "module/export_guard.h"
 #include "platform/trace.h"
@@ -56,32 +53,6 @@ TEST(ModuleLifecycle, TraceSwitchFollowsTheFileBesideTheExecutable) {
   ASSERT_EQ(ModuleUnload(), 1);
   std::remove(marker.c_str());
   SetTraceEnabled(false);
-}
-
-TEST(DataBaseLock, HeldRecursivelyByOneThreadKeepsOthersOut) {
-  ASSERT_EQ(ModuleLoad(), 1);
-  HostLock();
-  HostLock();
-  // The holder's own database calls go through.
-  EXPECT_EQ(WithDataBase([](CMlvrDataBase&) { return 1; }), 1);
-
-  std::atomic<int> entered{0};
-  std::thread other([&] { entered = WithDataBase([](CMlvrDataBase&) { return 1; }) + 1; });
-  std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  EXPECT_EQ(entered.load(), 0);
-  HostUnlock();
-  std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  EXPECT_EQ(entered.load(), 0);  // one hold is left
-  HostUnlock();
-  other.join();
-  EXPECT_EQ(entered.load(), 2);
-
-  // An unlock without a hold is ignored instead of breaking the lock.
-  HostUnlock();
-  std::thread again([&] { entered = WithDataBase([](CMlvrDataBase&) { return 1; }) + 5; });
-  again.join();
-  EXPECT_EQ(entered.load(), 6);
-  ASSERT_EQ(ModuleUnload(), 1);
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 // is held, so the log is the order in which the calls really ran; replaying
 // it on fresh folders from one thread must give the same content.
 #include <cstdio>
-#include <map>
 #include <random>
 #include <string>
 #include <thread>
@@ -34,9 +33,9 @@ struct Call {
   Kind kind;
   int folder;
   int media;
-  int other;     // relink target
+  int other;   // relink target
   int thread;
-  int serial;    // makes the paths of an update or import unique
+  int serial;  // makes the paths of an update or import unique
 };
 
 std::string GuidOf(int thread, int serial, int k) {
@@ -58,73 +57,68 @@ _PATH_INFO_* MakePath(const std::string& media, int thread, int serial, int k) {
   return p;
 }
 
-struct World {
-  std::vector<std::string> folders;
-  std::vector<std::string> media;
-};
-
-// Runs one call against a world; the caller holds the database lock.
-void RunCall(const World& w, const Call& c) {
-  const char* folder = w.folders[c.folder].c_str();
-  const char* media = w.media[c.media].c_str();
+// Runs one call on the given folders; the caller holds the database lock.
+void RunCall(const std::vector<std::string>& folders, const std::vector<std::string>& media,
+             const Call& c) {
+  const char* folder = folders[c.folder].c_str();
+  const std::string& file = media[c.media];
+  const std::string guid = GuidOf(c.thread, c.serial, 0);
   switch (c.kind) {
     case Kind::kFetch: {
       _PATH_INFO_ARRAY_* own = nullptr;
-      Mlvr_DataBase_GetPathInfoArrayByAssociateFileName(folder, media, &own);
-      // Read it while the lock is held, as a host must.
-      if (own != nullptr)
-        for (int i = 0; i < own->nNumOfPathInfos; ++i)
-          if (own->ppPathInfos[i] != nullptr) (void)own->ppPathInfos[i]->nTotalPathNodeNum;
+      Mlvr_DataBase_GetPathInfoArrayByAssociateFileName(folder, file.c_str(), &own);
       break;
     }
     case Kind::kUpdate: {
-      const int n = 1 + c.serial % 2;
       std::vector<_PATH_INFO_*> paths;
-      for (int k = 0; k < n; ++k) paths.push_back(MakePath(w.media[c.media], c.thread, c.serial, k));
+      for (int k = 0; k <= c.serial % 2; ++k) paths.push_back(MakePath(file, c.thread, c.serial, k));
       _PATH_INFO_ARRAY_* list = NewList(paths);
-      Mlvr_DataBase_UpdatePathInfoArrayByAssociateFileName(folder, media, list);
+      Mlvr_DataBase_UpdatePathInfoArrayByAssociateFileName(folder, file.c_str(), list);
       Mlvr_PathInfoArray_Free(&list);
       break;
     }
     case Kind::kPathByGuid: {
       _PATH_INFO_* found = nullptr;
       char associate[260];
-      Mlvr_DataBase_GetPathInfoByGUID(folder, GuidOf(c.thread, c.serial, 0).c_str(), &found,
-                                      associate);
+      Mlvr_DataBase_GetPathInfoByGUID(folder, guid.c_str(), &found, associate);
       break;
     }
     case Kind::kNodeByGuid: {
       _PATH_NODE_ node{};
-      Mlvr_DataBase_GetPathNodeByGUID(folder, GuidOf(c.thread, c.serial, 0).c_str(), 7,
-                                      MLVR_SIZE{1080, 1920}, 90.0f, &node, nullptr, 0);
+      Mlvr_DataBase_GetPathNodeByGUID(folder, guid.c_str(), 7, MLVR_SIZE{1080, 1920}, 90.0f,
+                                      &node, nullptr, 0);
       break;
     }
     case Kind::kImport: {
-      _PATH_INFO_* p = MakePath(w.media[c.media], c.thread, c.serial, 3);
-      CString guid;
-      Mlvr_DataBase_ImportPathInfo(folder, media, p, &guid);
+      _PATH_INFO_* p = MakePath(file, c.thread, c.serial, 3);
+      CString made;
+      Mlvr_DataBase_ImportPathInfo(folder, file.c_str(), p, &made);
       Mlvr_PathInfo_FreeInfos(&p, 1);
       break;
     }
     case Kind::kRelink:
-      Mlvr_DataBase_RelinkAssociateFile(folder, media, w.media[c.other].c_str());
+      Mlvr_DataBase_RelinkAssociateFile(folder, file.c_str(), media[c.other].c_str());
       break;
     case Kind::kDelete:
-      Mlvr_DataBase_DeleteInfoArrayByAssociateFileName(folder, media);
+      Mlvr_DataBase_DeleteInfoArrayByAssociateFileName(folder, file.c_str());
       break;
   }
 }
 
 Call Draw(std::mt19937& rng, int thread, int serial) {
+  // Per hundred: 30 fetches, 25 updates, 13 and 12 lookups, 9 deletes, one
+  // import, one relink, the rest fetches.
+  static const std::pair<int, Kind> kShare[] = {
+      {30, Kind::kFetch},  {55, Kind::kUpdate}, {68, Kind::kPathByGuid}, {80, Kind::kNodeByGuid},
+      {89, Kind::kDelete}, {90, Kind::kImport}, {91, Kind::kRelink},     {100, Kind::kFetch}};
   const int roll = static_cast<int>(rng() % 100);
-  Kind kind = roll < 30   ? Kind::kFetch
-              : roll < 55 ? Kind::kUpdate
-              : roll < 68 ? Kind::kPathByGuid
-              : roll < 80 ? Kind::kNodeByGuid
-              : roll < 89 ? Kind::kDelete
-              : roll < 90 ? Kind::kImport
-              : roll < 91 ? Kind::kRelink
-                          : Kind::kFetch;
+  Kind kind = Kind::kFetch;
+  for (const auto& [upTo, k] : kShare) {
+    if (roll < upTo) {
+      kind = k;
+      break;
+    }
+  }
   const int media = static_cast<int>(rng() % kMedia);
   // Lookups ask for paths that some update of this thread may have made.
   const int asked = (kind == Kind::kPathByGuid || kind == Kind::kNodeByGuid)
@@ -134,22 +128,16 @@ Call Draw(std::mt19937& rng, int thread, int serial) {
               static_cast<int>((media + 1 + rng() % (kMedia - 1)) % kMedia), thread, asked};
 }
 
-// The content of every media file's list in a folder, identity included but
-// not the names of the path files.
-std::string Content(const World& w, int folder) {
+// Every media file's list in a folder: identities, origins, files, stamps
+// and nodes, but not the names of the path files.
+std::string Content(const std::string& folder, const std::vector<std::string>& media) {
   std::string out;
-  for (const std::string& media : w.media) {
+  for (const std::string& file : media) {
     _PATH_INFO_ARRAY_* own = nullptr;
-    Mlvr_DataBase_GetPathInfoArrayByAssociateFileName(w.folders[folder].c_str(), media.c_str(),
-                                                      &own);
-    out += media + ":";
-    if (own == nullptr) {
-      out += " none\n";
-      continue;
-    }
-    for (int i = 0; i < own->nNumOfPathInfos; ++i) {
+    Mlvr_DataBase_GetPathInfoArrayByAssociateFileName(folder.c_str(), file.c_str(), &own);
+    out += file + ":";
+    for (int i = 0; own != nullptr && i < own->nNumOfPathInfos; ++i) {
       const _PATH_INFO_* p = own->ppPathInfos[i];
-      if (p == nullptr) continue;
       out += std::string(" ") + p->szGUID + "/" + p->szOriginGUID + "/" + p->szAssociateFile +
              "/" + p->szTimeStamp;
       for (int n = 0; n < p->nTotalPathNodeNum; ++n) {
@@ -168,15 +156,14 @@ std::string Content(const World& w, int folder) {
 TEST(DataBaseConcurrency, ThreadsAgreeWithASequentialReplayInLockOrder) {
   TempDir dir;
   ASSERT_EQ(ModuleLoad(), 1);  // as the host's loading of the library does
-  World live{{dir.File("live-a"), dir.File("live-b")}, {}};
-  World replay{{dir.File("replay-a"), dir.File("replay-b")}, {}};
+  const std::vector<std::string> live{dir.File("live-a"), dir.File("live-b")};
+  const std::vector<std::string> replay{dir.File("replay-a"), dir.File("replay-b")};
+  std::vector<std::string> media;
   for (int m = 0; m < kMedia; ++m) {
     // Real media files of the recorded size, so that relinks go through.
-    const std::string media = dir.File("clip" + std::to_string(m) + ".mp4");
-    testing_support::WriteFileBytes(media, std::vector<uint8_t>(kMediaBytes, 'v'));
-    live.media.push_back(media);
+    media.push_back(dir.File("clip" + std::to_string(m) + ".mp4"));
+    testing_support::WriteFileBytes(media.back(), std::vector<uint8_t>(kMediaBytes, 'v'));
   }
-  replay.media = live.media;
 
   std::vector<Call> log;  // appended only while the database lock is held
   log.reserve(kThreads * kCallsPerThread);
@@ -194,7 +181,7 @@ TEST(DataBaseConcurrency, ThreadsAgreeWithASequentialReplayInLockOrder) {
           const Call c = Draw(rng, t, serial);
           Mlvr_DataBase_Lock();
           log.push_back(c);
-          RunCall(live, c);
+          RunCall(live, media, c);
           Mlvr_DataBase_Unlock();
         }
         if (burst > 1) Mlvr_DataBase_Unlock();
@@ -205,10 +192,10 @@ TEST(DataBaseConcurrency, ThreadsAgreeWithASequentialReplayInLockOrder) {
   ASSERT_EQ(log.size(), static_cast<size_t>(kThreads * kCallsPerThread));
 
   Mlvr_DataBase_Lock();
-  for (const Call& c : log) RunCall(replay, c);
+  for (const Call& c : log) RunCall(replay, media, c);
   for (int f = 0; f < 2; ++f) {
-    const std::string got = Content(live, f);
-    EXPECT_EQ(got, Content(replay, f)) << "folder " << f;
+    const std::string got = Content(live[f], media);
+    EXPECT_EQ(got, Content(replay[f], media)) << "folder " << f;
     // The run did something: some media file ends with paths.
     EXPECT_NE(got.find(" {"), std::string::npos) << got;
   }
