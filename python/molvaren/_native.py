@@ -15,24 +15,27 @@ class MolvarenError(RuntimeError):
 
 
 def _candidate_dirs():
+    """Folders to try, in order, and how to describe them in an error."""
     env = os.environ.get("MOLVAREN_LIBRARY_DIR")
     if env:
         # An explicit choice is the only one: no silent fallback elsewhere.
-        return [env], "MOLVAREN_LIBRARY_DIR=" + env
+        return [d for d in env.split(os.pathsep) if d], "in MOLVAREN_LIBRARY_DIR=" + env
     dirs = [_HERE]
     repo = os.path.dirname(os.path.dirname(_HERE))
-    for build in sorted(glob.glob(os.path.join(repo, "build*"))):
-        dirs += [build, os.path.join(build, "companion")]
+    for pattern in ("build*", os.path.join("build*", "*")):
+        dirs += sorted(d for d in glob.glob(os.path.join(repo, pattern)) if os.path.isdir(d))
     try:
         from . import _installed
         dirs.append(os.path.normpath(os.path.join(_HERE, _installed.LIBDIR_FROM_PACKAGE)))
     except ImportError:
         pass
-    return dirs, "beside the package, in a build tree and in the installed prefix"
+    return dirs, "beside the package, in the build trees of its source tree and in the " \
+        "installed prefix"
 
 
-def _find(name, dirs):
-    for d in dirs:
+def _find(name, folder):
+    # A build tree keeps the companion in a folder of its own.
+    for d in (folder, os.path.join(folder, "companion")):
         path = os.path.join(d, name)
         if os.path.exists(path):
             return path
@@ -41,21 +44,24 @@ def _find(name, dirs):
 
 def _load():
     dirs, where = _candidate_dirs()
-    core = _find(_CORE, dirs)
-    companion = _find(_COMPANION, dirs)
-    if core is None or companion is None:
-        missing = [n for n, p in ((_CORE, core), (_COMPANION, companion)) if p is None]
-        raise ImportError(
-            "molvaren: cannot find %s (looked %s: %s). Build the library "
-            "(cmake --build build --target molvaren molvaren_x) or set "
-            "MOLVAREN_LIBRARY_DIR to the folder that holds both."
-            % (" and ".join(missing), where, ", ".join(dirs)))
-    try:
-        # The companion's own copy of the core must not bind to ours: load
-        # both privately by full name.
-        return ctypes.CDLL(core), ctypes.CDLL(companion), core, companion
-    except OSError as e:
-        raise ImportError("molvaren: cannot load the library: %s" % e) from e
+    failures = []
+    for d in dirs:
+        core, companion = _find(_CORE, d), _find(_COMPANION, d)
+        if core is None or companion is None:
+            continue
+        try:
+            # Loaded privately by full name: the companion's own copy of the
+            # core must not bind to this one's symbols.
+            return ctypes.CDLL(core), ctypes.CDLL(companion), core, companion
+        except OSError as e:
+            # A sanitizer build, say, loads only with its runtime preloaded.
+            failures.append("%s: %s" % (d, e))
+    raise ImportError(
+        "molvaren: cannot find %s and %s %s (%s)%s. Build them (cmake --build build "
+        "--target molvaren molvaren_x), install them, or set MOLVAREN_LIBRARY_DIR to "
+        "their folder." % (_CORE, _COMPANION, where, ", ".join(dirs) or "no folder",
+                           "; found but not loadable: " + "; ".join(failures)
+                           if failures else ""))
 
 
 # ---- The records, exactly as include/molvaren/molvaren.h lays them out ----
