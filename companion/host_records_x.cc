@@ -5,7 +5,9 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <cstring>
 #include <memory>
+#include <mutex>
 #include <stdexcept>
 #include <string>
 
@@ -13,6 +15,8 @@
 #include "model/box_geometry.h"
 #include "model/path_info_ops.h"
 #include "model/records.h"
+#include "platform/platform.h"
+#include "processing/dump.h"
 #include "molvaren/molvaren_x.h"
 
 namespace mlvns {
@@ -63,6 +67,22 @@ void NeedAscendingFrames(const int32_t* frames, int32_t count) {
     }
   }
 }
+
+// Collects the dump's lines. The companion carries its own copy of the core,
+// so the sink catches only what the companion itself writes.
+class TextSink : public platform::DebugSink {
+ public:
+  void Write(const char* line) override {
+    text_ += line;
+    text_ += '\n';
+  }
+  const std::string& text() const { return text_; }
+
+ private:
+  std::string text_;
+};
+
+std::mutex g_dumpMutex;
 
 }  // namespace
 }  // namespace mlvns
@@ -175,6 +195,33 @@ MLVRX_API int32_t MlvrX_PathInfo_GetBoxes(const _PATH_INFO_* pPathInfo, int32_t 
       box[2] = rc.right - rc.left;
       box[3] = rc.bottom - rc.top;
       if (pFrames != nullptr) pFrames[i] = pPathInfo->pPathNodes[i].nFrameIndex;
+    }
+    return 1;
+  });
+}
+
+MLVRX_API int32_t MlvrX_DumpPathInfosText(const _PATH_INFO_* pPathInfos, int32_t nCount,
+                                          const char* pszComment, char* pBuffer,
+                                          uint32_t nCapacity, uint32_t* pnBytes) {
+  return mlvns::CompanionCall([&] {
+    if (pPathInfos == nullptr) Fail("the paths are null");
+    mlvns::TextSink sink;
+    {
+      // The sink is process-wide: one dump at a time.
+      std::lock_guard<std::mutex> hold(mlvns::g_dumpMutex);
+      mlvns::platform::DebugSink* before = mlvns::platform::SetDebugSink(&sink);
+      mlvns::DumpPathInfos(pPathInfos, nCount, pszComment);
+      mlvns::platform::SetDebugSink(before);
+    }
+    const std::string& text = sink.text();
+    const uint32_t needed = static_cast<uint32_t>(text.size() + 1);
+    if (pnBytes != nullptr) *pnBytes = needed;
+    if (pBuffer != nullptr) {
+      if (nCapacity < needed) {
+        Fail("the text needs " + std::to_string(needed) + " bytes, the buffer has " +
+             std::to_string(nCapacity));
+      }
+      std::memcpy(pBuffer, text.c_str(), needed);
     }
     return 1;
   });

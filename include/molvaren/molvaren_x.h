@@ -80,6 +80,14 @@ MLVRX_API int32_t MlvrX_PathInfo_SetBoxes(MLVRX_REC(_PATH_INFO_) * pPathInfo,
 MLVRX_API int32_t MlvrX_PathInfo_GetBoxes(const MLVRX_REC(_PATH_INFO_) * pPathInfo,
                                           int32_t nFrameWidth, int32_t nFrameHeight,
                                           int32_t* pFrames, int32_t* pBoxes, int32_t nCapacity);
+
+/* The listing of Mlvr_DumpPathInfos as text, one line per "\n", instead of
+ * on the debug-output channel. Like Mlvr_PathInfoArray_Pack it is called
+ * twice: pBuffer null to learn the size (terminating NUL included) in
+ * *pnBytes, then with a buffer of nCapacity bytes. */
+MLVRX_API int32_t MlvrX_DumpPathInfosText(const MLVRX_REC(_PATH_INFO_) * pPathInfos,
+                                          int32_t nCount, const char* pszComment,
+                                          char* pBuffer, uint32_t nCapacity, uint32_t* pnBytes);
 #undef MLVRX_REC
 
 /* ---- Tracker formats ---- */
