@@ -112,6 +112,15 @@ MLVRX_API int32_t MlvrX_PathInfo_New(_PATH_INFO_** ppPathInfo) {
   });
 }
 
+MLVRX_API int32_t MlvrX_PathNode_Defaults(_PATH_NODE_* pNodes, int32_t nCount) {
+  return mlvns::CompanionCall([&] {
+    if (nCount < 0) Fail("the node count is negative");
+    if (nCount > 0 && pNodes == nullptr) Fail("the nodes are null");
+    for (int32_t i = 0; i < nCount; ++i) pNodes[i] = _PATH_NODE_();
+    return 1;
+  });
+}
+
 MLVRX_API int32_t MlvrX_PathInfo_SetNodes(_PATH_INFO_* pPathInfo, const _PATH_NODE_* pNodes,
                                           int32_t nNodes) {
   return mlvns::CompanionCall([&] {

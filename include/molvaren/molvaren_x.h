@@ -55,6 +55,10 @@ MLVRX_API int32_t MlvrX_PathInfoArray_New(MLVRX_REC(_PATH_INFO_ARRAY_) * *ppArra
  * Mlvr_PathInfo_FreeInfos(ppPathInfo, 1) releases it. */
 MLVRX_API int32_t MlvrX_PathInfo_New(MLVRX_REC(_PATH_INFO_) * *ppPathInfo);
 
+/* Fills nCount nodes of the caller's with the default node (dwSize 60,
+ * nFrameIndex -1, everything else 0), for hosts without the C++ constructors. */
+MLVRX_API int32_t MlvrX_PathNode_Defaults(MLVRX_REC(_PATH_NODE_) * pNodes, int32_t nCount);
+
 /* Replaces the nodes of a path with copies of nNodes nodes (each with dwSize
  * 60), frame indices kept; sets nPathInIndex, nPathOutIndex and a new time
  * stamp. The extra node is left as it is. */

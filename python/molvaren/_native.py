@@ -42,6 +42,22 @@ def _find(name, folder):
     return None
 
 
+def _missing_runtime(library):
+    """The sanitizer runtime a library needs but this process lacks, or None.
+    Loading such a library would end the process, not raise."""
+    with open(library, "rb") as f:
+        image = f.read()
+    try:
+        with open("/proc/self/maps") as f:
+            maps = f.read()
+    except OSError:
+        maps = ""
+    for runtime in ("libasan.so", "libtsan.so"):
+        if runtime.encode() in image and runtime not in maps:
+            return runtime
+    return None
+
+
 def _load():
     dirs, where = _candidate_dirs()
     failures = []
@@ -49,12 +65,15 @@ def _load():
         core, companion = _find(_CORE, d), _find(_COMPANION, d)
         if core is None or companion is None:
             continue
+        runtime = _missing_runtime(core)
+        if runtime:
+            failures.append("%s: a sanitizer build, needs %s preloaded" % (d, runtime))
+            continue
         try:
             # Loaded privately by full name: the companion's own copy of the
             # core must not bind to this one's symbols.
             return ctypes.CDLL(core), ctypes.CDLL(companion), core, companion
         except OSError as e:
-            # A sanitizer build, say, loads only with its runtime preloaded.
             failures.append("%s: %s" % (d, e))
     raise ImportError(
         "molvaren: cannot find %s and %s %s (%s)%s. Build them (cmake --build build "
@@ -166,6 +185,7 @@ _PROTOTYPES = {
     companion: {
         "MlvrX_PathInfoArray_New": [_p(_PA)],
         "MlvrX_PathInfo_New": [_p(_PI)],
+        "MlvrX_PathNode_Defaults": [_PN, _i32],
         "MlvrX_PathInfo_SetNodes": [_PI, _PN, _i32],
         "MlvrX_PathInfo_SetBoxes": [_PI, _p(_i32), _p(ctypes.c_double), _p(_f32), _i32,
                                     _i32, _i32],
@@ -182,7 +202,12 @@ class _Functions:
 fn = _Functions()
 for _lib, _protos in _PROTOTYPES.items():
     for _name, _args in _protos.items():
-        _f = getattr(_lib, _name)
+        try:
+            _f = getattr(_lib, _name)
+        except AttributeError:
+            raise ImportError("molvaren: %s lacks %s: it is older than this package; rebuild it"
+                              % (companion_path if _lib is companion else core_path,
+                                 _name)) from None
         _f.argtypes = _args
         _f.restype = _i32
         setattr(fn, _name, _f)

@@ -7,7 +7,7 @@ import threading
 from . import _native as n
 from ._native import MolvarenError, check, fn, text
 from .processing import FIT, node_array
-from .records import Path, PathList, _Holder, _frame_size, _invalidate_borrowed
+from .records import Path, PathList, _Holder, default_nodes, _frame_size, _invalidate_borrowed
 
 _ASSOCIATE_BUFFER = 260  # the library writes an associate key of at most 259 bytes
 
@@ -94,7 +94,9 @@ class Database:
         `rotation` degrees and placed by `mode`. A frame outside the path
         raises ValueError unless clamp is true (then the end node is used)."""
         width, height = _frame_size(target)
-        rec = n.PATH_NODE(dwSize=60, nFrameIndex=int(frame))
+        # Between nodes only the box is written: the rest is this default node.
+        rec = n.PATH_NODE.from_buffer_copy(default_nodes(1).tobytes())
+        rec.nFrameIndex = int(frame)
         with self:
             path, _ = self.path(guid)
             if not clamp and len(path):

@@ -31,9 +31,11 @@ def _invalidate_borrowed():
 
 
 def default_nodes(count):
-    """`count` nodes with the library's defaults (from a default record)."""
-    default = np.frombuffer(bytes(n.PATH_NODE(dwSize=60, nFrameIndex=-1)), NODE_DTYPE)
-    return np.repeat(default, count)
+    """`count` nodes with the library's defaults, as a NODE_DTYPE array."""
+    nodes = np.zeros(int(count), NODE_DTYPE)
+    check_x(fn.MlvrX_PathNode_Defaults(nodes.ctypes.data_as(ctypes.POINTER(n.PATH_NODE)),
+                                       len(nodes)), "cannot make default nodes")
+    return nodes
 
 
 class _Holder:
