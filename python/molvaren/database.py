@@ -172,7 +172,8 @@ def _owned_list(paths):
     if isinstance(paths, PathList):
         # The database copies from the list; its own list must not be the source.
         return paths if paths.owned else paths.copy()
-    return PathList(paths)
+    # Copies: a free-standing path handed in stays the caller's.
+    return PathList(p.copy() if isinstance(p, Path) else p for p in paths)
 
 
 _libc = ctypes.CDLL(None)

@@ -7,6 +7,7 @@ database call may have replaced them.
 """
 
 import ctypes
+import operator
 
 import numpy as np
 
@@ -347,7 +348,10 @@ class PathList:
         # Paths taken from an owned list keep it alive; a borrowed list's
         # paths share its validity, which collection must not end.
         if self._holder.owned:
-            self.close()
+            try:
+                self.close()
+            except Exception:
+                pass
 
     def __enter__(self):
         return self
@@ -359,6 +363,7 @@ class PathList:
         return max(self._array_ref().contents.nNumOfPathInfos, 0)
 
     def __getitem__(self, index):
+        index = operator.index(index)
         count = len(self)
         if index < 0:
             index += count

@@ -109,7 +109,9 @@ def test_closed_list_raises(use):
 
 def test_borrowed_list_is_never_freed_and_goes_stale(tmp_path):
     db = m.Database(tmp_path)
-    db.update("a.mp4", [track()])
+    mine = track()
+    db.update("a.mp4", [mine])
+    assert mine.owned and len(mine) == 3   # copied in, still the caller's
     first = db.fetch("a.mp4")
     assert not first.owned
     first.close()          # lets go only: the database's list stays
