@@ -31,6 +31,22 @@ native="$MOLVAREN_ROOT/build/test-native"
 build_libraries "$native" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 run_pytest "$native"
 
+# Installed: the package under PREFIX/lib/python3/dist-packages finds the
+# installed libraries, from a folder that is neither source nor build tree.
+if ninja -C "$native" -t targets all | grep -q '^mlvr:'; then
+  cmake --build "$native" -j"$JOBS" --target mlvr
+fi
+prefix=$(mktemp -d)
+trap 'rm -rf "$prefix"' EXIT
+cmake --install "$native" --prefix "$prefix" >/dev/null
+found=$(cd "$prefix" && env -u MOLVAREN_LIBRARY_DIR PYTHONPATH="$prefix/lib/python3/dist-packages" "$PY" -c \
+  'import molvaren; print(molvaren.core_path); print(molvaren.companion_path)')
+if grep -qv "^$prefix/" <<<"$found"; then
+  echo "the installed package loaded libraries from elsewhere: $found" >&2
+  exit 1
+fi
+echo "installed package imports and uses the installed libraries"
+
 asan="$MOLVAREN_ROOT/build/test-asan"
 build_libraries "$asan" -DCMAKE_BUILD_TYPE=Debug -DMOLVAREN_SANITIZE=address,undefined
 say "python tests under ASan+UBSan"
