@@ -39,6 +39,61 @@ MLVRX_API const char* MlvrX_Version(void);
 
 /* ---- Lists and paths for hosts that cannot allocate with the library ---- */
 
+#ifdef __cplusplus
+#define MLVRX_REC(name) mlvns::name
+#else
+#define MLVRX_REC(name) name
+#endif
+
+/* A new empty list (every header field at its default) in *ppArray, which
+ * must hold null. The caller owns it: Mlvr_PathInfoArray_Free releases it. */
+MLVRX_API int32_t MlvrX_PathInfoArray_New(MLVRX_REC(_PATH_INFO_ARRAY_) * *ppArray);
+
+/* A new path with every field at its default and no identity, in
+ * *ppPathInfo, which must hold null. The caller owns it until it hands it to
+ * Mlvr_PathInfoArray_Add (the list then owns it); otherwise
+ * Mlvr_PathInfo_FreeInfos(ppPathInfo, 1) releases it. */
+MLVRX_API int32_t MlvrX_PathInfo_New(MLVRX_REC(_PATH_INFO_) * *ppPathInfo);
+
+/* Fills nCount nodes of the caller's with the default node (dwSize 60,
+ * nFrameIndex -1, everything else 0), for hosts without the C++ constructors. */
+MLVRX_API int32_t MlvrX_PathNode_Defaults(MLVRX_REC(_PATH_NODE_) * pNodes, int32_t nCount);
+
+/* Replaces the nodes of a path with copies of nNodes nodes (each with dwSize
+ * 60), frame indices kept; sets nPathInIndex, nPathOutIndex and a new time
+ * stamp. The extra node is left as it is. */
+MLVRX_API int32_t MlvrX_PathInfo_SetNodes(MLVRX_REC(_PATH_INFO_) * pPathInfo,
+                                          const MLVRX_REC(_PATH_NODE_) * pNodes, int32_t nNodes);
+
+/* Replaces the nodes of a path with the boxes a tracker gives: pBoxes holds
+ * 4 numbers per box (left, top, width, height) in pixels of a frame of
+ * nFrameWidth x nFrameHeight, y downward; they are rounded to whole pixels
+ * and converted as Mlvr_PathNode_Rect2PathNode does. pFrames gives each
+ * box's frame, strictly increasing; pConfidences may be null. The frame and
+ * video shapes become kind 2 of that size, the segments linear with their
+ * control points at the midpoints, the time stamp new. */
+MLVRX_API int32_t MlvrX_PathInfo_SetBoxes(MLVRX_REC(_PATH_INFO_) * pPathInfo,
+                                          const int32_t* pFrames, const double* pBoxes,
+                                          const float* pConfidences, int32_t nBoxes,
+                                          int32_t nFrameWidth, int32_t nFrameHeight);
+
+/* The box of every node in pixels of a frame of nFrameWidth x nFrameHeight,
+ * as Mlvr_PathNode_PathNode2Rect gives it: 4 integers per node (left, top,
+ * width, height) into pBoxes, and the frame indices into pFrames unless it
+ * is null. Both hold room for nCapacity nodes; 0 when the path has more. */
+MLVRX_API int32_t MlvrX_PathInfo_GetBoxes(const MLVRX_REC(_PATH_INFO_) * pPathInfo,
+                                          int32_t nFrameWidth, int32_t nFrameHeight,
+                                          int32_t* pFrames, int32_t* pBoxes, int32_t nCapacity);
+
+/* The listing of Mlvr_DumpPathInfos as text, one line per "\n", instead of
+ * on the debug-output channel. Like Mlvr_PathInfoArray_Pack it is called
+ * twice: pBuffer null to learn the size (terminating NUL included) in
+ * *pnBytes, then with a buffer of nCapacity bytes. */
+MLVRX_API int32_t MlvrX_DumpPathInfosText(const MLVRX_REC(_PATH_INFO_) * pPathInfos,
+                                          int32_t nCount, const char* pszComment,
+                                          char* pBuffer, uint32_t nCapacity, uint32_t* pnBytes);
+#undef MLVRX_REC
+
 /* ---- Tracker formats ---- */
 
 /* ---- Bounded-error simplification ---- */

@@ -1,0 +1,91 @@
+"""The library's processing of paths: conversion between frames,
+simplification, resuming and the dump."""
+
+import ctypes
+
+import numpy as np
+
+from . import _native as n
+from ._native import MolvarenError, check, check_x, fn, text
+from .records import NODE_DTYPE, Path, PathList, _frame_size
+
+# Fit modes of the conversion (nMode).
+FIT = 0        # the video fitted inside the target frame, with bars
+VIDEO = 1      # normalised to the (turned) video itself
+COVER = 3      # the video covers the target frame, cropped
+
+
+def node_record(node):
+    """A _PATH_NODE_ from one NODE_DTYPE element (or a 1-element array)."""
+    arr = np.ascontiguousarray(node, dtype=NODE_DTYPE).reshape(-1)
+    if len(arr) != 1:
+        raise ValueError("one node expected, got %d" % len(arr))
+    return n.PATH_NODE.from_buffer_copy(arr.tobytes())
+
+
+def node_array(record):
+    return np.frombuffer(bytes(record), NODE_DTYPE).copy()[0]
+
+
+def convert(node, path, target, rotation=0.0, mode=FIT, relative=False):
+    """The node's box carried from the path's tracking frame to a target
+    frame of target = (W, H), turned by `rotation` degrees, placed by `mode`.
+    Returns a new node; the path is only read."""
+    if not isinstance(path, Path):
+        raise TypeError("convert() needs the node's Path, got %s" % type(path).__name__)
+    rec = node_record(node)
+    width, height = _frame_size(target)
+    check(fn.Mlvr_PathInfo_ConvertPathNodeInfo(
+        ctypes.byref(rec), path._info_ref(), n.SIZE(width, height), float(rotation),
+        1 if relative else 0, int(mode)),
+        "the node cannot be converted: the path's frame or video shape is undefined")
+    return node_array(rec)
+
+
+def simplify(path):
+    """Drops the nodes that lie on a straight, evenly timed line, in place.
+    Returns the number of nodes dropped."""
+    before = len(path)
+    check(fn.Mlvr_LinearRegressionPathInfo(path._info_ref()), "cannot simplify")
+    return before - len(path)
+
+
+def resume(dst, src):
+    """Continues dst with src's nodes from src's first frame on. The three
+    match keys of both must be equal."""
+    check(fn.Mlvr_PathInfo_ResumFromAnother(dst._info_ref(), src._info_ref()),
+          "cannot resume: the paths' match keys differ, or the path has no nodes")
+
+
+def resume_run(run, dst, src):
+    """The same for one run (0..3) of a four-run path (track type 403)."""
+    check(fn.Mlvr_PathInfo_ResumFromAnother2(int(run), dst._info_ref(), src._info_ref()),
+          "cannot resume run %d: the match keys differ, the run does not exist "
+          "or the path has no nodes" % run)
+
+
+def dump(paths, comment=None):
+    """The library's diagnostic listing of one path or a list, as text."""
+    note = None if comment is None else text(comment, "the comment")
+    if isinstance(paths, Path):
+        blocks = [paths]
+    elif isinstance(paths, PathList):
+        blocks = list(paths)
+    else:
+        raise TypeError("dump() takes a Path or a PathList, got %s" % type(paths).__name__)
+    # The listing reads one contiguous block of records: lay copies of the
+    # records side by side (their node pointers still point at the nodes).
+    block = (n.PATH_INFO * max(len(blocks), 1))()
+    for i, p in enumerate(blocks):
+        block[i] = p.record
+    size = ctypes.c_uint32()
+    check_x(fn.MlvrX_DumpPathInfosText(block, len(blocks), note, None, 0, ctypes.byref(size)),
+            "cannot dump")
+    buffer = ctypes.create_string_buffer(size.value)
+    check_x(fn.MlvrX_DumpPathInfosText(block, len(blocks), note, buffer, size.value, None),
+            "cannot dump")
+    return buffer.value.decode("utf-8", "replace")
+
+
+__all__ = ["FIT", "VIDEO", "COVER", "convert", "simplify", "resume", "resume_run", "dump",
+           "MolvarenError"]
