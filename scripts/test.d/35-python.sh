@@ -39,7 +39,8 @@ fi
 prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
 cmake --install "$native" --prefix "$prefix" >/dev/null
-found=$(cd "$prefix" && env -u MOLVAREN_LIBRARY_DIR PYTHONPATH="$prefix/lib/python3/dist-packages" "$PY" -c \
+site=$(dirname "$(find "$prefix" -path '*dist-packages/molvaren/__init__.py')")
+found=$(cd "$prefix" && env -u MOLVAREN_LIBRARY_DIR PYTHONPATH="$(dirname "$site")" "$PY" -c \
   'import molvaren; print(molvaren.core_path); print(molvaren.companion_path)')
 if grep -qv "^$prefix/" <<<"$found"; then
   echo "the installed package loaded libraries from elsewhere: $found" >&2
