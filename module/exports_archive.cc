@@ -1,4 +1,5 @@
-// Exports of packing and path files.
+// Exports of the archive layer: list copies, packing and path files.
+#include "archive/list_copy.h"
 #include "archive/memory_packing.h"
 #include "archive/path_file.h"
 #include "archive/path_file_dialog.h"
@@ -8,6 +9,11 @@
 using namespace mlvns;
 
 extern "C" {
+
+MLVR_API int32_t Mlvr_PathInfoArray_Clone(_PATH_INFO_ARRAY_** ppDst, const _PATH_INFO_ARRAY_* pSrc,
+                                          MLVR_UINT* pnBytes) {
+  return Guarded(0, [&] { return PathInfoArray_Clone(ppDst, pSrc, pnBytes); });
+}
 
 MLVR_API int32_t Mlvr_PathInfoArray_Pack(_PATH_INFO_ARRAY_** ppArray, uint8_t* pBuffer,
                                          MLVR_UINT* pnBytes) {

@@ -1,5 +1,5 @@
-// Exports of path records and path lists.
-#include "archive/list_copy.h"
+// Exports of the model layer: path records, lists and box geometry.
+#include "model/box_geometry.h"
 #include "model/path_info_array.h"
 #include "model/path_info_ops.h"
 #include "module/export_guard.h"
@@ -8,6 +8,20 @@
 using namespace mlvns;
 
 extern "C" {
+
+MLVR_API int32_t Mlvr_PathNode_Rect2PathNode(MLVR_RECT rcObject, MLVR_RECT rcFrame,
+                                             _PATH_NODE_* pNode) {
+  return Guarded(0, [&] { return PathNode_Rect2PathNode(rcObject, rcFrame, pNode); });
+}
+
+MLVR_API int32_t Mlvr_PathNode_PathNode2Rect(const _PATH_NODE_* pNode, MLVR_RECT rcFrame,
+                                             MLVR_RECT* prcObject) {
+  return Guarded(0, [&] { return PathNode_PathNode2Rect(pNode, rcFrame, prcObject); });
+}
+
+MLVR_API int32_t Mlvr_PathInfo_CorrectCtrlPtrBasedOnPathType(_PATH_INFO_* pPathInfo) {
+  return Guarded(0, [&] { return PathInfo_CorrectCtrlPtrBasedOnPathType(pPathInfo); });
+}
 
 MLVR_API int32_t Mlvr_PathInfo_AssignGUID(_PATH_INFO_* pPathInfo) {
   return Guarded(0, [&] { return PathInfo_AssignGUID(pPathInfo); });
@@ -38,11 +52,6 @@ MLVR_API int32_t Mlvr_PathInfo_PathNodeAppend(_PATH_INFO_* pPathInfo, const _PAT
 
 MLVR_API int32_t Mlvr_PathInfoArray_Add(_PATH_INFO_ARRAY_** ppArray, _PATH_INFO_* pPathInfo) {
   return Guarded(0, [&] { return PathInfoArray_Add(ppArray, pPathInfo); });
-}
-
-MLVR_API int32_t Mlvr_PathInfoArray_Clone(_PATH_INFO_ARRAY_** ppDst, const _PATH_INFO_ARRAY_* pSrc,
-                                          MLVR_UINT* pnBytes) {
-  return Guarded(0, [&] { return PathInfoArray_Clone(ppDst, pSrc, pnBytes); });
 }
 
 MLVR_API int32_t Mlvr_PathInfoArray_Free(_PATH_INFO_ARRAY_** ppArray) {

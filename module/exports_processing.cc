@@ -1,8 +1,9 @@
-// Exports of box geometry, simplification, resuming and the diagnostic dump.
-#include "model/box_geometry.h"
+// Exports of the processing layer: conversion between frame shapes,
+// simplification, resuming and the diagnostic dump.
 #include "module/export_guard.h"
 #include "molvaren/molvaren.h"
 #include "processing/dump.h"
+#include "processing/node_conversion.h"
 #include "processing/resume.h"
 #include "processing/simplification.h"
 
@@ -10,18 +11,13 @@ using namespace mlvns;
 
 extern "C" {
 
-MLVR_API int32_t Mlvr_PathNode_Rect2PathNode(MLVR_RECT rcObject, MLVR_RECT rcFrame,
-                                             _PATH_NODE_* pNode) {
-  return Guarded(0, [&] { return PathNode_Rect2PathNode(rcObject, rcFrame, pNode); });
-}
-
-MLVR_API int32_t Mlvr_PathNode_PathNode2Rect(const _PATH_NODE_* pNode, MLVR_RECT rcFrame,
-                                             MLVR_RECT* prcObject) {
-  return Guarded(0, [&] { return PathNode_PathNode2Rect(pNode, rcFrame, prcObject); });
-}
-
-MLVR_API int32_t Mlvr_PathInfo_CorrectCtrlPtrBasedOnPathType(_PATH_INFO_* pPathInfo) {
-  return Guarded(0, [&] { return PathInfo_CorrectCtrlPtrBasedOnPathType(pPathInfo); });
+MLVR_API int32_t Mlvr_PathInfo_ConvertPathNodeInfo(_PATH_NODE_* pNode,
+                                                   const _PATH_INFO_* pPathInfo,
+                                                   MLVR_SIZE szTarget, float fTargetRotation,
+                                                   MLVR_BOOL bRelative, int32_t nMode) {
+  return Guarded(0, [&] {
+    return ConvertPathNodeInfo(pNode, pPathInfo, szTarget, fTargetRotation, bRelative, nMode);
+  });
 }
 
 MLVR_API int32_t Mlvr_LinearRegressionPathInfo(_PATH_INFO_* pPathInfo) {
