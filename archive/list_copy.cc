@@ -4,20 +4,15 @@
 
 #include "archive/archive.h"
 #include "archive/path_stream.h"
-#include "model/path_info_ops.h"
+#include "model/path_info_array.h"
 #include "model/records.h"
 
 namespace mlvns {
 
 int32_t PathInfoArray_Clone(_PATH_INFO_ARRAY_** ppDst, const _PATH_INFO_ARRAY_* pSrc,
                             uint32_t* pnBytes) {
-  if (ppDst != nullptr && *ppDst != nullptr && (*ppDst)->nNumOfPathInfos >= 1 &&
-      (*ppDst)->ppPathInfos != nullptr) {
-    _PATH_INFO_ARRAY_* d = *ppDst;
-    for (int32_t i = 0; i < d->nNumOfPathInfos; ++i) {
-      if (d->ppPathInfos[i] != nullptr) PathInfo_FreeInfos(&d->ppPathInfos[i], 1);
-    }
-  }
+  // The destination's paths go first, before anything of the source is read.
+  if (ppDst != nullptr) PathInfoArray_FreePaths(*ppDst);
 
   const uint64_t size = PathInfoArray_EncodedSize(pSrc);
   const bool encodable = size != 0 && size <= UINT32_MAX;

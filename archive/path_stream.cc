@@ -3,6 +3,7 @@
 #include <cstring>
 #include <new>
 
+#include "model/path_info_array.h"
 #include "model/path_info_ops.h"
 #include "model/records.h"
 
@@ -154,11 +155,7 @@ int32_t PathInfoArray_SerializeHeader(ArchiveReader& ar, _PATH_INFO_ARRAY_** ppA
     if (*ppArray == nullptr) return 0;
   } else {
     _PATH_INFO_ARRAY_* a = *ppArray;
-    if (a->ppPathInfos != nullptr) {
-      for (int32_t i = 0; i < a->nNumOfPathInfos; ++i) {
-        if (a->ppPathInfos[i] != nullptr) PathInfo_FreeInfos(&a->ppPathInfos[i], 1);
-      }
-    }
+    PathInfoArray_FreePaths(a);
     delete[] a->ppPathInfos;
     a->ppPathInfos = nullptr;
     a->nNumOfPathInfos = 0;

@@ -47,11 +47,4 @@ void MakeFolder(const std::string& folder) {
   }
 }
 
-void CopyCut(const std::string& text, char* out, size_t room) {
-  if (out == nullptr || room == 0) return;
-  size_t n = text.size() < room - 1 ? text.size() : room - 1;
-  std::memcpy(out, text.data(), n);
-  out[n] = '\0';
-}
-
 }  // namespace mlvns

@@ -32,10 +32,6 @@ bool IsSafeDataBaseName(const std::string& name);
 // Creates the folder, level by level when one step is not enough.
 void MakeFolder(const std::string& folder);
 
-// Copies `text` into a caller's buffer of `room` bytes, cut to fit, always
-// terminated.
-void CopyCut(const std::string& text, char* out, size_t room);
-
 }  // namespace mlvns
 
 #endif  // MOLVAREN_DATABASE_DATABASE_KEYS_H_

@@ -5,21 +5,13 @@
 
 #include "database/database.h"
 #include "database/database_keys.h"
+#include "model/fixed_text.h"
 #include "platform/platform.h"
 #include "platform/trace.h"
 #include "processing/node_conversion.h"
 #include "processing/node_lookup.h"
 
 namespace mlvns {
-namespace {
-
-// Equal when the field's text, up to its size, is exactly `text`.
-bool FieldEquals(const char* field, size_t size, const char* text) {
-  size_t n = strnlen(field, size);
-  return std::strncmp(field, text, n) == 0 && text[n] == '\0';
-}
-
-}  // namespace
 
 void CMlvrDataBase::HandOut(const _PATH_INFO_ARRAY_* list) {
   if (list != nullptr && m_setHeldLists.insert(list).second) Changed();

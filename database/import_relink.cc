@@ -4,6 +4,7 @@
 
 #include "database/database.h"
 #include "database/database_keys.h"
+#include "model/fixed_text.h"
 #include "model/path_info_array.h"
 #include "model/path_info_ops.h"
 #include "model/records.h"
@@ -18,10 +19,6 @@ int CompareField(const char* a, const char* b, size_t size) { return std::strncm
 
 bool IsNewer(const _PATH_INFO_& x, const _PATH_INFO_& y) {
   return CompareField(x.szTimeStamp, y.szTimeStamp, sizeof x.szTimeStamp) > 0;
-}
-
-void SetField(char* field, size_t size, const char* text) {
-  CopyCut(text, field, size);
 }
 
 // A full copy of `src` into `dst`, identity and all.
@@ -40,10 +37,6 @@ void RefreshCopy(_PATH_INFO_* copy, const _PATH_INFO_* src) {
   std::memcpy(copy->szGUID, guid, sizeof guid);
   std::memcpy(copy->szOriginGUID, origin, sizeof origin);
   std::memcpy(copy->szAssociateFile, associate, sizeof associate);
-}
-
-std::string FieldText(const char* field, size_t size) {
-  return std::string(field, strnlen(field, size));
 }
 
 }  // namespace
@@ -80,7 +73,7 @@ int32_t CMlvrDataBase::fnImportPathInfo(const char* pszDataBaseFolder,
       if (IsNewer(s, *earlier)) RefreshCopy(earlier, &s);
     } else if (_PATH_INFO_* n = NewPathInfo()) {
       FullCopy(n, &s);
-      SetField(n->szAssociateFile, sizeof n->szAssociateFile, pszAssociateFile);
+      CopyCut(pszAssociateFile, n->szAssociateFile, sizeof n->szAssociateFile);
       if (known) {
         std::memcpy(n->szOriginGUID, n->szGUID, sizeof n->szOriginGUID);
         PathInfo_AssignGUID(n);
@@ -158,12 +151,12 @@ int32_t CMlvrDataBase::fnRelinkAssociateFile(const char* pszDataBaseFolder, cons
       }
       if (chosen != nullptr) {
         FullCopy(chosen, s);
-        SetField(chosen->szAssociateFile, sizeof chosen->szAssociateFile, pszNewFile);
+        CopyCut(pszNewFile, chosen->szAssociateFile, sizeof chosen->szAssociateFile);
       } else if (!match) {
         _PATH_INFO_* n = NewPathInfo();
         if (n == nullptr) return 0;
         FullCopy(n, s);
-        SetField(n->szAssociateFile, sizeof n->szAssociateFile, pszNewFile);
+        CopyCut(pszNewFile, n->szAssociateFile, sizeof n->szAssociateFile);
         if (PathInfoArray_Add(&tgt, n) == 0) {
           PathInfo_Release(n);
           return 0;

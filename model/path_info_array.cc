@@ -27,13 +27,16 @@ int32_t PathInfoArray_Add(_PATH_INFO_ARRAY_** ppArray, _PATH_INFO_* pPathInfo) {
   return 1;
 }
 
+void PathInfoArray_FreePaths(_PATH_INFO_ARRAY_* a) {
+  if (a == nullptr || a->ppPathInfos == nullptr) return;
+  for (int32_t i = 0; i < a->nNumOfPathInfos; ++i) {
+    if (a->ppPathInfos[i] != nullptr) PathInfo_FreeInfos(&a->ppPathInfos[i], 1);
+  }
+}
+
 void PathInfoArray_Release(_PATH_INFO_ARRAY_* a) {
   if (a == nullptr) return;
-  if (a->ppPathInfos != nullptr) {
-    for (int32_t i = 0; i < a->nNumOfPathInfos; ++i) {
-      if (a->ppPathInfos[i] != nullptr) PathInfo_FreeInfos(&a->ppPathInfos[i], 1);
-    }
-  }
+  PathInfoArray_FreePaths(a);
   delete[] a->ppPathInfos;
   delete a;
 }

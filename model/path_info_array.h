@@ -11,6 +11,10 @@ namespace mlvns {
 int32_t PathInfoArray_Add(_PATH_INFO_ARRAY_** ppArray, _PATH_INFO_* pPathInfo);
 int32_t PathInfoArray_Free(_PATH_INFO_ARRAY_** ppArray);
 
+// Releases every path of a list, leaving null entries; the pointer array
+// and the header stay.
+void PathInfoArray_FreePaths(_PATH_INFO_ARRAY_* pArray);
+
 // Releases every path of a list, its pointer array and the header.
 void PathInfoArray_Release(_PATH_INFO_ARRAY_* pArray);
 
