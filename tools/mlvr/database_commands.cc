@@ -10,6 +10,7 @@
 #include "tools/mlvr/folder_index.h"
 #include "tools/mlvr/reports.h"
 #include "tools/mlvr/tool_support.h"
+#include "tools/mlvr/tracker_io.h"
 
 namespace mlvr {
 namespace {
@@ -24,6 +25,8 @@ struct DatabaseArgs {
   std::string target = "1920x1080";
   float rotation = 0.0f;
   std::string mode = "fit";
+  std::string from = "otp";
+  std::string size;
 };
 
 // The library creates folders it is asked about; the tool only reads or
@@ -106,9 +109,15 @@ void AddDatabaseCommands(CLI::App& app, CLI::App& db) {
       "import", "Import every path of a path file for a media file (written back at once)");
   imp->add_option("folder", args->folder, "Database folder (created when missing)")->required();
   imp->add_option("media", args->media, "Media (associate) file")->required();
-  imp->add_option("file", args->file, "Path file (.otp)")->required();
+  imp->add_option("file", args->file, "Path file (.otp) or --from form, '-' for standard input")
+      ->required();
+  imp->add_option("--from", args->from, "otp (default), json, mot or csv")
+      ->check(FormNames(true));
+  imp->add_option("--size", args->size, "Frame size in pixels, WxH (needed for mot and csv)")
+      ->check(kSizeText);
   imp->callback([args] {
-    const List list = OpenPathFile(args->file);
+    const bool tracker = args->from == "mot" || args->from == "csv";
+    const List list = LoadList(args->file, FormOf(args->from), args->size, tracker ? args->media : "");
     if (list.size() == 0) throw Failure(args->file + ": holds no paths");
     if (args->media.size() > 259) throw Failure(args->media + ": name longer than 259 bytes");
     std::string out;

@@ -10,6 +10,7 @@
 #include "tools/mlvr/reports.h"
 #include "tools/mlvr/svg_plot.h"
 #include "tools/mlvr/tool_support.h"
+#include "tools/mlvr/tracker_io.h"
 
 namespace mlvr {
 namespace {
@@ -20,6 +21,9 @@ struct FileArgs {
   std::string guid;
   std::string frames;
   std::string compare;
+  std::string form = "json";
+  std::string size;
+  std::string media;
 };
 
 // "A:B", "A:" or ":B", inclusive.
@@ -65,25 +69,31 @@ void AddFileCommands(CLI::App& app) {
   dump->add_option("file", args->input, "Path file (.otp)")->required();
   dump->callback([args] { WriteOutput("", NodeDump(OpenPathFile(args->input))); });
 
-  CLI::App* exp = app.add_subcommand("export", "Write a path file as JSON (docs/json.md)");
-  exp->add_option("file", args->input, "Path file (.otp)")->required();
-  exp->add_option("-o,--output", args->output, "JSON file to write (default: standard output)");
+  CLI::App* exp = app.add_subcommand(
+      "export", "Write a path file as JSON (docs/json.md) or tracker CSV (docs/interop.md)");
+  exp->add_option("file", args->input, "Path file (.otp), '-' for standard input")->required();
+  exp->add_option("-o,--output", args->output, "File to write (default or '-': standard output)");
+  exp->add_option("--to", args->form, "json (default), mot (MOTChallenge) or csv (pixel CSV)")
+      ->check(FormNames(false));
+  exp->add_option("--size", args->size, "Frame size in pixels, WxH (default: each path's own)")
+      ->check(kSizeText);
   exp->callback([args] {
     const List list = OpenPathFile(args->input);
-    WriteOutput(args->output, ListToJson(list).dump(2) + "\n");
+    WriteOutput(args->output, ListText(list, FormOf(args->form), args->size));
   });
 
-  CLI::App* imp = app.add_subcommand("import", "Build a path file from its JSON form");
-  imp->add_option("json", args->input, "JSON file (docs/json.md)")->required();
-  imp->add_option("-o,--output", args->output, "Path file (.otp) to write")->required();
+  CLI::App* imp = app.add_subcommand(
+      "import", "Build a path file from JSON (docs/json.md) or tracker CSV (docs/interop.md)");
+  imp->add_option("input", args->input, "JSON or CSV file, '-' for standard input")->required();
+  imp->add_option("-o,--output", args->output, "Path file (.otp) to write, '-' for standard output")
+      ->required();
+  imp->add_option("--from", args->form, "json (default), mot (MOTChallenge) or csv (pixel CSV)")
+      ->check(FormNames(false));
+  imp->add_option("--size", args->size, "Frame size in pixels, WxH (needed for mot and csv)")
+      ->check(kSizeText);
+  imp->add_option("--media", args->media, "Media file the tracker's paths belong to");
   imp->callback([args] {
-    nlohmann::ordered_json doc;
-    try {
-      doc = nlohmann::ordered_json::parse(ReadTextFile(args->input));
-    } catch (const nlohmann::json::parse_error& e) {
-      throw Failure(args->input + ": bad JSON: " + e.what());
-    }
-    List list = ListFromJson(doc, args->input);
+    List list = LoadList(args->input, FormOf(args->form), args->size, args->media);
     SavePathFile(args->output, list);
   });
 

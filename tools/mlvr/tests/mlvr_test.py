@@ -186,7 +186,7 @@ class Errors(ToolCase):
         self.assert_fails("export", self.file("v102.otp"), "-o", self.file("x.json"),
                           mentions="not a readable path file")
         self.assert_fails("import", self.file("bad.json"), "-o", self.file("x.otp"),
-                          mentions="bad JSON")
+                          mentions="not valid JSON")
         self.assert_fails("import", self.file("wrong.json"), "-o", self.file("x.otp"),
                           mentions="format")
         self.assert_fails("plot", good, "-o", self.file("x.svg"), "--guid", "{nope}",
