@@ -1,6 +1,5 @@
 // Subcommands that work on path files: info, dump, export, import,
 // simplify, plot.
-#include <climits>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -24,29 +23,8 @@ struct FileArgs {
   std::string form = "json";
   std::string size;
   std::string media;
+  bool json = false;
 };
-
-// "A:B", "A:" or ":B", inclusive.
-void ParseFrames(const std::string& text, PlotOptions* o) {
-  const size_t colon = text.find(':');
-  if (colon == std::string::npos) throw Failure("--frames " + text + ": expected A:B");
-  auto number = [&](const std::string& part, int32_t* out) {
-    if (part.empty()) return;
-    size_t used = 0;
-    long long v = 0;
-    try {
-      v = std::stoll(part, &used);
-    } catch (const std::exception&) {
-      used = 0;
-    }
-    if (used != part.size() || v < INT32_MIN || v > INT32_MAX)
-      throw Failure("--frames " + text + ": expected whole frame numbers A:B");
-    *out = static_cast<int32_t>(v);
-  };
-  number(text.substr(0, colon), &o->firstFrame);
-  number(text.substr(colon + 1), &o->lastFrame);
-  if (o->firstFrame > o->lastFrame) throw Failure("--frames " + text + ": A is after B");
-}
 
 bool HasGuid(const List& list, const std::string& guid) {
   for (int32_t i = 0; i < list.size(); ++i) {
@@ -62,12 +40,20 @@ void AddFileCommands(CLI::App& app) {
   auto args = std::make_shared<FileArgs>();
 
   CLI::App* info = app.add_subcommand("info", "Table of the paths in a path file");
-  info->add_option("file", args->input, "Path file (.otp)")->required();
-  info->callback([args] { WriteOutput("", PathTable(OpenPathFile(args->input))); });
+  info->add_option("file", args->input, "Path file (.otp), '-' for standard input")->required();
+  info->add_flag("--json", args->json, "Write JSON");
+  info->callback([args] {
+    const List list = OpenPathFile(args->input);
+    WriteOutput("", args->json ? PathSummaryJson(list).dump(2) + "\n" : PathTable(list));
+  });
 
   CLI::App* dump = app.add_subcommand("dump", "Every node of every path, one line each");
-  dump->add_option("file", args->input, "Path file (.otp)")->required();
-  dump->callback([args] { WriteOutput("", NodeDump(OpenPathFile(args->input))); });
+  dump->add_option("file", args->input, "Path file (.otp), '-' for standard input")->required();
+  dump->add_flag("--json", args->json, "Write JSON: every field (as export does)");
+  dump->callback([args] {
+    const List list = OpenPathFile(args->input);
+    WriteOutput("", args->json ? ListToJson(list).dump(2) + "\n" : NodeDump(list));
+  });
 
   CLI::App* exp = app.add_subcommand(
       "export", "Write a path file as JSON (docs/json.md) or tracker CSV (docs/interop.md)");
@@ -130,7 +116,7 @@ void AddFileCommands(CLI::App& app) {
   plot->callback([args] {
     PlotOptions o;
     o.guid = args->guid;
-    if (!args->frames.empty()) ParseFrames(args->frames, &o);
+    if (!args->frames.empty()) ParseFrameRange(args->frames, &o.firstFrame, &o.lastFrame);
     const List list = OpenPathFile(args->input);
     std::unique_ptr<List> other;
     if (!args->compare.empty()) other = std::make_unique<List>(OpenPathFile(args->compare));

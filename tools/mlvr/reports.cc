@@ -98,4 +98,32 @@ std::string BoxReport(const _PATH_NODE_& n, MLVR_SIZE target, const char* associ
   return buf;
 }
 
+nlohmann::ordered_json PathSummaryJson(const List& list) {
+  nlohmann::ordered_json paths = nlohmann::ordered_json::array();
+  for (int32_t i = 0; i < list.size(); ++i) {
+    const _PATH_INFO_* p = list.path(i);
+    if (p == nullptr) continue;
+    paths.push_back({{"index", i},
+                     {"guid", FieldText(p->szGUID, sizeof p->szGUID)},
+                     {"associateFile", FieldText(p->szAssociateFile, sizeof p->szAssociateFile)},
+                     {"in", p->nPathInIndex},
+                     {"out", p->nPathOutIndex},
+                     {"nodes", p->nTotalPathNodeNum},
+                     {"trackType", p->nTrackType},
+                     {"frame", ShapeText(p->nFrameAspect, p->nFrameWidth, p->nFrameHeight)},
+                     {"video", ShapeText(p->nVideoAspect, p->nVideoWidth, p->nVideoHeight)},
+                     {"rotation", p->fRotation}});
+  }
+  return paths;
+}
+
+nlohmann::ordered_json BoxJson(const _PATH_NODE_& n, MLVR_SIZE target, const char* associate) {
+  MLVR_RECT px{};
+  Mlvr_PathNode_PathNode2Rect(&n, MLVR_RECT{0, 0, target.cx, target.cy}, &px);
+  return {{"associateFile", associate},
+          {"normalised", {{"x", n.fXPos}, {"y", n.fYPos}, {"width", n.fWidth}, {"height", n.fHeight}}},
+          {"pixels", {{"left", px.left}, {"top", px.top}, {"right", px.right}, {"bottom", px.bottom}}},
+          {"target", {target.cx, target.cy}}};
+}
+
 }  // namespace mlvr

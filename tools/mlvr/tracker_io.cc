@@ -1,6 +1,7 @@
 #include "tools/mlvr/tracker_io.h"
 
 #include <cctype>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 
@@ -42,6 +43,39 @@ const CLI::Validator kSizeText(
       return {};
     },
     "WxH", "frame size");
+
+void ParseFrameRange(const std::string& text, int32_t* first, int32_t* last) {
+  const size_t colon = text.find(':');
+  auto number = [&](const std::string& part, int32_t* out) {
+    if (part.empty()) return;
+    size_t used = 0;
+    long long v = 0;
+    try {
+      v = std::stoll(part, &used);
+    } catch (const std::exception&) {
+      used = 0;
+    }
+    if (used != part.size() || v < INT32_MIN || v > INT32_MAX)
+      throw Failure("--frames " + text + ": expected whole frame numbers A:B");
+    *out = static_cast<int32_t>(v);
+  };
+  if (colon == std::string::npos) throw Failure("--frames " + text + ": expected A:B");
+  number(text.substr(0, colon), first);
+  number(text.substr(colon + 1), last);
+  if (*first > *last) throw Failure("--frames " + text + ": A is after B");
+}
+
+const CLI::Validator kFrameRange(
+    [](std::string& text) -> std::string {
+      int32_t a = INT32_MIN, b = INT32_MAX;
+      try {
+        ParseFrameRange(text, &a, &b);
+      } catch (const Failure&) {
+        return "'" + text + "' is not a frame range A:B (A not after B)";
+      }
+      return {};
+    },
+    "A:B", "frame range");
 
 namespace {
 

@@ -27,6 +27,10 @@ struct FrameSize {
 FrameSize ParseSize(const std::string& text);
 extern const CLI::Validator kSizeText;
 
+// "A:B", "A:" or ":B", inclusive; an open end stays as it was.
+void ParseFrameRange(const std::string& text, int32_t* first, int32_t* last);
+extern const CLI::Validator kFrameRange;
+
 // Reads a list in the given form; "-" is standard input. Tracker texts need
 // the frame size; a `media` given becomes every path's media file.
 List LoadList(const std::string& file, Form form, const std::string& size,
