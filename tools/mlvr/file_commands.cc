@@ -1,5 +1,7 @@
 // Subcommands that work on path files: info, dump, export, import,
 // simplify, plot.
+#include <strings.h>
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -24,6 +26,8 @@ struct FileArgs {
   std::string size;
   std::string media;
   bool json = false;
+  std::string boxes = "nodes";
+  bool time = false;
 };
 
 bool HasGuid(const List& list, const std::string& guid) {
@@ -108,9 +112,22 @@ void AddFileCommands(CLI::App& app) {
 
   CLI::App* plot = app.add_subcommand("plot", "Draw the paths of a path file as SVG");
   plot->add_option("file", args->input, "Path file (.otp)")->required();
-  plot->add_option("-o,--output", args->output, "SVG file to write")->required();
+  plot->add_option("-o,--output", args->output, "SVG file to write ('-': standard output)")
+      ->required()
+      ->check(CLI::Validator(
+          [](std::string& name) -> std::string {
+            const bool svg = name.size() > 4 && strcasecmp(name.c_str() + name.size() - 4, ".svg") == 0;
+            return svg || name == "-" ? "" : name + " does not end in .svg; mlvr draws SVG only";
+          },
+          "FILE.svg"));
+  plot->add_option("--boxes", args->boxes,
+                   "Boxes at the nodes the library's simplification keeps (nodes), at every "
+                   "node (all) or none")
+      ->check(CLI::IsMember({"nodes", "all", "none"}))
+      ->capture_default_str();
+  plot->add_flag("--time", args->time, "x and y against the frame instead of the trajectory");
   plot->add_option("--guid", args->guid, "Only the path with this GUID");
-  plot->add_option("--frames", args->frames, "Only nodes of frames A to B (A:B)");
+  plot->add_option("--frames", args->frames, "Only nodes of frames A to B (A:B)")->check(kFrameRange);
   plot->add_option("--compare", args->compare,
                    "A second path file drawn dashed over the first (e.g. after simplify)");
   plot->callback([args] {
@@ -122,6 +139,11 @@ void AddFileCommands(CLI::App& app) {
     if (!args->compare.empty()) other = std::make_unique<List>(OpenPathFile(args->compare));
     if (!o.guid.empty() && !HasGuid(list, o.guid) && (!other || !HasGuid(*other, o.guid)))
       throw Failure(args->input + ": no path with GUID " + o.guid);
+    o.boxes = args->boxes;
+    o.time = args->time;
+    if (!AnyNodeDrawn(list, o) && (!other || !AnyNodeDrawn(*other, o)))
+      throw Failure(args->input + ": no node to draw" +
+                    (args->frames.empty() ? std::string() : " in frames " + args->frames));
     o.title = args->input;
     o.compareTitle = args->compare;
     WriteOutput(args->output, PlotSvg(list, other.get(), o));
