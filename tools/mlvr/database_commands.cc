@@ -84,7 +84,7 @@ std::string RelinkRefusal(const std::string& folder, const std::string& old,
 }
 
 // A warning when the answer at `frame` is not a box the tracker saw: outside
-// the path, or in a gap longer than twice its usual node spacing.
+// the path, or in a gap longer than its usual node spacing.
 std::string FrameWarning(const _PATH_INFO_& p, int32_t frame) {
   const int32_t n = p.nTotalPathNodeNum;
   if (n <= 0 || p.pPathNodes == nullptr) return "";
@@ -100,7 +100,7 @@ std::string FrameWarning(const _PATH_INFO_& p, int32_t frame) {
   const int32_t usual = steps[steps.size() / 2];
   for (int32_t i = 1; i < n; ++i) {
     const int32_t a = nodes[i - 1].nFrameIndex, b = nodes[i].nFrameIndex;
-    if (frame > a && frame < b && b - a > 2 * usual)
+    if (frame > a && frame < b && b - a > usual)
       return "frame " + std::to_string(frame) + " lies in a gap of " + std::to_string(b - a) +
              " frames (" + std::to_string(a) + ".." + std::to_string(b) +
              ") where nodes are usually " + std::to_string(usual) + " apart; the box is interpolated";
@@ -177,7 +177,7 @@ void AddDatabaseCommands(CLI::App& app, CLI::App& db) {
       }
     }
     if (!args->json) return WriteOutput("", text);
-    WriteOutput("", (frame->count() > 0 ? all[0] : all).dump(2) + "\n");
+    WriteOutput("", JsonText(frame->count() > 0 ? all[0] : all));
   });
 
   CLI::App* show = db.add_subcommand("show", "The paths a database folder keeps for a media file");
@@ -208,7 +208,7 @@ void AddDatabaseCommands(CLI::App& app, CLI::App& db) {
     List copy;
     if (Mlvr_PathInfoArray_Clone(copy.ref(), own, nullptr) != 1)
       throw Failure(args->folder + ": cannot read the paths of " + args->media);
-    WriteOutput("", args->json ? PathSummaryJson(copy).dump(2) + "\n" : PathTable(copy));
+    WriteOutput("", args->json ? JsonText(PathSummaryJson(copy)) : PathTable(copy));
   });
 
   CLI::App* imp = db.add_subcommand(

@@ -48,7 +48,7 @@ void AddFileCommands(CLI::App& app) {
   info->add_flag("--json", args->json, "Write JSON");
   info->callback([args] {
     const List list = OpenPathFile(args->input);
-    WriteOutput("", args->json ? PathSummaryJson(list).dump(2) + "\n" : PathTable(list));
+    WriteOutput("", args->json ? JsonText(PathSummaryJson(list)) : PathTable(list));
   });
 
   CLI::App* dump = app.add_subcommand("dump", "Every node of every path, one line each");

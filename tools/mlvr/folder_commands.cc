@@ -13,6 +13,7 @@
 
 #include "tools/mlvr/commands.h"
 #include "tools/mlvr/folder_index.h"
+#include "tools/mlvr/reports.h"
 #include "tools/mlvr/tool_support.h"
 
 #include <nlohmann/json.hpp>
@@ -224,7 +225,7 @@ void AddFolderCommands(CLI::App& app, CLI::App& db, int* status) {
       const nlohmann::ordered_json doc = {{"folder", *folder}, {"entries", s.entries.size()},
                                           {"paths", total}, {"healthy", s.problems.empty()},
                                           {"problems", s.problems}};
-      return WriteOutput("", doc.dump(2) + "\n");
+      return WriteOutput("", JsonText(doc));
     }
     std::string out = "folder " + *folder + "\n";
     out += std::to_string(s.entries.size()) + " entries";
@@ -252,7 +253,7 @@ void AddFolderCommands(CLI::App& app, CLI::App& db, int* status) {
       for (const EntryState& e : s.entries)
         doc.push_back({{"media", e.entry.associate}, {"pathFile", e.entry.databaseName + ".otp"},
                        {"state", e.state}, {"paths", e.paths}});
-      return WriteOutput("", doc.dump(2) + "\n");
+      return WriteOutput("", JsonText(doc));
     }
     std::string out;
     for (const EntryState& e : s.entries) {

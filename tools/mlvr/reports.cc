@@ -98,6 +98,10 @@ std::string BoxReport(const _PATH_NODE_& n, MLVR_SIZE target, const char* associ
   return buf;
 }
 
+std::string JsonText(const nlohmann::ordered_json& doc) {
+  return doc.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
+}
+
 nlohmann::ordered_json PathSummaryJson(const List& list) {
   nlohmann::ordered_json paths = nlohmann::ordered_json::array();
   for (int32_t i = 0; i < list.size(); ++i) {
