@@ -51,16 +51,7 @@ Json TextField(const char* field, size_t width) {
 // Finite floats as numbers (they read back exactly); the others by their
 // bit pattern, which JSON numbers cannot carry.
 Json FloatField(float v) {
-  if (std::isfinite(v)) {
-    // The shortest decimal that reads back as the same float, so that 0.2f
-    // shows as 0.2 rather than as the double nearest to it.
-    char text[32];
-    for (int digits = 1; digits <= 9; ++digits) {
-      std::snprintf(text, sizeof text, "%.*g", digits, static_cast<double>(v));
-      if (std::strtof(text, nullptr) == v) break;
-    }
-    return std::strtod(text, nullptr);
-  }
+  if (std::isfinite(v)) return ShortestDecimal(v);
   uint32_t bits;
   std::memcpy(&bits, &v, 4);
   char text[16];
@@ -401,6 +392,17 @@ void PathFromJson(const Reader& r, const Json& j, const std::string& where, _PAT
 }
 
 }  // namespace
+
+double ShortestDecimal(float v) {
+  // The shortest decimal that reads back as the same float, so that 0.2f
+  // shows as 0.2 rather than as the double nearest to it.
+  char text[32];
+  for (int digits = 1; digits <= 9; ++digits) {
+    std::snprintf(text, sizeof text, "%.*g", digits, static_cast<double>(v));
+    if (std::strtof(text, nullptr) == v) break;
+  }
+  return std::strtod(text, nullptr);
+}
 
 nlohmann::ordered_json ListToJson(const List& list) {
   Json doc;

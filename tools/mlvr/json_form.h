@@ -14,6 +14,9 @@ namespace mlvr {
 
 nlohmann::ordered_json ListToJson(const List& list);
 
+// A finite float as the shortest decimal that reads back as it (0.2f -> 0.2).
+double ShortestDecimal(float v);
+
 // Parses JSON text; a Failure names the line and column where it breaks.
 nlohmann::ordered_json ParseJson(const std::string& text, const std::string& source);
 

@@ -1,14 +1,22 @@
 #include "tools/mlvr/reports.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <vector>
+
+#include "tools/mlvr/json_form.h"
 
 namespace mlvr {
 namespace {
 
 std::string Turn(float degrees) { return Format("%g", static_cast<double>(degrees)); }
+
+// Non-finite values have no JSON number; they show as null.
+nlohmann::ordered_json Short(float v) {
+  return std::isfinite(v) ? nlohmann::ordered_json(ShortestDecimal(v)) : nlohmann::ordered_json();
+}
 
 }  // namespace
 
@@ -116,7 +124,7 @@ nlohmann::ordered_json PathSummaryJson(const List& list) {
                      {"trackType", p->nTrackType},
                      {"frame", ShapeText(p->nFrameAspect, p->nFrameWidth, p->nFrameHeight)},
                      {"video", ShapeText(p->nVideoAspect, p->nVideoWidth, p->nVideoHeight)},
-                     {"rotation", p->fRotation}});
+                     {"rotation", Short(p->fRotation)}});
   }
   return paths;
 }
@@ -125,7 +133,8 @@ nlohmann::ordered_json BoxJson(const _PATH_NODE_& n, MLVR_SIZE target, const cha
   MLVR_RECT px{};
   Mlvr_PathNode_PathNode2Rect(&n, MLVR_RECT{0, 0, target.cx, target.cy}, &px);
   return {{"associateFile", associate},
-          {"normalised", {{"x", n.fXPos}, {"y", n.fYPos}, {"width", n.fWidth}, {"height", n.fHeight}}},
+          {"normalised", {{"x", Short(n.fXPos)}, {"y", Short(n.fYPos)}, {"width", Short(n.fWidth)},
+                          {"height", Short(n.fHeight)}}},
           {"pixels", {{"left", px.left}, {"top", px.top}, {"right", px.right}, {"bottom", px.bottom}}},
           {"target", {target.cx, target.cy}}};
 }
