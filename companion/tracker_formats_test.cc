@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <ostream>
 #include <string>
 
 #include "molvaren/molvaren_x.h"
@@ -91,6 +92,8 @@ struct BadText {
   const char* text;
   const char* sentence;
 };
+
+void PrintTo(const BadText& bad, std::ostream* os) { *os << bad.sentence; }
 
 class TrackerFormatsRefuse : public testing::TestWithParam<BadText> {};
 
