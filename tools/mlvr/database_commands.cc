@@ -21,6 +21,9 @@
 namespace mlvr {
 namespace {
 
+// A range of box answers is meant for reading, not for a whole film at once.
+constexpr int64_t kMostFrames = 100000;
+
 struct DatabaseArgs {
   std::string folder;
   std::string media;
@@ -151,6 +154,9 @@ void AddDatabaseCommands(CLI::App& app, CLI::App& db) {
       ParseFrameRange(args->frames, &first, &last);
       if (first == INT32_MIN || last == INT32_MAX)
         throw Failure("--frames " + args->frames + ": give both ends, A:B");
+      if (int64_t(last) - first >= kMostFrames)
+        throw Failure("--frames " + args->frames + ": at most " + std::to_string(kMostFrames) +
+                      " frames at once");
     }
     RequireFolder(args->folder);
     _PATH_INFO_* path = nullptr;  // the database's own record: read, never released

@@ -241,6 +241,7 @@ class Errors(ToolCase):
             (("db", "show", self.dir, "x.mp4"), "not a database folder"),
             (("db", "delete", self.dir, "x.mp4"), "not a database folder"),
             (("box", self.dir, GUID_A, "0"), "not a database folder"),
+            (("box", self.dir, GUID_A, "--frames", "0:100000"), "at most 100000 frames"),
             (("info",), "file"),
             (("frobnicate",), "subcommand"),
         ]
