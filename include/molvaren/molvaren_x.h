@@ -96,6 +96,42 @@ MLVRX_API int32_t MlvrX_DumpPathInfosText(const MLVRX_REC(_PATH_INFO_) * pPathIn
 
 /* ---- Tracker formats ---- */
 
+/* The text forms of other trackers. Boxes are pixels, top-left origin, y
+ * downward; a node box is centre x = (left + width / 2) / W,
+ * centre y = 1 - (top + height / 2) / H, width / W, height / H for a frame of
+ * W x H pixels. Frames a tracker skipped stay gaps. */
+#ifdef __cplusplus
+#define MLVR_NS(name) mlvns::name
+#else
+#define MLVR_NS(name) name
+#endif
+
+#define MLVRX_FORMAT_MOT 1       /* frame,id,bb_left,bb_top,bb_width,bb_height,conf,x,y,z; 1-based */
+#define MLVRX_FORMAT_PIXEL_CSV 2 /* header line; frame,left,top,width,height[,confidence] */
+
+/* Reads tracker text into a new list (freed by Mlvr_PathInfoArray_Free); one
+ * path per id, in increasing id order, each path's nodes in frame order.
+ * nWidth x nHeight is the frame in pixels; pszMediaFile (may be null) names
+ * the media file of every path. Each path gets a new GUID and time stamp.
+ * Failures name the line and column; *ppArray is then left untouched. */
+MLVRX_API int32_t MlvrX_ReadTrackerCsv(const char* pszText, size_t nBytes, int32_t nFormat,
+                                       int32_t nWidth, int32_t nHeight, const char* pszMediaFile,
+                                       MLVR_NS(_PATH_INFO_ARRAY_) * *ppArray);
+
+/* Writes a list as tracker text (pixels, top-left, y downward); *ppszText
+ * freed by MlvrX_FreeText, *pnBytes its length without the final NUL. A frame
+ * of 0 x 0 takes each path's own frame shape when it is given in pixels
+ * (nFrameAspect 2). MOT ids are the paths' positions, from 1; the pixel CSV
+ * holds exactly one path. */
+MLVRX_API int32_t MlvrX_WriteTrackerCsv(const MLVR_NS(_PATH_INFO_ARRAY_) * pArray,
+                                        int32_t nFormat, int32_t nWidth, int32_t nHeight,
+                                        char** ppszText, size_t* pnBytes);
+
+/* Releases text from MlvrX_WriteTrackerCsv; null is allowed. */
+MLVRX_API void MlvrX_FreeText(char* pszText);
+
+#undef MLVR_NS
+
 /* ---- Bounded-error simplification ---- */
 
 /* ---- Folder health and repair ---- */

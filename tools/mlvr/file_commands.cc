@@ -1,6 +1,7 @@
 // Subcommands that work on path files: info, dump, export, import,
 // simplify, plot.
-#include <climits>
+#include <strings.h>
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -10,6 +11,7 @@
 #include "tools/mlvr/reports.h"
 #include "tools/mlvr/svg_plot.h"
 #include "tools/mlvr/tool_support.h"
+#include "tools/mlvr/tracker_io.h"
 
 namespace mlvr {
 namespace {
@@ -20,29 +22,13 @@ struct FileArgs {
   std::string guid;
   std::string frames;
   std::string compare;
+  std::string form = "json";
+  std::string size;
+  std::string media;
+  bool json = false;
+  std::string boxes = "nodes";
+  bool time = false;
 };
-
-// "A:B", "A:" or ":B", inclusive.
-void ParseFrames(const std::string& text, PlotOptions* o) {
-  const size_t colon = text.find(':');
-  if (colon == std::string::npos) throw Failure("--frames " + text + ": expected A:B");
-  auto number = [&](const std::string& part, int32_t* out) {
-    if (part.empty()) return;
-    size_t used = 0;
-    long long v = 0;
-    try {
-      v = std::stoll(part, &used);
-    } catch (const std::exception&) {
-      used = 0;
-    }
-    if (used != part.size() || v < INT32_MIN || v > INT32_MAX)
-      throw Failure("--frames " + text + ": expected whole frame numbers A:B");
-    *out = static_cast<int32_t>(v);
-  };
-  number(text.substr(0, colon), &o->firstFrame);
-  number(text.substr(colon + 1), &o->lastFrame);
-  if (o->firstFrame > o->lastFrame) throw Failure("--frames " + text + ": A is after B");
-}
 
 bool HasGuid(const List& list, const std::string& guid) {
   for (int32_t i = 0; i < list.size(); ++i) {
@@ -58,32 +44,46 @@ void AddFileCommands(CLI::App& app) {
   auto args = std::make_shared<FileArgs>();
 
   CLI::App* info = app.add_subcommand("info", "Table of the paths in a path file");
-  info->add_option("file", args->input, "Path file (.otp)")->required();
-  info->callback([args] { WriteOutput("", PathTable(OpenPathFile(args->input))); });
-
-  CLI::App* dump = app.add_subcommand("dump", "Every node of every path, one line each");
-  dump->add_option("file", args->input, "Path file (.otp)")->required();
-  dump->callback([args] { WriteOutput("", NodeDump(OpenPathFile(args->input))); });
-
-  CLI::App* exp = app.add_subcommand("export", "Write a path file as JSON (docs/json.md)");
-  exp->add_option("file", args->input, "Path file (.otp)")->required();
-  exp->add_option("-o,--output", args->output, "JSON file to write (default: standard output)");
-  exp->callback([args] {
+  info->add_option("file", args->input, "Path file (.otp), '-' for standard input")->required();
+  info->add_flag("--json", args->json, "Write JSON");
+  info->callback([args] {
     const List list = OpenPathFile(args->input);
-    WriteOutput(args->output, ListToJson(list).dump(2) + "\n");
+    WriteOutput("", args->json ? JsonText(PathSummaryJson(list)) : PathTable(list));
   });
 
-  CLI::App* imp = app.add_subcommand("import", "Build a path file from its JSON form");
-  imp->add_option("json", args->input, "JSON file (docs/json.md)")->required();
-  imp->add_option("-o,--output", args->output, "Path file (.otp) to write")->required();
+  CLI::App* dump = app.add_subcommand("dump", "Every node of every path, one line each");
+  dump->add_option("file", args->input, "Path file (.otp), '-' for standard input")->required();
+  dump->add_flag("--json", args->json, "Write JSON: every field (as export does)");
+  dump->callback([args] {
+    const List list = OpenPathFile(args->input);
+    WriteOutput("", args->json ? ListToJson(list).dump(2) + "\n" : NodeDump(list));
+  });
+
+  CLI::App* exp = app.add_subcommand(
+      "export", "Write a path file as JSON (docs/json.md) or tracker CSV (docs/interop.md)");
+  exp->add_option("file", args->input, "Path file (.otp), '-' for standard input")->required();
+  exp->add_option("-o,--output", args->output, "File to write (default or '-': standard output)");
+  exp->add_option("--to", args->form, "json (default), mot (MOTChallenge) or csv (pixel CSV)")
+      ->check(FormNames(false));
+  exp->add_option("--size", args->size, "Frame size in pixels, WxH (default: each path's own)")
+      ->check(kSizeText);
+  exp->callback([args] {
+    const List list = OpenPathFile(args->input);
+    WriteOutput(args->output, ListText(list, FormOf(args->form), args->size));
+  });
+
+  CLI::App* imp = app.add_subcommand(
+      "import", "Build a path file from JSON (docs/json.md) or tracker CSV (docs/interop.md)");
+  imp->add_option("input", args->input, "JSON or CSV file, '-' for standard input")->required();
+  imp->add_option("-o,--output", args->output, "Path file (.otp) to write, '-' for standard output")
+      ->required();
+  imp->add_option("--from", args->form, "json (default), mot (MOTChallenge) or csv (pixel CSV)")
+      ->check(FormNames(false));
+  imp->add_option("--size", args->size, "Frame size in pixels, WxH (needed for mot and csv)")
+      ->check(kSizeText);
+  imp->add_option("--media", args->media, "Media file the tracker's paths belong to");
   imp->callback([args] {
-    nlohmann::ordered_json doc;
-    try {
-      doc = nlohmann::ordered_json::parse(ReadTextFile(args->input));
-    } catch (const nlohmann::json::parse_error& e) {
-      throw Failure(args->input + ": bad JSON: " + e.what());
-    }
-    List list = ListFromJson(doc, args->input);
+    List list = LoadList(args->input, FormOf(args->form), args->size, args->media);
     SavePathFile(args->output, list);
   });
 
@@ -112,20 +112,38 @@ void AddFileCommands(CLI::App& app) {
 
   CLI::App* plot = app.add_subcommand("plot", "Draw the paths of a path file as SVG");
   plot->add_option("file", args->input, "Path file (.otp)")->required();
-  plot->add_option("-o,--output", args->output, "SVG file to write")->required();
+  plot->add_option("-o,--output", args->output, "SVG file to write ('-': standard output)")
+      ->required()
+      ->check(CLI::Validator(
+          [](std::string& name) -> std::string {
+            const bool svg = name.size() > 4 && strcasecmp(name.c_str() + name.size() - 4, ".svg") == 0;
+            return svg || name == "-" ? "" : name + " does not end in .svg; mlvr draws SVG only";
+          },
+          "FILE.svg"));
+  plot->add_option("--boxes", args->boxes,
+                   "Boxes at the nodes the library's simplification keeps (nodes), at every "
+                   "node (all) or none")
+      ->check(CLI::IsMember({"nodes", "all", "none"}))
+      ->capture_default_str();
+  plot->add_flag("--time", args->time, "x and y against the frame instead of the trajectory");
   plot->add_option("--guid", args->guid, "Only the path with this GUID");
-  plot->add_option("--frames", args->frames, "Only nodes of frames A to B (A:B)");
+  plot->add_option("--frames", args->frames, "Only nodes of frames A to B (A:B)")->check(kFrameRange);
   plot->add_option("--compare", args->compare,
                    "A second path file drawn dashed over the first (e.g. after simplify)");
   plot->callback([args] {
     PlotOptions o;
     o.guid = args->guid;
-    if (!args->frames.empty()) ParseFrames(args->frames, &o);
+    if (!args->frames.empty()) ParseFrameRange(args->frames, &o.firstFrame, &o.lastFrame);
     const List list = OpenPathFile(args->input);
     std::unique_ptr<List> other;
     if (!args->compare.empty()) other = std::make_unique<List>(OpenPathFile(args->compare));
     if (!o.guid.empty() && !HasGuid(list, o.guid) && (!other || !HasGuid(*other, o.guid)))
       throw Failure(args->input + ": no path with GUID " + o.guid);
+    o.boxes = args->boxes;
+    o.time = args->time;
+    if (!AnyNodeDrawn(list, o) && (!other || !AnyNodeDrawn(*other, o)))
+      throw Failure(args->input + ": no node to draw" +
+                    (args->frames.empty() ? std::string() : " in frames " + args->frames));
     o.title = args->input;
     o.compareTitle = args->compare;
     WriteOutput(args->output, PlotSvg(list, other.get(), o));

@@ -2,6 +2,7 @@
 // check, and db list. Neither writes anything.
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <map>
@@ -12,7 +13,10 @@
 
 #include "tools/mlvr/commands.h"
 #include "tools/mlvr/folder_index.h"
+#include "tools/mlvr/reports.h"
 #include "tools/mlvr/tool_support.h"
+
+#include <nlohmann/json.hpp>
 
 namespace mlvr {
 namespace {
@@ -50,6 +54,59 @@ class Progress {
   size_t total_;
 };
 
+// Bytes the library's reading covers: head, list header, each stored path
+// with its nodes and extra node.
+uintmax_t StoredBytes(const List& list) {
+  uintmax_t n = 1 + 41 + 4 + 88;
+  for (int32_t i = 0; i < list.size(); ++i) {
+    const _PATH_INFO_* p = list.path(i);
+    if (p == nullptr) continue;
+    n += 528 + 60 * static_cast<uintmax_t>(p->nTotalPathNodeNum + (p->bHasExtraNode != 0 ? 1 : 0));
+  }
+  return n;
+}
+
+bool GuidForm(const std::string& g) {
+  static const char form[] = "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}";
+  if (g.size() != 38) return false;
+  for (size_t i = 0; i < 38; ++i) {
+    const char c = g[i];
+    if (form[i] == 'X' ? !((c >= '0' && c <= '9') || (c >= 'A' && c <= 'F')) : c != form[i])
+      return false;
+  }
+  return true;
+}
+
+// What a host would trip over in one path: its identity, its frame order,
+// values that are not numbers.
+std::vector<std::string> PathSurprises(const _PATH_INFO_& p) {
+  std::vector<std::string> out;
+  const std::string guid = FieldText(p.szGUID, sizeof p.szGUID);
+  if (!GuidForm(guid)) out.push_back("malformed GUID \"" + guid + "\"");
+  const int32_t n = p.pPathNodes == nullptr ? 0 : p.nTotalPathNodeNum;
+  const int32_t run = p.nTrackType == 403 && n % 4 == 0 && n > 0 ? n / 4 : n;
+  for (int32_t i = 1; i < n; ++i) {
+    if (i % run != 0 && p.pPathNodes[i].nFrameIndex <= p.pPathNodes[i - 1].nFrameIndex) {
+      out.push_back("frames do not increase at node " + std::to_string(i) + " (frame " +
+                    std::to_string(p.pPathNodes[i].nFrameIndex) + " after " +
+                    std::to_string(p.pPathNodes[i - 1].nFrameIndex) + ")");
+      break;
+    }
+  }
+  for (int32_t i = 0; i < n; ++i) {
+    const _PATH_NODE_& d = p.pPathNodes[i];
+    for (float v : {d.fConfidence, d.fXPos, d.fYPos, d.fWidth, d.fHeight, d.fCtrlXPos, d.fCtrlYPos}) {
+      if (!std::isfinite(v)) {
+        out.push_back("node " + std::to_string(i) + " (frame " + std::to_string(d.nFrameIndex) +
+                      ") holds a value that is not finite");
+        i = n;
+        break;
+      }
+    }
+  }
+  return out;
+}
+
 Survey SurveyFolder(const std::string& folder, bool readPaths) {
   Survey s;
   s.index = ReadFolderIndex(folder);
@@ -61,6 +118,7 @@ Survey SurveyFolder(const std::string& folder, bool readPaths) {
   std::map<std::string, size_t> byAssociate;          // key -> entry counted
   std::map<std::string, std::vector<int>> byFile;     // path file -> sections
   std::map<std::string, std::vector<std::string>> guids;
+  std::map<std::string, std::set<std::string>> spellings;  // MediaKey -> names
   Progress progress(s.index.entries.size());
   size_t done = 0;
   for (const IndexEntry& e : s.index.entries) {
@@ -83,6 +141,7 @@ Survey SurveyFolder(const std::string& folder, bool readPaths) {
                            " (the later one counts)");
     }
     byAssociate[e.associate] = s.entries.size();
+    spellings[MediaKey(e.associate)].insert(e.associate);
     const std::string file = e.databaseName + ".otp";
     byFile[file].push_back(e.section);
     std::error_code ec;
@@ -98,15 +157,29 @@ Survey SurveyFolder(const std::string& folder, bool readPaths) {
                              " is not a readable path file");
       } else {
         st.paths = list.size();
+        const std::string at = section + " (" + e.associate + "): " + file;
+        const uintmax_t size = fs::file_size(prefix + file, ec);
+        const uintmax_t read = StoredBytes(list);
+        if (!ec && size > read)
+          s.problems.push_back(at + " is only partly readable: the library reads " +
+                               std::to_string(read) + " of its " + std::to_string(size) + " bytes");
         for (int32_t i = 0; i < list.size(); ++i) {
           const _PATH_INFO_* p = list.path(i);
           if (p == nullptr) continue;
+          for (const std::string& q : PathSurprises(*p))
+            s.problems.push_back(at + " path " + std::to_string(i) + ": " + q);
           guids[FieldText(p->szGUID, sizeof p->szGUID)].push_back(e.associate + " #" +
                                                                   std::to_string(i));
         }
       }
     }
     s.entries.push_back(st);
+  }
+  for (const auto& sp : spellings) {
+    if (sp.second.size() < 2) continue;
+    std::string names;
+    for (const std::string& n : sp.second) names += (names.empty() ? "" : ", ") + n;
+    s.problems.push_back(names + " name one media file in different spellings (separate entries)");
   }
   for (const auto& f : byFile) {
     if (f.second.size() < 2) continue;
@@ -137,12 +210,23 @@ Survey SurveyFolder(const std::string& folder, bool readPaths) {
 
 void AddFolderCommands(CLI::App& app, CLI::App& db, int* status) {
   auto folder = std::make_shared<std::string>();
+  auto json = std::make_shared<bool>(false);
 
   CLI::App* check = app.add_subcommand(
       "check", "Read-only health report of a database folder (exit 1 when anything is wrong)");
   check->add_option("folder", *folder, "Database folder")->required();
-  check->callback([folder, status] {
+  check->add_flag("--json", *json, "Write JSON");
+  check->callback([folder, json, status] {
     const Survey s = SurveyFolder(*folder, true);
+    *status = s.problems.empty() ? 0 : 1;
+    if (*json) {
+      int32_t total = 0;
+      for (const EntryState& e : s.entries) total += e.paths;
+      const nlohmann::ordered_json doc = {{"folder", *folder}, {"entries", s.entries.size()},
+                                          {"paths", total}, {"healthy", s.problems.empty()},
+                                          {"problems", s.problems}};
+      return WriteOutput("", JsonText(doc));
+    }
     std::string out = "folder " + *folder + "\n";
     out += std::to_string(s.entries.size()) + " entries";
     int32_t paths = 0;
@@ -156,14 +240,21 @@ void AddFolderCommands(CLI::App& app, CLI::App& db, int* status) {
              "\n";
     }
     WriteOutput("", out);
-    *status = s.problems.empty() ? 0 : 1;
   });
 
   CLI::App* list = db.add_subcommand("list", "The media files a database folder keeps paths for");
   list->add_option("folder", *folder, "Database folder")->required();
-  list->callback([folder] {
+  list->add_flag("--json", *json, "Write JSON");
+  list->callback([folder, json] {
     const Survey s = SurveyFolder(*folder, true);
     if (!s.index.present) throw Failure(*folder + ": no index Molvaren.ini, not a database folder");
+    if (*json) {
+      nlohmann::ordered_json doc = nlohmann::ordered_json::array();
+      for (const EntryState& e : s.entries)
+        doc.push_back({{"media", e.entry.associate}, {"pathFile", e.entry.databaseName + ".otp"},
+                       {"state", e.state}, {"paths", e.paths}});
+      return WriteOutput("", JsonText(doc));
+    }
     std::string out;
     for (const EntryState& e : s.entries) {
       out += e.entry.associate + "  " + e.entry.databaseName + ".otp  ";

@@ -81,6 +81,10 @@ std::string FolderPrefix(const std::string& folder) {
   return folder + "/";
 }
 
+std::string MediaKey(const std::string& media) {
+  return Lower(std::filesystem::path(media).lexically_normal().generic_string());
+}
+
 bool SafeDataBaseName(const std::string& name) {
   if (name.empty() || name == "." || name == "..") return false;
   if (name.find("..") != std::string::npos) return false;
@@ -92,6 +96,8 @@ bool SafeDataBaseName(const std::string& name) {
 
 FolderIndex ReadFolderIndex(const std::string& folder) {
   std::error_code ec;
+  if (std::filesystem::is_regular_file(folder, ec))
+    throw Failure(folder + ": is a file, not a database folder");
   if (!std::filesystem::is_directory(folder, ec)) throw Failure(folder + ": no such folder");
   FolderIndex index;
   const std::string file = FolderPrefix(folder) + "Molvaren.ini";

@@ -26,6 +26,12 @@ FolderIndex ReadFolderIndex(const std::string& folder);
 // The folder with exactly one separator after it.
 std::string FolderPrefix(const std::string& folder);
 
+// One spelling for the media file names that mean the same file:
+// "./clip.mp4" and "Clip.MP4" both give "clip.mp4". The library keys its
+// entries by the name as given, lower-cased, so other spellings make
+// separate entries.
+std::string MediaKey(const std::string& media);
+
 // A database name that stays inside its folder.
 bool SafeDataBaseName(const std::string& name);
 

@@ -1,5 +1,6 @@
 #include "tools/mlvr/json_form.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -50,16 +51,7 @@ Json TextField(const char* field, size_t width) {
 // Finite floats as numbers (they read back exactly); the others by their
 // bit pattern, which JSON numbers cannot carry.
 Json FloatField(float v) {
-  if (std::isfinite(v)) {
-    // The shortest decimal that reads back as the same float, so that 0.2f
-    // shows as 0.2 rather than as the double nearest to it.
-    char text[32];
-    for (int digits = 1; digits <= 9; ++digits) {
-      std::snprintf(text, sizeof text, "%.*g", digits, static_cast<double>(v));
-      if (std::strtof(text, nullptr) == v) break;
-    }
-    return std::strtod(text, nullptr);
-  }
+  if (std::isfinite(v)) return ShortestDecimal(v);
   uint32_t bits;
   std::memcpy(&bits, &v, 4);
   char text[16];
@@ -126,6 +118,8 @@ Json PathToJson(const _PATH_INFO_& p) {
 
 // --- reading ---------------------------------------------------------------
 
+// Every member is optional: one left out keeps the value the record already
+// holds, which is its default. What is given is checked.
 class Reader {
  public:
   explicit Reader(std::string source) : source_(std::move(source)) {}
@@ -134,40 +128,55 @@ class Reader {
     throw Failure(source_ + ": " + where + ": " + what);
   }
 
-  const Json& Member(const Json& obj, const std::string& where, const char* name) const {
+  // Refuses members the form does not know, so that a misspelt name is not
+  // silently replaced by its default.
+  void OnlyKnown(const Json& obj, const std::string& where,
+                 std::initializer_list<const char*> names) const {
+    if (!obj.is_object()) Fail(where, "expected an object");
+    for (const auto& item : obj.items()) {
+      bool known = false;
+      for (const char* n : names) known = known || item.key() == n;
+      if (!known) Fail(where, "unknown member \"" + item.key() + "\"");
+    }
+  }
+
+  static const Json* Find(const Json& obj, const char* name) {
     auto it = obj.find(name);
-    if (it == obj.end()) Fail(where, std::string("missing member \"") + name + "\"");
-    return *it;
+    return it == obj.end() ? nullptr : &*it;
   }
 
   template <class Int>
-  Int Integer(const Json& obj, const std::string& where, const char* name) const {
-    const Json& v = Member(obj, where, name);
+  Int Integer(const Json& obj, const std::string& where, const char* name, Int fallback) const {
+    const Json* v = Find(obj, name);
+    if (v == nullptr) return fallback;
     const std::string at = where + "." + name;
-    if (!v.is_number_integer()) Fail(at, "expected an integer");
-    if (v.is_number_unsigned()) {
-      uint64_t u = v.get<uint64_t>();
+    if (!v->is_number_integer()) Fail(at, "expected an integer");
+    if (v->is_number_unsigned()) {
+      uint64_t u = v->get<uint64_t>();
       if (u > static_cast<uint64_t>(std::numeric_limits<Int>::max())) Fail(at, "out of range");
       return static_cast<Int>(u);
     }
-    int64_t s = v.get<int64_t>();
+    int64_t s = v->get<int64_t>();
     if (s < static_cast<int64_t>(std::numeric_limits<Int>::min()) ||
         (s > 0 && static_cast<uint64_t>(s) > static_cast<uint64_t>(std::numeric_limits<Int>::max())))
       Fail(at, "out of range");
     return static_cast<Int>(s);
   }
 
-  float Float(const Json& obj, const std::string& where, const char* name) const {
-    const Json& v = Member(obj, where, name);
+  // A JSON number must be a finite float; other values come only as their
+  // bit pattern, written on purpose.
+  float Float(const Json& obj, const std::string& where, const char* name, float fallback) const {
+    const Json* v = Find(obj, name);
+    if (v == nullptr) return fallback;
     const std::string at = where + "." + name;
-    if (v.is_number()) {
-      double d = v.get<double>();
-      if (std::fabs(d) > static_cast<double>(std::numeric_limits<float>::max()))
-        Fail(at, "beyond the float range");
+    if (v->is_number()) {
+      double d = v->get<double>();
+      if (!std::isfinite(d) || std::fabs(d) > static_cast<double>(std::numeric_limits<float>::max()))
+        Fail(at, "not a finite 32-bit float");
       return static_cast<float>(d);
     }
-    if (v.is_string()) {
-      const std::string s = v.get<std::string>();
+    if (v->is_string()) {
+      const std::string s = v->get<std::string>();
       uint32_t bits = 0;
       if (s.size() == 10 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X') && ParseHex(s.substr(2), &bits)) {
         float f;
@@ -178,31 +187,51 @@ class Reader {
     Fail(at, "expected a number or a bit pattern \"0xXXXXXXXX\"");
   }
 
-  void Text(const Json& obj, const std::string& where, const char* name, char* field,
+  // Returns true when the member was given as a plain string.
+  bool Text(const Json& obj, const std::string& where, const char* name, char* field,
             size_t width) const {
-    const Json& v = Member(obj, where, name);
+    const Json* v = Find(obj, name);
+    if (v == nullptr) return false;
     const std::string at = where + "." + name;
     std::memset(field, 0, width);
-    if (v.is_string()) {
-      const std::string s = v.get<std::string>();
+    if (v->is_string()) {
+      const std::string s = v->get<std::string>();
       if (s.size() >= width)
         Fail(at, "text longer than " + std::to_string(width - 1) + " bytes");
       if (s.find('\0') != std::string::npos) Fail(at, "text holds a NUL");
       std::memcpy(field, s.data(), s.size());
-      return;
+      return true;
     }
-    if (v.is_object() && v.size() == 1 && v.contains("hex") && v["hex"].is_string()) {
-      if (!Bytes(v["hex"].get<std::string>(), field, width))
+    if (v->is_object() && v->size() == 1 && v->contains("hex") && (*v)["hex"].is_string()) {
+      if (!Bytes((*v)["hex"].get<std::string>(), field, width))
         Fail(at, "hex must hold exactly " + std::to_string(width) + " bytes");
-      return;
+      return false;
     }
     Fail(at, "expected a string or {\"hex\": ...}");
   }
 
+  // A GUID given as text: empty, or 38 characters {XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}
+  // in upper-case hexadecimal, as the library makes them.
+  void Guid(const Json& obj, const std::string& where, const char* name, char* field,
+            size_t width) const {
+    if (!Text(obj, where, name, field, width) || field[0] == '\0') return;
+    static const char form[] = "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}";
+    bool ok = std::strlen(field) == 38;
+    for (size_t i = 0; ok && i < 38; ++i) {
+      const char c = field[i];
+      ok = form[i] == 'X' ? ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'F')) : c == form[i];
+    }
+    if (!ok)
+      Fail(where + "." + name, std::string("\"") + field +
+                                   "\" is not a GUID of the form " + form +
+                                   " (upper-case hexadecimal)");
+  }
+
   void Blob(const Json& obj, const std::string& where, const char* name, uint8_t* field,
             size_t width) const {
-    const Json& v = Member(obj, where, name);
-    if (!v.is_string() || !Bytes(v.get<std::string>(), field, width))
+    const Json* v = Find(obj, name);
+    if (v == nullptr) return;
+    if (!v->is_string() || !Bytes(v->get<std::string>(), field, width))
       Fail(where + "." + name, "expected " + std::to_string(width) + " bytes in hex");
   }
 
@@ -237,85 +266,143 @@ class Reader {
   std::string source_;
 };
 
-void NodeFromJson(const Reader& r, const Json& j, const std::string& where, _PATH_NODE_* n) {
-  if (!j.is_object()) r.Fail(where, "expected an object");
-  n->dwSize = r.Integer<uint32_t>(j, where, "dwSize");
-  n->nFrameIndex = r.Integer<int32_t>(j, where, "nFrameIndex");
-  n->fConfidence = r.Float(j, where, "fConfidence");
-  n->fXPos = r.Float(j, where, "fXPos");
-  n->fYPos = r.Float(j, where, "fYPos");
-  n->fWidth = r.Float(j, where, "fWidth");
-  n->fHeight = r.Float(j, where, "fHeight");
-  n->nPathType = r.Integer<int32_t>(j, where, "nPathType");
-  n->fCtrlXPos = r.Float(j, where, "fCtrlXPos");
-  n->fCtrlYPos = r.Float(j, where, "fCtrlYPos");
-  const Json& reserved = r.Member(j, where, "dwReserved");
-  if (!reserved.is_array() || reserved.size() != 5)
-    r.Fail(where + ".dwReserved", "expected an array of 5 integers");
-  for (size_t i = 0; i < 5; ++i) {
-    Json holder = {{"v", reserved[i]}};
-    n->dwReserved[i] = r.Integer<uint32_t>(holder, where + ".dwReserved[" + std::to_string(i) + "]", "v");
+// Returns true when the node gives its control point.
+bool NodeFromJson(const Reader& r, const Json& j, const std::string& where, _PATH_NODE_* n) {
+  r.OnlyKnown(j, where, {"dwSize", "nFrameIndex", "fConfidence", "fXPos", "fYPos", "fWidth",
+                         "fHeight", "nPathType", "fCtrlXPos", "fCtrlYPos", "dwReserved"});
+  n->dwSize = r.Integer<uint32_t>(j, where, "dwSize", n->dwSize);
+  n->nFrameIndex = r.Integer<int32_t>(j, where, "nFrameIndex", n->nFrameIndex);
+  n->fConfidence = r.Float(j, where, "fConfidence", n->fConfidence);
+  n->fXPos = r.Float(j, where, "fXPos", n->fXPos);
+  n->fYPos = r.Float(j, where, "fYPos", n->fYPos);
+  n->fWidth = r.Float(j, where, "fWidth", n->fWidth);
+  n->fHeight = r.Float(j, where, "fHeight", n->fHeight);
+  if (n->fWidth < 0) r.Fail(where + ".fWidth", "a box width is not negative");
+  if (n->fHeight < 0) r.Fail(where + ".fHeight", "a box height is not negative");
+  n->nPathType = r.Integer<int32_t>(j, where, "nPathType", n->nPathType);
+  n->fCtrlXPos = r.Float(j, where, "fCtrlXPos", n->fCtrlXPos);
+  n->fCtrlYPos = r.Float(j, where, "fCtrlYPos", n->fCtrlYPos);
+  if (const Json* reserved = Reader::Find(j, "dwReserved")) {
+    if (!reserved->is_array() || reserved->size() != 5)
+      r.Fail(where + ".dwReserved", "expected an array of 5 integers");
+    for (size_t i = 0; i < 5; ++i) {
+      Json holder = {{"v", (*reserved)[i]}};
+      n->dwReserved[i] = r.Integer<uint32_t>(
+          holder, where + ".dwReserved[" + std::to_string(i) + "]", "v", 0);
+    }
+  }
+  return j.contains("fCtrlXPos") || j.contains("fCtrlYPos");
+}
+
+// Frames run strictly upward; a four-point path (type 403) holds four runs.
+void CheckFrames(const Reader& r, const _PATH_INFO_& p, const std::string& where) {
+  const int32_t n = p.nTotalPathNodeNum;
+  const int32_t run = p.nTrackType == 403 && n % 4 == 0 ? n / 4 : n;
+  for (int32_t i = 1; i < n; ++i) {
+    if (i % run != 0 && p.pPathNodes[i].nFrameIndex <= p.pPathNodes[i - 1].nFrameIndex)
+      r.Fail(where + ".nodes[" + std::to_string(i) + "].nFrameIndex",
+             "frame " + std::to_string(p.pPathNodes[i].nFrameIndex) + " does not follow frame " +
+                 std::to_string(p.pPathNodes[i - 1].nFrameIndex));
   }
 }
 
 // Fills a path the list already owns, so that a failure halfway leaves
 // nothing for anyone but the list to release.
 void PathFromJson(const Reader& r, const Json& j, const std::string& where, _PATH_INFO_* p) {
-  if (!j.is_object()) r.Fail(where, "expected an object");
-  p->dwSize = r.Integer<uint32_t>(j, where, "dwSize");
-  p->dwMatchKey1 = r.Integer<uint32_t>(j, where, "dwMatchKey1");
-  p->dwMatchKey2 = r.Integer<uint32_t>(j, where, "dwMatchKey2");
-  p->dwMatchKey3 = r.Integer<uint32_t>(j, where, "dwMatchKey3");
+  r.OnlyKnown(j, where,
+              {"dwSize", "dwMatchKey1", "dwMatchKey2", "dwMatchKey3", "szAssociateFile",
+               "qwAssociateFileSize", "szGUID", "szTimeStamp", "dwReserved1", "nPathInIndex",
+               "nPathOutIndex", "nTotalPathNodeNum", "pReserved", "dwReserved2", "bHasExtraNode",
+               "dwReserved3", "nVideoWidth", "nVideoHeight", "nVideoAspect", "nFrameWidth",
+               "nFrameHeight", "nFrameAspect", "dwReserved4", "szOriginGUID", "dwReserved5",
+               "fRotation", "nTrackType", "nTrackParam", "dwReserved6", "nodes", "extraNode"});
+  p->dwSize = r.Integer<uint32_t>(j, where, "dwSize", p->dwSize);
+  p->dwMatchKey1 = r.Integer<uint32_t>(j, where, "dwMatchKey1", p->dwMatchKey1);
+  p->dwMatchKey2 = r.Integer<uint32_t>(j, where, "dwMatchKey2", p->dwMatchKey2);
+  p->dwMatchKey3 = r.Integer<uint32_t>(j, where, "dwMatchKey3", p->dwMatchKey3);
   r.Text(j, where, "szAssociateFile", p->szAssociateFile, sizeof p->szAssociateFile);
-  p->qwAssociateFileSize = r.Integer<uint64_t>(j, where, "qwAssociateFileSize");
-  r.Text(j, where, "szGUID", p->szGUID, sizeof p->szGUID);
+  p->qwAssociateFileSize = r.Integer<uint64_t>(j, where, "qwAssociateFileSize", p->qwAssociateFileSize);
+  r.Guid(j, where, "szGUID", p->szGUID, sizeof p->szGUID);
+  if (!j.contains("szGUID")) Mlvr_PathInfo_AssignGUID(p);
   r.Text(j, where, "szTimeStamp", p->szTimeStamp, sizeof p->szTimeStamp);
-  p->dwReserved1 = r.Integer<uint32_t>(j, where, "dwReserved1");
-  p->nPathInIndex = r.Integer<int32_t>(j, where, "nPathInIndex");
-  p->nPathOutIndex = r.Integer<int32_t>(j, where, "nPathOutIndex");
-  const int32_t count = r.Integer<int32_t>(j, where, "nTotalPathNodeNum");
-  p->pReserved = static_cast<uintptr_t>(r.Integer<uint64_t>(j, where, "pReserved"));
-  p->dwReserved2 = r.Integer<uint32_t>(j, where, "dwReserved2");
-  const uint32_t hasExtra = r.Integer<uint32_t>(j, where, "bHasExtraNode");
-  p->dwReserved3 = r.Integer<uint32_t>(j, where, "dwReserved3");
-  p->nVideoWidth = r.Integer<int32_t>(j, where, "nVideoWidth");
-  p->nVideoHeight = r.Integer<int32_t>(j, where, "nVideoHeight");
-  p->nVideoAspect = r.Integer<int32_t>(j, where, "nVideoAspect");
-  p->nFrameWidth = r.Integer<int32_t>(j, where, "nFrameWidth");
-  p->nFrameHeight = r.Integer<int32_t>(j, where, "nFrameHeight");
-  p->nFrameAspect = r.Integer<int32_t>(j, where, "nFrameAspect");
-  p->dwReserved4 = r.Integer<uint32_t>(j, where, "dwReserved4");
-  r.Text(j, where, "szOriginGUID", p->szOriginGUID, sizeof p->szOriginGUID);
-  p->dwReserved5 = r.Integer<uint32_t>(j, where, "dwReserved5");
-  p->fRotation = r.Float(j, where, "fRotation");
-  p->nTrackType = r.Integer<uint32_t>(j, where, "nTrackType");
-  p->nTrackParam = r.Integer<uint32_t>(j, where, "nTrackParam");
-  p->dwReserved6 = r.Integer<uint32_t>(j, where, "dwReserved6");
+  p->dwReserved1 = r.Integer<uint32_t>(j, where, "dwReserved1", p->dwReserved1);
+  const int32_t in = r.Integer<int32_t>(j, where, "nPathInIndex", -1);
+  const int32_t out = r.Integer<int32_t>(j, where, "nPathOutIndex", -1);
+  p->pReserved = static_cast<uintptr_t>(r.Integer<uint64_t>(j, where, "pReserved", 0));
+  p->dwReserved2 = r.Integer<uint32_t>(j, where, "dwReserved2", p->dwReserved2);
+  p->dwReserved3 = r.Integer<uint32_t>(j, where, "dwReserved3", p->dwReserved3);
+  p->nVideoWidth = r.Integer<int32_t>(j, where, "nVideoWidth", p->nVideoWidth);
+  p->nVideoHeight = r.Integer<int32_t>(j, where, "nVideoHeight", p->nVideoHeight);
+  p->nVideoAspect = r.Integer<int32_t>(j, where, "nVideoAspect", p->nVideoAspect);
+  p->nFrameWidth = r.Integer<int32_t>(j, where, "nFrameWidth", p->nFrameWidth);
+  p->nFrameHeight = r.Integer<int32_t>(j, where, "nFrameHeight", p->nFrameHeight);
+  p->nFrameAspect = r.Integer<int32_t>(j, where, "nFrameAspect", p->nFrameAspect);
+  p->dwReserved4 = r.Integer<uint32_t>(j, where, "dwReserved4", p->dwReserved4);
+  r.Guid(j, where, "szOriginGUID", p->szOriginGUID, sizeof p->szOriginGUID);
+  p->dwReserved5 = r.Integer<uint32_t>(j, where, "dwReserved5", p->dwReserved5);
+  p->fRotation = r.Float(j, where, "fRotation", p->fRotation);
+  p->nTrackType = r.Integer<uint32_t>(j, where, "nTrackType", p->nTrackType);
+  p->nTrackParam = r.Integer<uint32_t>(j, where, "nTrackParam", p->nTrackParam);
+  p->dwReserved6 = r.Integer<uint32_t>(j, where, "dwReserved6", p->dwReserved6);
 
-  const Json& nodes = r.Member(j, where, "nodes");
+  const Json empty = Json::array();
+  const Json* given = Reader::Find(j, "nodes");
+  const Json& nodes = given == nullptr ? empty : *given;
   if (!nodes.is_array()) r.Fail(where + ".nodes", "expected an array");
+  const int32_t count = r.Integer<int32_t>(j, where, "nTotalPathNodeNum",
+                                           static_cast<int32_t>(nodes.size()));
   if (static_cast<size_t>(count) != nodes.size() || count < 0)
     r.Fail(where + ".nTotalPathNodeNum", "does not match the " + std::to_string(nodes.size()) +
                                              " nodes given");
+  bool ctrlGiven = false;
   if (count > 0) {
     p->pPathNodes = new _PATH_NODE_[static_cast<size_t>(count)];
     p->nTotalPathNodeNum = count;
     for (int32_t i = 0; i < count; ++i)
-      NodeFromJson(r, nodes[static_cast<size_t>(i)], where + ".nodes[" + std::to_string(i) + "]",
-                   &p->pPathNodes[i]);
+      ctrlGiven |= NodeFromJson(r, nodes[static_cast<size_t>(i)],
+                                where + ".nodes[" + std::to_string(i) + "]", &p->pPathNodes[i]);
+    CheckFrames(r, *p, where);
   }
-  const Json& extra = r.Member(j, where, "extraNode");
+  // In and out are the first and last frames: derived when left out, and
+  // checked when given for a path with nodes.
+  p->nPathInIndex = count > 0 && !j.contains("nPathInIndex") ? p->pPathNodes[0].nFrameIndex : in;
+  p->nPathOutIndex =
+      count > 0 && !j.contains("nPathOutIndex") ? p->pPathNodes[count - 1].nFrameIndex : out;
+  if (count > 0 && p->nPathInIndex != p->pPathNodes[0].nFrameIndex)
+    r.Fail(where + ".nPathInIndex", "is not the first node's frame " +
+                                        std::to_string(p->pPathNodes[0].nFrameIndex));
+  if (count > 0 && p->nPathOutIndex != p->pPathNodes[count - 1].nFrameIndex)
+    r.Fail(where + ".nPathOutIndex", "is not the last node's frame " +
+                                         std::to_string(p->pPathNodes[count - 1].nFrameIndex));
+  // Without any control point given, linear segments get theirs as the
+  // library places them.
+  if (count > 0 && !ctrlGiven) Mlvr_PathInfo_CorrectCtrlPtrBasedOnPathType(p);
+
+  const Json* extra = Reader::Find(j, "extraNode");
+  const bool extraGiven = extra != nullptr && !extra->is_null();
+  const uint32_t hasExtra = r.Integer<uint32_t>(j, where, "bHasExtraNode", extraGiven ? 1 : 0);
   if (hasExtra != 0) {
-    if (extra.is_null()) r.Fail(where + ".extraNode", "bHasExtraNode is set but no node is given");
+    if (!extraGiven) r.Fail(where + ".extraNode", "bHasExtraNode is set but no node is given");
     p->pExtraNode = new _PATH_NODE_[1];
     p->bHasExtraNode = hasExtra;
-    NodeFromJson(r, extra, where + ".extraNode", p->pExtraNode);
-  } else if (!extra.is_null()) {
+    NodeFromJson(r, *extra, where + ".extraNode", p->pExtraNode);
+  } else if (extraGiven) {
     r.Fail(where + ".extraNode", "given while bHasExtraNode is 0");
   }
 }
 
 }  // namespace
+
+double ShortestDecimal(float v) {
+  // The shortest decimal that reads back as the same float, so that 0.2f
+  // shows as 0.2 rather than as the double nearest to it.
+  char text[32];
+  for (int digits = 1; digits <= 9; ++digits) {
+    std::snprintf(text, sizeof text, "%.*g", digits, static_cast<double>(v));
+    if (std::strtof(text, nullptr) == v) break;
+  }
+  return std::strtod(text, nullptr);
+}
 
 nlohmann::ordered_json ListToJson(const List& list) {
   Json doc;
@@ -336,33 +423,59 @@ nlohmann::ordered_json ListToJson(const List& list) {
   return doc;
 }
 
+nlohmann::ordered_json ParseJson(const std::string& text, const std::string& source) {
+  try {
+    return Json::parse(text);
+  } catch (const Json::parse_error& e) {
+    // The parser's byte offset, told as a line and column of the text.
+    const size_t at = std::min(e.byte == 0 ? 0 : e.byte - 1, text.size());
+    size_t line = 1, column = 1;
+    for (size_t i = 0; i < at; ++i) {
+      if (text[i] == '\n') {
+        ++line;
+        column = 1;
+      } else {
+        ++column;
+      }
+    }
+    if (at >= text.size())
+      throw Failure(source + ": not valid JSON: the text ends early (line " + std::to_string(line) + ")");
+    throw Failure(source + ": not valid JSON at line " + std::to_string(line) + ", column " +
+                  std::to_string(column));
+  }
+}
+
 List ListFromJson(const nlohmann::ordered_json& doc, const std::string& source) {
   const Reader r(source);
-  if (!doc.is_object()) r.Fail("top level", "expected an object");
-  const Json& format = r.Member(doc, "top level", "format");
-  if (format != kFormat) r.Fail("format", std::string("expected \"") + kFormat + "\"");
-  if (r.Integer<int32_t>(doc, "top level", "version") != kFormatVersion)
+  r.OnlyKnown(doc, "top level", {"format", "version", "header", "paths"});
+  if (const Json* format = Reader::Find(doc, "format"); format != nullptr && *format != kFormat)
+    r.Fail("format", std::string("expected \"") + kFormat + "\"");
+  if (r.Integer<int32_t>(doc, "top level", "version", kFormatVersion) != kFormatVersion)
     r.Fail("version", "expected " + std::to_string(kFormatVersion));
-  const Json& header = r.Member(doc, "top level", "header");
-  if (!header.is_object()) r.Fail("header", "expected an object");
-  const Json& paths = r.Member(doc, "top level", "paths");
-  if (!paths.is_array()) r.Fail("paths", "expected an array");
+  const Json* paths = Reader::Find(doc, "paths");
+  if (paths == nullptr) r.Fail("top level", "missing member \"paths\"");
+  if (!paths->is_array()) r.Fail("paths", "expected an array");
+  const Json noHeader = Json::object();
+  const Json* given = Reader::Find(doc, "header");
+  const Json& header = given == nullptr ? noHeader : *given;
+  r.OnlyKnown(header, "header", {"dwSize", "abReserved1", "nNumOfPathInfos", "abReserved2"});
 
   List list(new _PATH_INFO_ARRAY_());
   _PATH_INFO_ARRAY_* a = list.get();
-  a->dwSize = r.Integer<uint32_t>(header, "header", "dwSize");
+  a->dwSize = r.Integer<uint32_t>(header, "header", "dwSize", a->dwSize);
   r.Blob(header, "header", "abReserved1", a->abReserved1, sizeof a->abReserved1);
   r.Blob(header, "header", "abReserved2", a->abReserved2, sizeof a->abReserved2);
-  if (r.Integer<int32_t>(header, "header", "nNumOfPathInfos") != static_cast<int32_t>(paths.size()))
-    r.Fail("header.nNumOfPathInfos", "does not match the " + std::to_string(paths.size()) +
+  const int32_t count = static_cast<int32_t>(paths->size());
+  if (r.Integer<int32_t>(header, "header", "nNumOfPathInfos", count) != count)
+    r.Fail("header.nNumOfPathInfos", "does not match the " + std::to_string(count) +
                                          " paths given");
-  for (size_t i = 0; i < paths.size(); ++i) {
+  for (size_t i = 0; i < paths->size(); ++i) {
     _PATH_INFO_* p = new _PATH_INFO_[1];
     if (Mlvr_PathInfoArray_Add(list.ref(), p) != 1) {
       Mlvr_PathInfo_FreeInfos(&p, 1);
       throw Failure(source + ": cannot build the path list");
     }
-    PathFromJson(r, paths[i], "paths[" + std::to_string(i) + "]", p);
+    PathFromJson(r, (*paths)[i], "paths[" + std::to_string(i) + "]", p);
   }
   return list;
 }

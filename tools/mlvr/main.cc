@@ -6,6 +6,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "molvaren/molvaren_x.h"
 #include "tools/mlvr/commands.h"
 #include "tools/mlvr/tool_support.h"
 
@@ -13,6 +14,7 @@ int main(int argc, char** argv) {
   CLI::App app{"mlvr: inspect, convert and draw Molvaren tracking paths", "mlvr"};
   app.require_subcommand(1);
   app.set_help_all_flag("--help-all", "Every subcommand's help");
+  app.set_version_flag("--version", std::string("mlvr ") + MlvrX_Version());
   mlvr::AddFileCommands(app);
   CLI::App* db = app.add_subcommand("db", "Work with a database folder");
   db->require_subcommand(1);

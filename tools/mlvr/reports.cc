@@ -1,14 +1,22 @@
 #include "tools/mlvr/reports.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <vector>
+
+#include "tools/mlvr/json_form.h"
 
 namespace mlvr {
 namespace {
 
 std::string Turn(float degrees) { return Format("%g", static_cast<double>(degrees)); }
+
+// Non-finite values have no JSON number; they show as null.
+nlohmann::ordered_json Short(float v) {
+  return std::isfinite(v) ? nlohmann::ordered_json(ShortestDecimal(v)) : nlohmann::ordered_json();
+}
 
 }  // namespace
 
@@ -96,6 +104,39 @@ std::string BoxReport(const _PATH_NODE_& n, MLVR_SIZE target, const char* associ
                 static_cast<double>(n.fWidth), static_cast<double>(n.fHeight), px.left, px.top,
                 px.right, px.bottom, target.cx, target.cy);
   return buf;
+}
+
+std::string JsonText(const nlohmann::ordered_json& doc) {
+  return doc.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
+}
+
+nlohmann::ordered_json PathSummaryJson(const List& list) {
+  nlohmann::ordered_json paths = nlohmann::ordered_json::array();
+  for (int32_t i = 0; i < list.size(); ++i) {
+    const _PATH_INFO_* p = list.path(i);
+    if (p == nullptr) continue;
+    paths.push_back({{"index", i},
+                     {"guid", FieldText(p->szGUID, sizeof p->szGUID)},
+                     {"associateFile", FieldText(p->szAssociateFile, sizeof p->szAssociateFile)},
+                     {"in", p->nPathInIndex},
+                     {"out", p->nPathOutIndex},
+                     {"nodes", p->nTotalPathNodeNum},
+                     {"trackType", p->nTrackType},
+                     {"frame", ShapeText(p->nFrameAspect, p->nFrameWidth, p->nFrameHeight)},
+                     {"video", ShapeText(p->nVideoAspect, p->nVideoWidth, p->nVideoHeight)},
+                     {"rotation", Short(p->fRotation)}});
+  }
+  return paths;
+}
+
+nlohmann::ordered_json BoxJson(const _PATH_NODE_& n, MLVR_SIZE target, const char* associate) {
+  MLVR_RECT px{};
+  Mlvr_PathNode_PathNode2Rect(&n, MLVR_RECT{0, 0, target.cx, target.cy}, &px);
+  return {{"associateFile", associate},
+          {"normalised", {{"x", Short(n.fXPos)}, {"y", Short(n.fYPos)}, {"width", Short(n.fWidth)},
+                          {"height", Short(n.fHeight)}}},
+          {"pixels", {{"left", px.left}, {"top", px.top}, {"right", px.right}, {"bottom", px.bottom}}},
+          {"target", {target.cx, target.cy}}};
 }
 
 }  // namespace mlvr

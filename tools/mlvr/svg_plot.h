@@ -17,7 +17,12 @@ struct PlotOptions {
   int32_t lastFrame = INT32_MAX;
   std::string title;
   std::string compareTitle;
+  std::string boxes = "nodes";  // nodes (those simplification keeps), all or none
+  bool time = false;            // x and y against the frame instead of the trajectory
 };
+
+// Whether any node of the selected paths lies in the options' frames.
+bool AnyNodeDrawn(const List& list, const PlotOptions& options);
 
 // `compare` may be null; its paths are overlaid dashed.
 std::string PlotSvg(const List& list, const List* compare, const PlotOptions& options);

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <sstream>
 
 namespace mlvr {
@@ -25,7 +26,31 @@ void RequireFile(const std::string& file) {
 
 }  // namespace
 
+// The library reads and writes path files by name; standard input and
+// output go through a private temporary file.
+std::string TempFile() {
+  std::error_code ec;
+  std::string pattern = (fs::temp_directory_path(ec) / "mlvr-XXXXXX").string();
+  const int fd = mkstemp(pattern.data());
+  if (fd < 0) throw Failure("cannot create a temporary file");
+  close(fd);
+  return pattern;
+}
+
+struct Removed {
+  std::string file;
+  ~Removed() { std::remove(file.c_str()); }
+};
+
 List OpenPathFile(const std::string& file) {
+  if (file == "-") {
+    const Removed temp{TempFile()};
+    WriteOutput(temp.file, ReadTextFile("-"));
+    List list;
+    if (Mlvr_OpenSavePathInfo(temp.file.c_str(), 0, list.ref()) != 1 || list.get() == nullptr)
+      throw Failure("standard input: not a readable path file");
+    return list;
+  }
   RequireFile(file);
   List list;
   if (Mlvr_OpenSavePathInfo(file.c_str(), 0, list.ref()) != 1 || list.get() == nullptr)
@@ -34,6 +59,12 @@ List OpenPathFile(const std::string& file) {
 }
 
 void SavePathFile(const std::string& file, List& list) {
+  if (file == "-") {
+    const Removed temp{TempFile()};
+    SavePathFile(temp.file, list);
+    WriteOutput("-", ReadTextFile(temp.file));
+    return;
+  }
   const std::string temp = TempNameBeside(file);
   if (Mlvr_OpenSavePathInfo(temp.c_str(), 1, list.ref()) != 1) {
     std::remove(temp.c_str());
@@ -72,6 +103,11 @@ void WriteOutput(const std::string& file, const std::string& text) {
 }
 
 std::string ReadTextFile(const std::string& file) {
+  if (file == "-") {
+    std::ostringstream all;
+    all << std::cin.rdbuf();
+    return all.str();
+  }
   RequireFile(file);
   std::ifstream in(file, std::ios::binary);
   if (!in) throw Failure(file + ": cannot read");

@@ -38,16 +38,18 @@ class List {
   _PATH_INFO_ARRAY_* list_ = nullptr;
 };
 
-// Reads a path file; Failure when it is missing or not a path file.
+// Reads a path file ("-": standard input); Failure when it is missing or
+// not a path file.
 List OpenPathFile(const std::string& file);
 
 // Writes a path file through a temporary beside it, renamed into place only
-// when the library wrote it completely.
+// when the library wrote it completely ("-": to standard output).
 void SavePathFile(const std::string& file, List& list);
 
 // Writes text to a file the same way (or to stdout for "-" or empty).
 void WriteOutput(const std::string& file, const std::string& text);
 
+// The whole file, or standard input for "-".
 std::string ReadTextFile(const std::string& file);
 
 // printf into a string (at most 1023 bytes).

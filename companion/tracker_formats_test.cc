@@ -1,0 +1,148 @@
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <ostream>
+#include <string>
+
+#include "molvaren/molvaren_x.h"
+
+namespace {
+
+using mlvns::_PATH_INFO_;
+using mlvns::_PATH_INFO_ARRAY_;
+
+struct Read {
+  _PATH_INFO_ARRAY_* list = nullptr;
+  int32_t ok = 0;
+  Read(const std::string& text, int32_t format, int32_t w = 1280, int32_t h = 720) {
+    ok = MlvrX_ReadTrackerCsv(text.data(), text.size(), format, w, h, "clip.mp4", &list);
+  }
+  ~Read() { Mlvr_PathInfoArray_Free(&list); }
+};
+
+std::string Write(const _PATH_INFO_ARRAY_* list, int32_t format, int32_t w = 0, int32_t h = 0) {
+  char* text = nullptr;
+  size_t n = 0;
+  if (MlvrX_WriteTrackerCsv(list, format, w, h, &text, &n) != 1)
+    return "error: " + std::string(MlvrX_LastError());
+  std::string out(text, n);
+  MlvrX_FreeText(text);
+  return out;
+}
+
+// Two tracks, interleaved and out of order; track 7 skips frames 3 and 4.
+const char kMot[] =
+    "5,7,10,20,30,40,0.5,-1,-1,-1\n"
+    "1,7,100,200,50,40,0.9,-1,-1,-1\r\n"
+    "1,3,0,0,1280,720,1,-1,-1,-1\n"
+    "\n"
+    "2,7,101.5,200.25,50,40,0.8,-1,-1,-1\n";
+
+TEST(TrackerFormats, MotGivesOnePathPerIdWithGapsKept) {
+  Read r(kMot, MLVRX_FORMAT_MOT);
+  ASSERT_EQ(r.ok, 1) << MlvrX_LastError();
+  ASSERT_EQ(r.list->nNumOfPathInfos, 2);
+  const _PATH_INFO_& whole = *r.list->ppPathInfos[0];  // id 3
+  EXPECT_FLOAT_EQ(whole.pPathNodes[0].fXPos, 0.5f);
+  EXPECT_FLOAT_EQ(whole.pPathNodes[0].fYPos, 0.5f);
+  EXPECT_FLOAT_EQ(whole.pPathNodes[0].fWidth, 1.0f);
+  const _PATH_INFO_& p = *r.list->ppPathInfos[1];  // id 7
+  ASSERT_EQ(p.nTotalPathNodeNum, 3);
+  EXPECT_EQ(p.pPathNodes[0].nFrameIndex, 0);
+  EXPECT_EQ(p.pPathNodes[2].nFrameIndex, 4);
+  EXPECT_EQ(p.nPathInIndex, 0);
+  EXPECT_EQ(p.nPathOutIndex, 4);
+  // Box (100, 200, 50x40) in 1280x720: centre (125, 220), y turned upward.
+  EXPECT_FLOAT_EQ(p.pPathNodes[0].fXPos, 125.0f / 1280);
+  EXPECT_FLOAT_EQ(p.pPathNodes[0].fYPos, 1 - 220.0f / 720);
+  EXPECT_FLOAT_EQ(p.pPathNodes[0].fHeight, 40.0f / 720);
+  EXPECT_FLOAT_EQ(p.pPathNodes[0].fConfidence, 0.9f);
+  EXPECT_FLOAT_EQ(p.pPathNodes[0].fCtrlXPos, (p.pPathNodes[0].fXPos + p.pPathNodes[1].fXPos) / 2);
+  EXPECT_STREQ(p.szAssociateFile, "clip.mp4");
+  EXPECT_EQ(std::string(p.szGUID).size(), 38u);
+  EXPECT_EQ(p.nFrameAspect, 2);
+  EXPECT_EQ(p.nFrameWidth, 1280);
+}
+
+TEST(TrackerFormats, WritingGivesBackTheBoxesFrameByFrame) {
+  Read r(kMot, MLVRX_FORMAT_MOT);
+  ASSERT_EQ(r.ok, 1);
+  EXPECT_EQ(Write(r.list, MLVRX_FORMAT_MOT),
+            "1,1,0,0,1280,720,1,-1,-1,-1\n"
+            "1,2,100,200,50,40,0.9,-1,-1,-1\n"
+            "2,2,101.5,200.25,50,40,0.8,-1,-1,-1\n"
+            "5,2,10,20,30,40,0.5,-1,-1,-1\n");
+  // Another frame size scales the pixels; the fractions stay.
+  EXPECT_EQ(Write(r.list, MLVRX_FORMAT_MOT, 640, 360).substr(0, 27),
+            "1,1,0,0,640,360,1,-1,-1,-1\n");
+}
+
+TEST(TrackerFormats, PixelCsvTakesColumnsInAnyOrderAndRoundTrips) {
+  Read r("Top,frame,left,height,width\n20,0,10,40,30\n22,3,12,40,30\n", MLVRX_FORMAT_PIXEL_CSV);
+  ASSERT_EQ(r.ok, 1) << MlvrX_LastError();
+  EXPECT_EQ(r.list->ppPathInfos[0]->pPathNodes[1].nFrameIndex, 3);
+  const std::string csv = Write(r.list, MLVRX_FORMAT_PIXEL_CSV);
+  EXPECT_EQ(csv, "frame,left,top,width,height,confidence\n0,10,20,30,40,0\n3,12,22,30,40,0\n");
+  Read again(csv, MLVRX_FORMAT_PIXEL_CSV);
+  EXPECT_EQ(Write(again.list, MLVRX_FORMAT_PIXEL_CSV), csv);
+}
+
+struct BadText {
+  int32_t format;
+  const char* text;
+  const char* sentence;
+};
+
+void PrintTo(const BadText& bad, std::ostream* os) { *os << bad.sentence; }
+
+class TrackerFormatsRefuse : public testing::TestWithParam<BadText> {};
+
+TEST_P(TrackerFormatsRefuse, NamesTheLineAndColumnAndGivesNoList) {
+  Read r(GetParam().text, GetParam().format);
+  EXPECT_EQ(r.ok, 0);
+  EXPECT_EQ(r.list, nullptr);
+  EXPECT_NE(std::string(MlvrX_LastError()).find(GetParam().sentence), std::string::npos)
+      << MlvrX_LastError();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, TrackerFormatsRefuse,
+    testing::Values(
+        BadText{MLVRX_FORMAT_MOT, "1,1,0,0,10,10\n2,1,0,0,x,10\n",
+                "line 2, column 5 (bb_width): 'x' is not a number"},
+        BadText{MLVRX_FORMAT_MOT, "1,1,0,0,-1,10\n",
+                "line 1, column 5 (bb_width): '-1' is not a size above 0"},
+        BadText{MLVRX_FORMAT_MOT, "0,1,0,0,10,10\n",
+                "line 1, column 1 (frame): '0' is not a whole number from 1"},
+        BadText{MLVRX_FORMAT_MOT, "1,1,nan,0,10,10\n", "column 3 (bb_left): 'nan' is not a finite"},
+        BadText{MLVRX_FORMAT_MOT, "1,1,0,0,10\n", "line 1: 5 columns"},
+        BadText{MLVRX_FORMAT_MOT, "1,1,0,0,10,10,1,1,1,1,1\n", "line 1, column 11"},
+        BadText{MLVRX_FORMAT_MOT, "3,1,0,0,10,10\n\n3,1,1,1,10,10\n",
+                "line 3: track 1 already has a box at this frame (line 1)"},
+        BadText{MLVRX_FORMAT_MOT, "", "holds no boxes"},
+        BadText{MLVRX_FORMAT_PIXEL_CSV, "frame,left,top,width,height\n", "holds no boxes"},
+        BadText{MLVRX_FORMAT_PIXEL_CSV, "frame,left,top,width,height,id\n",
+                "line 1, column 6: unknown column 'id'"},
+        BadText{MLVRX_FORMAT_PIXEL_CSV, "frame,left,top,width\n", "lacks the column 'height'"},
+        BadText{MLVRX_FORMAT_PIXEL_CSV, "frame,left,top,width,height\n1,2,3,4\n",
+                "line 2: 4 columns where the header has 5"},
+        BadText{MLVRX_FORMAT_PIXEL_CSV, "frame,left,top,width,height\n-1,2,3,4,5\n",
+                "column 1 (frame): '-1'"},
+        BadText{3, "1,1,0,0,10,10\n", "unknown tracker format 3"}));
+
+TEST(TrackerFormats, RefusesWhatCannotBeReadOrWritten) {
+  Read noSize("1,1,0,0,10,10\n", MLVRX_FORMAT_MOT, 0, 720);
+  EXPECT_EQ(noSize.ok, 0);
+  EXPECT_STREQ(MlvrX_LastError(), "the frame size 0x720 is not a size in pixels");
+  Read two(kMot, MLVRX_FORMAT_MOT);
+  EXPECT_EQ(Write(two.list, MLVRX_FORMAT_PIXEL_CSV),
+            "error: a pixel CSV holds one path; the list has 2");
+  two.list->ppPathInfos[0]->nFrameAspect = 0;
+  EXPECT_EQ(Write(two.list, MLVRX_FORMAT_MOT),
+            "error: path 1 does not give its frame size in pixels; give the frame size");
+  two.list->ppPathInfos[1]->pPathNodes[1].fWidth = std::numeric_limits<float>::infinity();
+  EXPECT_EQ(Write(two.list, MLVRX_FORMAT_MOT, 1280, 720),
+            "error: path 2, node 2 (frame 1) holds a value that is not finite");
+}
+
+}  // namespace
