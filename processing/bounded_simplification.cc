@@ -95,8 +95,10 @@ double Deviation(const _PATH_NODE_* nodes, int32_t a, int32_t b, const Scale& s)
   double worst = 0.0;
   for (int32_t i = a + 1; i < b; ++i) {
     EdgesOf(nodes[i], s, ei);
-    const double t = static_cast<double>(int64_t{nodes[i].nFrameIndex} - nodes[a].nFrameIndex) / span;
-    for (int k = 0; k < 4; ++k) worst = std::max(worst, std::fabs(ea[k] + (eb[k] - ea[k]) * t - ei[k]));
+    const double t =
+        static_cast<double>(int64_t{nodes[i].nFrameIndex} - nodes[a].nFrameIndex) / span;
+    for (int k = 0; k < 4; ++k)
+      worst = std::max(worst, std::fabs(ea[k] + (eb[k] - ea[k]) * t - ei[k]));
   }
   return worst;
 }
@@ -189,7 +191,8 @@ BoundedSimplification SimplifyWithinBound(_PATH_INFO_* path, double maxErrorPixe
       const int32_t b = FurthestReach(nodes, a, q, scale, maxErrorPixels);
       if (b > a + 1) {
         out.largestDeviation = std::max(out.largestDeviation, Deviation(nodes, a, b, scale));
-        for (int32_t i = a + 1; i < b; ++i) drops.m_pData[drops.m_nSize++] = static_cast<uint32_t>(i);
+        for (int32_t i = a + 1; i < b; ++i)
+          drops.m_pData[drops.m_nSize++] = static_cast<uint32_t>(i);
         nodes[a].fCtrlXPos = Middle(nodes[a].fXPos, nodes[b].fXPos);
         nodes[a].fCtrlYPos = Middle(nodes[a].fYPos, nodes[b].fYPos);
       }

@@ -32,8 +32,8 @@ bool OwnFrameSize(const _PATH_INFO_& path, int32_t* width, int32_t* height);
 // neighbours), and the two nodes around a frame step that does not increase
 // all stay. Nothing dropped: the record is not touched. Throws
 // std::invalid_argument for a bad tolerance, size or record.
-BoundedSimplification SimplifyWithinBound(_PATH_INFO_* path, double maxErrorPixels,
-                                          double width, double height);
+BoundedSimplification SimplifyWithinBound(_PATH_INFO_* path, double maxErrorPixels, double width,
+                                          double height);
 
 }  // namespace mlvns
 
