@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <random>
 #include <stdexcept>
@@ -24,12 +25,10 @@ struct Track {
 };
 
 double EdgeGap(const _PATH_NODE_& a, const _PATH_NODE_& b) {
-  double worst = 0.0;
-  for (double s : {-0.5, 0.5}) {
-    worst = std::max(worst, std::fabs(a.fXPos + s * a.fWidth - b.fXPos - s * b.fWidth) * 1920);
-    worst = std::max(worst, std::fabs(a.fYPos + s * a.fHeight - b.fYPos - s * b.fHeight) * 1080);
-  }
-  return worst;
+  return std::max({std::fabs(a.fXPos - a.fWidth / 2.0 - b.fXPos + b.fWidth / 2) * 1920,
+                   std::fabs(a.fXPos + a.fWidth / 2.0 - b.fXPos - b.fWidth / 2) * 1920,
+                   std::fabs(a.fYPos - a.fHeight / 2.0 - b.fYPos + b.fHeight / 2) * 1080,
+                   std::fabs(a.fYPos + a.fHeight / 2.0 - b.fYPos - b.fHeight / 2) * 1080});
 }
 
 class BoundedTrack : public ::testing::TestWithParam<Track> {};
@@ -59,11 +58,9 @@ TEST_P(BoundedTrack, LookupStaysWithinTheToleranceAtEveryOriginalFrame) {
   }
 
   TempDir dir;
-  ASSERT_EQ(PathInfo_OpenSave(dir.File("{P}.otp").c_str(), 1, list.ref()), 1);
-  dbtest::WriteText(
-      dir.File("Molvaren.ini"),
-      "[Setting]\nNumOfFiles=1\n[File_0]\nAssiciateFile=/v/a.mp4\nDataBaseName={P}\n");
   CMlvrDataBase db;
+  for (_PATH_INFO_* p : {list->ppPathInfos[0], &simple})
+    ASSERT_EQ(db.fnImportPathInfo(dir.path().c_str(), "/v/a.mp4", p, nullptr), 1);
   double worst = 0.0;
   for (const _PATH_NODE_& at : nodes) {
     _PATH_NODE_ was, is;
@@ -73,9 +70,7 @@ TEST_P(BoundedTrack, LookupStaysWithinTheToleranceAtEveryOriginalFrame) {
                 1);
     worst = std::max(worst, EdgeGap(was, is));
   }
-  db.m_mapFolders.clear();  // read only
-  EXPECT_LE(worst, t.e);
-  EXPECT_NEAR(worst, r.largestDeviation, 1e-3);
+  EXPECT_TRUE(worst <= t.e && worst > r.largestDeviation - 1e-3) << worst;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -98,8 +93,7 @@ TEST(BoundedSimplification, KeepsWhatItCannotJudgeAndRefusesBadTolerances) {
   std::vector<int> frames;
   for (int i = 0; i < r.nodesAfter; ++i) frames.push_back(path->pPathNodes[i].nFrameIndex);
   EXPECT_EQ(frames, (std::vector<int>{0, 4, 5, 6, 9, 9, 11, 15, 16, 19}));
-  EXPECT_EQ(r.keptNonFinite, 1);
-  EXPECT_EQ(r.keptUnordered, 2);
+  EXPECT_EQ(std::pair(r.keptNonFinite, r.keptUnordered), std::pair(1, 2));
 
   const auto before = Snapshot(path);
   for (double e : {0.0, -1.0, double(NAN), double(INFINITY)})
