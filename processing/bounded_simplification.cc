@@ -52,35 +52,32 @@ inline bool Finite(const _PATH_NODE_& n) {
 // The furthest node b in (a, q] such that the straight segment from a to b
 // keeps every node between them within `tol` on all four edges. Per edge,
 // each node between narrows the cone of slopes the segment may take; once a
-// cone is empty no further b can qualify.
+// cone is empty no further b can qualify. Written out per edge, without
+// early exits, so that the loop stays in registers.
 int32_t FurthestReach(const _PATH_NODE_* nodes, int32_t a, int32_t q, const Scale& s, double tol) {
   constexpr double kInf = std::numeric_limits<double>::infinity();
   double ea[4];
   EdgesOf(nodes[a], s, ea);
   const int64_t fa = nodes[a].nFrameIndex;
-  double lo[4] = {-kInf, -kInf, -kInf, -kInf};
-  double hi[4] = {kInf, kInf, kInf, kInf};
+  double lo0 = -kInf, lo1 = -kInf, lo2 = -kInf, lo3 = -kInf;
+  double hi0 = kInf, hi1 = kInf, hi2 = kInf, hi3 = kInf;
   int32_t best = a + 1;
   for (int32_t j = a + 1;; ++j) {
-    double d[4];
-    EdgesOf(nodes[j], s, d);
+    double e[4];
+    EdgesOf(nodes[j], s, e);
     const double inv = 1.0 / static_cast<double>(nodes[j].nFrameIndex - fa);
-    bool inside = true;
-    for (int k = 0; k < 4; ++k) {
-      d[k] -= ea[k];
-      const double slope = d[k] * inv;
-      inside = inside && slope >= lo[k] && slope <= hi[k];
-    }
-    if (inside) best = j;
+    const double d0 = e[0] - ea[0], d1 = e[1] - ea[1], d2 = e[2] - ea[2], d3 = e[3] - ea[3];
+    const double s0 = d0 * inv, s1 = d1 * inv, s2 = d2 * inv, s3 = d3 * inv;
+    const bool inside = (s0 >= lo0) & (s0 <= hi0) & (s1 >= lo1) & (s1 <= hi1) & (s2 >= lo2) &
+                        (s2 <= hi2) & (s3 >= lo3) & (s3 <= hi3);
+    best = inside ? j : best;
     if (j == q) break;
-    const double r = tol - Slack(nodes[j], s);
-    bool open = true;
-    for (int k = 0; k < 4; ++k) {
-      lo[k] = std::max(lo[k], (d[k] - r) * inv);
-      hi[k] = std::min(hi[k], (d[k] + r) * inv);
-      open = open && lo[k] <= hi[k];
-    }
-    if (!open) break;
+    const double r = (tol - Slack(nodes[j], s)) * inv;
+    lo0 = std::max(lo0, s0 - r), hi0 = std::min(hi0, s0 + r);
+    lo1 = std::max(lo1, s1 - r), hi1 = std::min(hi1, s1 + r);
+    lo2 = std::max(lo2, s2 - r), hi2 = std::min(hi2, s2 + r);
+    lo3 = std::max(lo3, s3 - r), hi3 = std::min(hi3, s3 + r);
+    if (!((lo0 <= hi0) & (lo1 <= hi1) & (lo2 <= hi2) & (lo3 <= hi3))) break;
   }
   return best;
 }
