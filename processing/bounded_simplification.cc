@@ -49,19 +49,24 @@ inline bool Finite(const _PATH_NODE_& n) {
          std::isfinite(n.fHeight);
 }
 
-// The furthest node b in (a, q] such that the straight segment from a to b
-// keeps every node between them within `tol` on all four edges. Per edge,
-// each node between narrows the cone of slopes the segment may take; once a
-// cone is empty no further b can qualify. Written out per edge, without
-// early exits, so that the loop stays in registers.
-int32_t FurthestReach(const _PATH_NODE_* nodes, int32_t a, int32_t q, const Scale& s, double tol) {
+// The three furthest nodes b in (a, q], furthest first (-1 where fewer),
+// such that the straight segment from a to b keeps every node between them
+// within `tol` on all four edges. Per edge, each node between narrows the
+// cone of slopes the segment may take; once a cone is empty no further b can
+// qualify. Written out per edge, without early exits, so that the loop
+// stays in registers.
+struct Reach {
+  int32_t best, second, third;
+};
+
+Reach ReachFrom(const _PATH_NODE_* nodes, int32_t a, int32_t q, const Scale& s, double tol) {
   constexpr double kInf = std::numeric_limits<double>::infinity();
   double ea[4];
   EdgesOf(nodes[a], s, ea);
   const int64_t fa = nodes[a].nFrameIndex;
   double lo0 = -kInf, lo1 = -kInf, lo2 = -kInf, lo3 = -kInf;
   double hi0 = kInf, hi1 = kInf, hi2 = kInf, hi3 = kInf;
-  int32_t best = a + 1;
+  Reach reach{a + 1, -1, -1};
   for (int32_t j = a + 1;; ++j) {
     double e[4];
     EdgesOf(nodes[j], s, e);
@@ -70,7 +75,7 @@ int32_t FurthestReach(const _PATH_NODE_* nodes, int32_t a, int32_t q, const Scal
     const double s0 = d0 * inv, s1 = d1 * inv, s2 = d2 * inv, s3 = d3 * inv;
     const bool inside = (s0 >= lo0) & (s0 <= hi0) & (s1 >= lo1) & (s1 <= hi1) & (s2 >= lo2) &
                         (s2 <= hi2) & (s3 >= lo3) & (s3 <= hi3);
-    best = inside ? j : best;
+    if (inside && j > reach.best) reach = {j, reach.best, reach.second};
     if (j == q) break;
     const double r = (tol - Slack(nodes[j], s)) * inv;
     lo0 = std::max(lo0, s0 - r), hi0 = std::min(hi0, s0 + r);
@@ -79,7 +84,7 @@ int32_t FurthestReach(const _PATH_NODE_* nodes, int32_t a, int32_t q, const Scal
     lo3 = std::max(lo3, s3 - r), hi3 = std::min(hi3, s3 + r);
     if (!((lo0 <= hi0) & (lo1 <= hi1) & (lo2 <= hi2) & (lo3 <= hi3))) break;
   }
-  return best;
+  return reach;
 }
 
 // The largest edge difference, in pixels, between the nodes strictly
@@ -184,8 +189,21 @@ BoundedSimplification SimplifyWithinBound(_PATH_INFO_* path, double maxErrorPixe
   while (p < n - 1) {
     int32_t q = p + 1;
     while (pin[q] == 0) ++q;
+    // Of the three furthest nodes a segment can reach, the one from which
+    // the next segment reaches furthest: much closer to the fewest nodes
+    // than always taking the furthest, as kept nodes keep their jitter.
+    Reach here = ReachFrom(nodes, p, q, scale, maxErrorPixels);
     for (int32_t a = p; a < q;) {
-      const int32_t b = FurthestReach(nodes, a, q, scale, maxErrorPixels);
+      int32_t b = here.best;
+      Reach next{q, -1, -1};
+      if (b < q) {
+        next = ReachFrom(nodes, b, q, scale, maxErrorPixels);
+        for (int32_t c : {here.second, here.third}) {
+          if (c <= a) continue;
+          const Reach from = ReachFrom(nodes, c, q, scale, maxErrorPixels);
+          if (from.best > next.best) next = from, b = c;
+        }
+      }
       if (b > a + 1) {
         out.largestDeviation = std::max(out.largestDeviation, Deviation(nodes, a, b, scale));
         for (int32_t i = a + 1; i < b; ++i)
@@ -194,6 +212,7 @@ BoundedSimplification SimplifyWithinBound(_PATH_INFO_* path, double maxErrorPixe
         nodes[a].fCtrlYPos = Middle(nodes[a].fYPos, nodes[b].fYPos);
       }
       a = b;
+      here = next;
     }
     p = q;
   }
