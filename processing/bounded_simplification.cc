@@ -75,7 +75,11 @@ Reach ReachFrom(const _PATH_NODE_* nodes, int32_t a, int32_t q, const Scale& s, 
     const double s0 = d0 * inv, s1 = d1 * inv, s2 = d2 * inv, s3 = d3 * inv;
     const bool inside = (s0 >= lo0) & (s0 <= hi0) & (s1 >= lo1) & (s1 <= hi1) & (s2 >= lo2) &
                         (s2 <= hi2) & (s3 >= lo3) & (s3 <= hi3);
-    if (inside && j > reach.best) reach = {j, reach.best, reach.second};
+    // Without a branch: whether a node lies inside is as good as random.
+    const bool take = inside & (j > reach.best);
+    reach.third = take ? reach.second : reach.third;
+    reach.second = take ? reach.best : reach.second;
+    reach.best = take ? j : reach.best;
     if (j == q) break;
     const double r = (tol - Slack(nodes[j], s)) * inv;
     lo0 = std::max(lo0, s0 - r), hi0 = std::min(hi0, s0 + r);
