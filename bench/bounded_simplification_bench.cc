@@ -1,12 +1,19 @@
 // The bounded-error simplification on synthetic tracker output: nodes kept at
 // e = 0.5, 1 and 2 px beside time-synchronised Douglas-Peucker at the same e,
 // the library's own rule and, on short paths, the fewest nodes possible;
-// then its throughput from 125k to 1M nodes with the fitted growth.
+// then its throughput from 125k to 1M nodes with the fitted growth, and
+// with MOLVAREN_TRACKER_CSV the same counts on real tracker output
+// (bench/tracker_tracks.py, scripts/test.d/70-tracker-bench.sh).
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
 #include <random>
+#include <sstream>
+#include <string>
 #include <vector>
 
 #include "model/path_info_ops.h"
@@ -20,6 +27,12 @@ using mlvns::_PATH_INFO_;
 using mlvns::_PATH_NODE_;
 
 constexpr double kW = 1920, kH = 1080;
+
+// The frame the error is measured in, in pixels.
+struct Frame {
+  double w, h;
+};
+constexpr Frame kHd{kW, kH};
 
 // What a tracker reports for an object moving along a smooth curve: about
 // 1 to 4 px per frame, the centre jittered by up to `jitter` px, the box
@@ -50,13 +63,13 @@ _PATH_INFO_* PathOf(const std::vector<_PATH_NODE_>& nodes) {
 }
 
 // Largest edge difference in px at node i from the segment a-b, timed by frame.
-double EdgeError(const _PATH_NODE_* n, int a, int b, int i) {
+double EdgeError(const _PATH_NODE_* n, int a, int b, int i, Frame f = kHd) {
   const double t =
       double(n[i].nFrameIndex - n[a].nFrameIndex) / double(n[b].nFrameIndex - n[a].nFrameIndex);
   double worst = 0;
   for (double s : {-0.5, 0.5}) {
     auto at = [&](const _PATH_NODE_& m, bool x) {
-      return x ? (m.fXPos + s * m.fWidth) * kW : (m.fYPos + s * m.fHeight) * kH;
+      return x ? (m.fXPos + s * m.fWidth) * f.w : (m.fYPos + s * m.fHeight) * f.h;
     };
     for (bool x : {true, false})
       worst =
@@ -67,7 +80,7 @@ double EdgeError(const _PATH_NODE_* n, int a, int b, int i) {
 
 // Douglas-Peucker with the time-synchronised edge distance: split at the
 // node furthest from the segment while it is beyond e.
-int DouglasPeuckerKept(const std::vector<_PATH_NODE_>& nodes, double e) {
+int DouglasPeuckerKept(const std::vector<_PATH_NODE_>& nodes, double e, Frame f = kHd) {
   std::vector<std::pair<int, int>> todo{{0, static_cast<int>(nodes.size()) - 1}};
   int kept = 2;
   while (!todo.empty()) {
@@ -76,7 +89,7 @@ int DouglasPeuckerKept(const std::vector<_PATH_NODE_>& nodes, double e) {
     int far = -1;
     double worst = e;
     for (int i = a + 1; i < b; ++i) {
-      const double d = EdgeError(nodes.data(), a, b, i);
+      const double d = EdgeError(nodes.data(), a, b, i, f);
       if (d > worst) worst = d, far = i;
     }
     if (far < 0) continue;
@@ -89,14 +102,14 @@ int DouglasPeuckerKept(const std::vector<_PATH_NODE_>& nodes, double e) {
 
 // The fewest nodes with every dropped node within e of its segment: a
 // shortest path over all valid segments.
-int OptimumKept(const std::vector<_PATH_NODE_>& nodes, double e) {
+int OptimumKept(const std::vector<_PATH_NODE_>& nodes, double e, Frame f = kHd) {
   const int n = static_cast<int>(nodes.size());
   std::vector<int> best(static_cast<size_t>(n), n + 1);
   best[0] = 1;
   for (int a = 0; a < n; ++a)
     for (int b = a + 1; b < n; ++b) {
       bool valid = true;
-      for (int i = a + 1; valid && i < b; ++i) valid = EdgeError(nodes.data(), a, b, i) <= e;
+      for (int i = a + 1; valid && i < b; ++i) valid = EdgeError(nodes.data(), a, b, i, f) <= e;
       if (valid) best[b] = std::min(best[b], best[a] + 1);
     }
   return best[n - 1];
@@ -107,24 +120,23 @@ struct Outcome {
   double deviation;  // px, largest over the path
 };
 
-Outcome Bounded(const std::vector<_PATH_NODE_>& nodes, double e) {
+Outcome Bounded(const std::vector<_PATH_NODE_>& nodes, double e, Frame f = kHd) {
   _PATH_INFO_* p = PathOf(nodes);
-  const auto r = mlvns::SimplifyWithinBound(p, e, kW, kH);
+  const auto r = mlvns::SimplifyWithinBound(p, e, f.w, f.h);
   mlvns::PathInfo_Release(p);
   return {r.nodesAfter, r.largestDeviation};
 }
 
 // The library's own rule, and the largest edge error it leaves at a dropped node.
-Outcome LibraryRule(const std::vector<_PATH_NODE_>& nodes) {
+Outcome LibraryRule(const std::vector<_PATH_NODE_>& nodes, Frame f = kHd) {
   _PATH_INFO_* p = PathOf(nodes);
   mlvns::LinearRegressionPathInfo(p);
   Outcome out{p->nTotalPathNodeNum, 0.0};
-  std::vector<_PATH_NODE_> all = nodes;
   for (int k = 0, a = 0; k + 1 < p->nTotalPathNodeNum; ++k) {
     int b = a + 1;
-    while (all[b].nFrameIndex != p->pPathNodes[k + 1].nFrameIndex) ++b;
+    while (nodes[b].nFrameIndex != p->pPathNodes[k + 1].nFrameIndex) ++b;
     for (int i = a + 1; i < b; ++i)
-      out.deviation = std::max(out.deviation, EdgeError(all.data(), a, b, i));
+      out.deviation = std::max(out.deviation, EdgeError(nodes.data(), a, b, i, f));
     a = b;
   }
   mlvns::PathInfo_Release(p);
@@ -203,6 +215,72 @@ BENCHMARK(BM_Throughput)
     ->Unit(benchmark::kMillisecond)
     ->Complexity(benchmark::oN);
 
+// Real tracker output (bench/tracker_tracks.py): a CSV of
+// frame,left,top,width,height in pixels of a 1280 x 720 clip, y downward.
+std::vector<_PATH_NODE_> ReadTrackerCsv(const std::string& file) {
+  std::ifstream in(file);
+  std::string line;
+  std::getline(in, line);  // header
+  std::vector<_PATH_NODE_> nodes;
+  int frame = 0;
+  double left = 0, top = 0, w = 0, h = 0;
+  char c = 0;
+  while (in >> frame >> c >> left >> c >> top >> c >> w >> c >> h) {
+    _PATH_NODE_ n;
+    n.nFrameIndex = frame;
+    n.fXPos = static_cast<float>((left + w / 2) / 1280);
+    n.fYPos = static_cast<float>(1 - (top + h / 2) / 720);
+    n.fWidth = static_cast<float>(w / 1280);
+    n.fHeight = static_cast<float>(h / 720);
+    nodes.push_back(n);
+  }
+  return nodes;
+}
+
+// Nodes kept on one tracker's output at e px of the 1280 x 720 clip.
+void TrackerFile(benchmark::State& state, std::vector<_PATH_NODE_> nodes, double e) {
+  constexpr Frame kClip{1280, 720};
+  Outcome ours{}, rule{};
+  int dp = 0, best = 0;
+  for (auto _ : state) {
+    ours = Bounded(nodes, e, kClip);
+    dp = DouglasPeuckerKept(nodes, e, kClip);
+    best = OptimumKept(nodes, e, kClip);
+    rule = LibraryRule(nodes, kClip);
+  }
+  state.counters["nodes"] = static_cast<double>(nodes.size());
+  state.counters["bounded"] = ours.kept;
+  state.counters["bounded_err_px"] = ours.deviation;
+  state.counters["dp"] = dp;
+  state.counters["optimum"] = best;
+  state.counters["rule"] = rule.kept;
+  state.counters["rule_err_px"] = rule.deviation;
+}
+
 }  // namespace
 
-BENCHMARK_MAIN();
+// MOLVAREN_TRACKER_CSV=a.csv:b.csv adds the tracker files' benchmarks.
+int main(int argc, char** argv) {
+  if (const char* files = std::getenv("MOLVAREN_TRACKER_CSV")) {
+    std::stringstream list(files);
+    std::string file;
+    while (std::getline(list, file, ':')) {
+      const auto nodes = ReadTrackerCsv(file);
+      if (nodes.size() < 3) {
+        std::fprintf(stderr, "%s: fewer than 3 tracked frames\n", file.c_str());
+        return 1;
+      }
+      const std::string name = file.substr(file.find_last_of('/') + 1);
+      for (double e : {0.5, 1.0, 2.0})
+        benchmark::RegisterBenchmark(
+            ("BM_Tracker/" + name + "/e=" + std::to_string(e).substr(0, 3)).c_str(), TrackerFile,
+            nodes, e)
+            ->Iterations(1)
+            ->Unit(benchmark::kMillisecond);
+    }
+  }
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
