@@ -72,7 +72,10 @@ typedef struct MlvrX_SimplifyReport {
  * increase. Kept nodes whose successor went get their control point at the
  * new segment's middle. Nothing dropped: the record is not touched; otherwise
  * it gets a new time stamp. 0 for a null path, a tolerance that is not a
- * positive finite number, or a bad size. pReport may be null. */
+ * positive finite number, a size with a side of 0 or less (other than 0 x 0),
+ * or 0 x 0 for a shape that gives no size (a code other than 0, 1, 2, or
+ * shape 2 with a side of 0 or less). pReport may be null; it is written only
+ * on success. */
 MLVRX_API int32_t MlvrX_PathInfo_SimplifyWithin(MLVR_NS(_PATH_INFO_) * pPathInfo,
                                                 double dMaxErrorPixels, int32_t nWidth,
                                                 int32_t nHeight, MlvrX_SimplifyReport* pReport);
