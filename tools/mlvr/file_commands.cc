@@ -95,7 +95,9 @@ void AddFileCommands(CLI::App& app) {
   });
 
   CLI::App* simplify = app.add_subcommand(
-      "simplify", "Drop the nodes that the library's simplification finds redundant");
+      "simplify",
+      "Drop the nodes that the library's simplification finds redundant, or with --max-error "
+      "every node it can within a bound");
   simplify->add_option("file", args->input, "Path file (.otp)")->required();
   simplify->add_option("-o,--output", args->output, "Path file (.otp) to write")->required();
   CLI::Option* maxError =
