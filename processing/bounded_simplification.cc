@@ -49,37 +49,29 @@ inline bool Finite(const _PATH_NODE_& n) {
          std::isfinite(n.fHeight);
 }
 
-// The three furthest nodes b in (a, q], furthest first (-1 where fewer),
-// such that the straight segment from a to b keeps every node between them
+// Calls onEnd(b, valid) for b = a + 1, a + 2, ... up to q, where valid says
+// that the straight segment from a to b keeps every node between them
 // within `tol` on all four edges. Per edge, each node between narrows the
 // cone of slopes the segment may take; once a cone is empty no further b can
-// qualify. Written out per edge, without early exits, so that the loop
-// stays in registers.
-struct Reach {
-  int32_t best, second, third;
-};
-
-Reach ReachFrom(const _PATH_NODE_* nodes, int32_t a, int32_t q, const Scale& s, double tol) {
+// be valid and the scan ends. Written out per edge, without early exits, so
+// that the loop stays in registers.
+template <class OnEnd>
+void ScanFrom(const _PATH_NODE_* nodes, int32_t a, int32_t q, const Scale& s, double tol,
+              OnEnd&& onEnd) {
   constexpr double kInf = std::numeric_limits<double>::infinity();
   double ea[4];
   EdgesOf(nodes[a], s, ea);
   const int64_t fa = nodes[a].nFrameIndex;
   double lo0 = -kInf, lo1 = -kInf, lo2 = -kInf, lo3 = -kInf;
   double hi0 = kInf, hi1 = kInf, hi2 = kInf, hi3 = kInf;
-  Reach reach{a + 1, -1, -1};
   for (int32_t j = a + 1;; ++j) {
     double e[4];
     EdgesOf(nodes[j], s, e);
     const double inv = 1.0 / static_cast<double>(nodes[j].nFrameIndex - fa);
     const double d0 = e[0] - ea[0], d1 = e[1] - ea[1], d2 = e[2] - ea[2], d3 = e[3] - ea[3];
     const double s0 = d0 * inv, s1 = d1 * inv, s2 = d2 * inv, s3 = d3 * inv;
-    const bool inside = (s0 >= lo0) & (s0 <= hi0) & (s1 >= lo1) & (s1 <= hi1) & (s2 >= lo2) &
-                        (s2 <= hi2) & (s3 >= lo3) & (s3 <= hi3);
-    // Without a branch: whether a node lies inside is as good as random.
-    const bool take = inside & (j > reach.best);
-    reach.third = take ? reach.second : reach.third;
-    reach.second = take ? reach.best : reach.second;
-    reach.best = take ? j : reach.best;
+    onEnd(j, (s0 >= lo0) & (s0 <= hi0) & (s1 >= lo1) & (s1 <= hi1) & (s2 >= lo2) & (s2 <= hi2) &
+                 (s3 >= lo3) & (s3 <= hi3));
     if (j == q) break;
     const double r = (tol - Slack(nodes[j], s)) * inv;
     lo0 = std::max(lo0, s0 - r), hi0 = std::min(hi0, s0 + r);
@@ -88,7 +80,68 @@ Reach ReachFrom(const _PATH_NODE_* nodes, int32_t a, int32_t q, const Scale& s, 
     lo3 = std::max(lo3, s3 - r), hi3 = std::min(hi3, s3 + r);
     if (!((lo0 <= hi0) & (lo1 <= hi1) & (lo2 <= hi2) & (lo3 <= hi3))) break;
   }
+}
+
+// The three furthest valid ends from a, furthest first (-1 where fewer).
+struct Reach {
+  int32_t best, second, third;
+};
+
+Reach ReachFrom(const _PATH_NODE_* nodes, int32_t a, int32_t q, const Scale& s, double tol) {
+  Reach reach{a + 1, -1, -1};
+  ScanFrom(nodes, a, q, s, tol, [&reach](int32_t j, bool valid) {
+    // Without a branch: whether an end is valid is as good as random.
+    const bool take = valid & (j > reach.best);
+    reach.third = take ? reach.second : reach.third;
+    reach.second = take ? reach.best : reach.second;
+    reach.best = take ? j : reach.best;
+  });
   return reach;
+}
+
+// Paths up to this many nodes between two pinned nodes get the fewest
+// nodes possible: a shortest path over every valid segment, whose cost
+// grows with the nodes times the segment length.
+constexpr int32_t kExactUpTo = 4096;
+
+// The kept nodes of [p, q], p first, each reached from the one before it by
+// a valid segment.
+std::vector<int32_t> KeptNodes(const _PATH_NODE_* nodes, int32_t p, int32_t q, const Scale& s,
+                               double tol) {
+  std::vector<int32_t> kept{p};
+  if (q - p <= kExactUpTo) {
+    std::vector<int32_t> hops(static_cast<size_t>(q - p + 1), q - p + 1), from(hops.size(), p);
+    hops[0] = 0;
+    for (int32_t a = p; a < q; ++a) {
+      const int32_t h = hops[a - p] + 1;
+      ScanFrom(nodes, a, q, s, tol, [&](int32_t j, bool valid) {
+        if (valid && h < hops[j - p]) hops[j - p] = h, from[j - p] = a;
+      });
+    }
+    kept.resize(static_cast<size_t>(hops[q - p]) + 1);
+    for (int32_t b = q, k = hops[q - p]; k > 0; b = from[b - p], --k) kept[k] = b;
+    return kept;
+  }
+  // Longer: of the three furthest nodes a segment can reach, the one from
+  // which the next segment reaches furthest; much closer to the fewest
+  // nodes than always taking the furthest, as kept nodes keep their jitter.
+  Reach here = ReachFrom(nodes, p, q, s, tol);
+  for (int32_t a = p; a < q;) {
+    int32_t b = here.best;
+    Reach next{q, -1, -1};
+    if (b < q) {
+      next = ReachFrom(nodes, b, q, s, tol);
+      for (int32_t c : {here.second, here.third}) {
+        if (c <= a) continue;
+        const Reach after = ReachFrom(nodes, c, q, s, tol);
+        if (after.best > next.best) next = after, b = c;
+      }
+    }
+    kept.push_back(b);
+    a = b;
+    here = next;
+  }
+  return kept;
 }
 
 // The largest edge difference, in pixels, between the nodes strictly
@@ -193,30 +246,14 @@ BoundedSimplification SimplifyWithinBound(_PATH_INFO_* path, double maxErrorPixe
   while (p < n - 1) {
     int32_t q = p + 1;
     while (pin[q] == 0) ++q;
-    // Of the three furthest nodes a segment can reach, the one from which
-    // the next segment reaches furthest: much closer to the fewest nodes
-    // than always taking the furthest, as kept nodes keep their jitter.
-    Reach here = ReachFrom(nodes, p, q, scale, maxErrorPixels);
-    for (int32_t a = p; a < q;) {
-      int32_t b = here.best;
-      Reach next{q, -1, -1};
-      if (b < q) {
-        next = ReachFrom(nodes, b, q, scale, maxErrorPixels);
-        for (int32_t c : {here.second, here.third}) {
-          if (c <= a) continue;
-          const Reach from = ReachFrom(nodes, c, q, scale, maxErrorPixels);
-          if (from.best > next.best) next = from, b = c;
-        }
-      }
-      if (b > a + 1) {
-        out.largestDeviation = std::max(out.largestDeviation, Deviation(nodes, a, b, scale));
-        for (int32_t i = a + 1; i < b; ++i)
-          drops.m_pData[drops.m_nSize++] = static_cast<uint32_t>(i);
-        nodes[a].fCtrlXPos = Middle(nodes[a].fXPos, nodes[b].fXPos);
-        nodes[a].fCtrlYPos = Middle(nodes[a].fYPos, nodes[b].fYPos);
-      }
-      a = b;
-      here = next;
+    const std::vector<int32_t> kept = KeptNodes(nodes, p, q, scale, maxErrorPixels);
+    for (size_t k = 1; k < kept.size(); ++k) {
+      const int32_t a = kept[k - 1], b = kept[k];
+      if (b == a + 1) continue;
+      out.largestDeviation = std::max(out.largestDeviation, Deviation(nodes, a, b, scale));
+      for (int32_t i = a + 1; i < b; ++i) drops.m_pData[drops.m_nSize++] = static_cast<uint32_t>(i);
+      nodes[a].fCtrlXPos = Middle(nodes[a].fXPos, nodes[b].fXPos);
+      nodes[a].fCtrlYPos = Middle(nodes[a].fYPos, nodes[b].fYPos);
     }
     p = q;
   }
