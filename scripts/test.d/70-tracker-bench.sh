@@ -13,6 +13,9 @@ dir="$MOLVAREN_ROOT/build/tracker-bench"
 cmake -S "$MOLVAREN_ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DMOLVAREN_BUILD_TESTS=OFF \
   -DMOLVAREN_BUILD_TOOLS=OFF -DMOLVAREN_BUILD_BENCH=ON >/dev/null
 cmake --build "$dir" -j"$JOBS" --target bounded_simplification_bench
-python3 "$MOLVAREN_ROOT/bench/tracker_tracks.py" "$dir/tracks"
+# The system interpreter, which has the Debian package of OpenCV.
+py=/usr/bin/python3
+[ -x "$py" ] || py=python3
+"$py" "$MOLVAREN_ROOT/bench/tracker_tracks.py" "$dir/tracks"
 MOLVAREN_TRACKER_CSV="$dir/tracks/csrt.csv:$dir/tracks/kcf.csv" \
   "$dir/bench/bounded_simplification_bench" --benchmark_filter=BM_Tracker
