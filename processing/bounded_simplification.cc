@@ -99,10 +99,13 @@ Reach ReachFrom(const _PATH_NODE_* nodes, int32_t a, int32_t q, const Scale& s, 
   return reach;
 }
 
-// Paths up to this many nodes between two pinned nodes get the fewest
-// nodes possible: a shortest path over every valid segment, whose cost
-// grows with the nodes times the segment length.
+// Up to this many nodes between two pinned nodes, and while the scans read
+// at most kExactSteps nodes per node, the kept nodes are the fewest
+// possible: a shortest path over every valid segment. Its cost grows with
+// the nodes times the segment length, so long spans and long segments take
+// the look-ahead pass instead.
 constexpr int32_t kExactUpTo = 4096;
+constexpr int64_t kExactSteps = 64;
 
 // The kept nodes of [p, q], p first, each reached from the one before it by
 // a valid segment.
@@ -112,15 +115,20 @@ std::vector<int32_t> KeptNodes(const _PATH_NODE_* nodes, int32_t p, int32_t q, c
   if (q - p <= kExactUpTo) {
     std::vector<int32_t> hops(static_cast<size_t>(q - p + 1), q - p + 1), from(hops.size(), p);
     hops[0] = 0;
-    for (int32_t a = p; a < q; ++a) {
+    int64_t steps = 0;
+    const int64_t budget = kExactSteps * (q - p);
+    for (int32_t a = p; a < q && steps <= budget; ++a) {
       const int32_t h = hops[a - p] + 1;
       ScanFrom(nodes, a, q, s, tol, [&](int32_t j, bool valid) {
+        ++steps;
         if (valid && h < hops[j - p]) hops[j - p] = h, from[j - p] = a;
       });
     }
-    kept.resize(static_cast<size_t>(hops[q - p]) + 1);
-    for (int32_t b = q, k = hops[q - p]; k > 0; b = from[b - p], --k) kept[k] = b;
-    return kept;
+    if (steps <= budget) {
+      kept.resize(static_cast<size_t>(hops[q - p]) + 1);
+      for (int32_t b = q, k = hops[q - p]; k > 0; b = from[b - p], --k) kept[k] = b;
+      return kept;
+    }
   }
   // Longer: of the three furthest nodes a segment can reach, the one from
   // which the next segment reaches furthest; much closer to the fewest
