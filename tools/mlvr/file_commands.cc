@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <cstdint>
 #include <memory>
@@ -115,12 +114,23 @@ void AddFileCommands(CLI::App& app) {
                 return "";
               },
               "PX"));
+  // "WxH" in pixels, both sides positive 32-bit numbers.
+  auto parseSize = [](const std::string& text, int32_t* w, int32_t* h) {
+    char* end = nullptr;
+    const long long a = std::strtoll(text.c_str(), &end, 10);
+    if (end == text.c_str() || *end != 'x') return false;
+    const char* rest = end + 1;
+    const long long b = std::strtoll(rest, &end, 10);
+    if (end == rest || *end != '\0' || a <= 0 || b <= 0 || a > INT32_MAX || b > INT32_MAX)
+      return false;
+    *w = static_cast<int32_t>(a);
+    *h = static_cast<int32_t>(b);
+    return true;
+  };
   const CLI::Validator frameSize(
-      [](std::string& text) -> std::string {
-        int w = 0, h = 0;
-        char x = 0, rest = 0;
-        if (std::sscanf(text.c_str(), "%d%c%d%c", &w, &x, &h, &rest) != 3 || x != 'x' || w <= 0 ||
-            h <= 0)
+      [parseSize](std::string& text) -> std::string {
+        int32_t w = 0, h = 0;
+        if (!parseSize(text, &w, &h))
           return "expected WIDTHxHEIGHT in pixels, e.g. 1920x1080, not " + text;
         return "";
       },
@@ -131,11 +141,11 @@ void AddFileCommands(CLI::App& app) {
                    "1920x1080, 1440x1080 or its own size)")
       ->check(frameSize)
       ->needs(maxError);
-  simplify->callback([args, maxError] {
+  simplify->callback([args, maxError, parseSize] {
     List list = OpenPathFile(args->input);
     const bool bounded = maxError->count() > 0;
     int32_t w = 0, h = 0;
-    if (!args->size.empty()) std::sscanf(args->size.c_str(), "%dx%d", &w, &h);
+    if (!args->size.empty()) parseSize(args->size, &w, &h);
     std::string out;
     int64_t before = 0, after = 0;
     double largest = 0.0;
