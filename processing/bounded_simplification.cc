@@ -107,11 +107,12 @@ Reach ReachFrom(const _PATH_NODE_* nodes, int32_t a, int32_t q, const Scale& s, 
 constexpr int32_t kExactUpTo = 4096;
 constexpr int64_t kExactSteps = 64;
 
-// The kept nodes of [p, q], p first, each reached from the one before it by
-// a valid segment.
-std::vector<int32_t> KeptNodes(const _PATH_NODE_* nodes, int32_t p, int32_t q, const Scale& s,
-                               double tol) {
-  std::vector<int32_t> kept{p};
+// Calls onSegment(a, b) for the segments between the kept nodes of [p, q],
+// in order; each is valid. The look-ahead pass calls it as it goes, while
+// the nodes are still in the cache.
+template <class OnSegment>
+void KeepWithin(const _PATH_NODE_* nodes, int32_t p, int32_t q, const Scale& s, double tol,
+                OnSegment&& onSegment) {
   if (q - p <= kExactUpTo) {
     std::vector<int32_t> hops(static_cast<size_t>(q - p + 1), q - p + 1), from(hops.size(), p);
     hops[0] = 0;
@@ -125,9 +126,10 @@ std::vector<int32_t> KeptNodes(const _PATH_NODE_* nodes, int32_t p, int32_t q, c
       });
     }
     if (steps <= budget) {
-      kept.resize(static_cast<size_t>(hops[q - p]) + 1);
+      std::vector<int32_t> kept(static_cast<size_t>(hops[q - p]) + 1, p);
       for (int32_t b = q, k = hops[q - p]; k > 0; b = from[b - p], --k) kept[k] = b;
-      return kept;
+      for (size_t k = 1; k < kept.size(); ++k) onSegment(kept[k - 1], kept[k]);
+      return;
     }
   }
   // Longer: of the three furthest nodes a segment can reach, the one from
@@ -145,11 +147,10 @@ std::vector<int32_t> KeptNodes(const _PATH_NODE_* nodes, int32_t p, int32_t q, c
         if (after.best > next.best) next = after, b = c;
       }
     }
-    kept.push_back(b);
+    onSegment(a, b);
     a = b;
     here = next;
   }
-  return kept;
 }
 
 // The largest edge difference, in pixels, between the nodes strictly
@@ -254,15 +255,13 @@ BoundedSimplification SimplifyWithinBound(_PATH_INFO_* path, double maxErrorPixe
   while (p < n - 1) {
     int32_t q = p + 1;
     while (pin[q] == 0) ++q;
-    const std::vector<int32_t> kept = KeptNodes(nodes, p, q, scale, maxErrorPixels);
-    for (size_t k = 1; k < kept.size(); ++k) {
-      const int32_t a = kept[k - 1], b = kept[k];
-      if (b == a + 1) continue;
+    KeepWithin(nodes, p, q, scale, maxErrorPixels, [&](int32_t a, int32_t b) {
+      if (b == a + 1) return;
       out.largestDeviation = std::max(out.largestDeviation, Deviation(nodes, a, b, scale));
       for (int32_t i = a + 1; i < b; ++i) drops.m_pData[drops.m_nSize++] = static_cast<uint32_t>(i);
       nodes[a].fCtrlXPos = Middle(nodes[a].fXPos, nodes[b].fXPos);
       nodes[a].fCtrlYPos = Middle(nodes[a].fYPos, nodes[b].fYPos);
-    }
+    });
     p = q;
   }
 
