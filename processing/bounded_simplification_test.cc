@@ -96,6 +96,9 @@ TEST(BoundedSimplification, KeepsWhatItCannotJudgeAndRefusesBadTolerances) {
   std::vector<int> frames;
   for (int i = 0; i < r.nodesAfter; ++i) frames.push_back(path->pPathNodes[i].nFrameIndex);
   EXPECT_EQ(frames, (std::vector<int>{0, 4, 5, 6, 9, 9, 11, 15, 16, 19}));
+  // The segment from frame 0 now ends at frame 4: its control point moved to the middle.
+  EXPECT_EQ(std::pair(path->pPathNodes[0].fCtrlXPos, path->pPathNodes[0].fCtrlYPos),
+            std::pair(0.04f / 2, 0.5f));
   EXPECT_EQ(std::pair(r.keptNonFinite, r.keptUnordered), std::pair(1, 2));
 
   const auto before = Snapshot(path);
