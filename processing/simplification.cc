@@ -142,13 +142,43 @@ bool Droppable(const _PATH_NODE_& A, const _PATH_NODE_& B, const _PATH_NODE_& C,
   return dPt2Ln < kLineTolerance;
 }
 
+// The one pass over the windows; the indices of dropped nodes go to `drops`.
+// The kept list only ever loses its second window entry, so the window is
+// the last kept node A and the next two nodes of the array.
+template <bool trace>
+void Pass(_PATH_NODE_* nodes, uint32_t count, CUIntArray& drops) {
+  uint32_t a = 0;
+  for (uint32_t b = 1; b + 1 < count; ++b) {
+    const uint32_t c = b + 1;
+    if constexpr (trace) {
+      Trace("(%d, %d, %d)", static_cast<int>(a), static_cast<int>(b), static_cast<int>(c));
+    }
+    if (!Droppable<trace>(nodes[a], nodes[b], nodes[c], b)) {
+      a = b;
+      continue;
+    }
+    drops.m_pData[drops.m_nSize++] = b;
+    _PATH_NODE_& A = nodes[a];
+    if (A.nPathType == 1) {
+      A.fCtrlXPos = Middle(A.fXPos, nodes[c].fXPos);
+      A.fCtrlYPos = Middle(A.fYPos, nodes[c].fYPos);
+    }
+    if constexpr (trace) {
+      Trace("    ==> drop nIdx: %d", static_cast<int>(b));
+      Trace("\r\n");
+    }
+  }
+}
+
+}  // namespace
+
 // Leaves out the dropped nodes (ascending indices) with the outcome of
 // cloning the record onto itself with the drop list, without the full
 // temporary copy that clone makes: for a long path that copy would cost more
 // than the whole pass. Only records of this library's own size take this
 // road; any other size goes through the clone itself, whose partial record
 // copies decide what such a record keeps.
-void Rebuild(_PATH_INFO_* p, const CUIntArray& drops) {
+void RebuildWithout(_PATH_INFO_* p, const CUIntArray& drops) {
   if (p->dwSize != kPathInfoSize) {
     PathInfo_Clone(p, p, 0, &drops);
     return;
@@ -182,36 +212,6 @@ void Rebuild(_PATH_INFO_* p, const CUIntArray& drops) {
   PathInfo_AssignTimeStamp(p);
 }
 
-// The one pass over the windows; the indices of dropped nodes go to `drops`.
-// The kept list only ever loses its second window entry, so the window is
-// the last kept node A and the next two nodes of the array.
-template <bool trace>
-void Pass(_PATH_NODE_* nodes, uint32_t count, CUIntArray& drops) {
-  uint32_t a = 0;
-  for (uint32_t b = 1; b + 1 < count; ++b) {
-    const uint32_t c = b + 1;
-    if constexpr (trace) {
-      Trace("(%d, %d, %d)", static_cast<int>(a), static_cast<int>(b), static_cast<int>(c));
-    }
-    if (!Droppable<trace>(nodes[a], nodes[b], nodes[c], b)) {
-      a = b;
-      continue;
-    }
-    drops.m_pData[drops.m_nSize++] = b;
-    _PATH_NODE_& A = nodes[a];
-    if (A.nPathType == 1) {
-      A.fCtrlXPos = Middle(A.fXPos, nodes[c].fXPos);
-      A.fCtrlYPos = Middle(A.fYPos, nodes[c].fYPos);
-    }
-    if constexpr (trace) {
-      Trace("    ==> drop nIdx: %d", static_cast<int>(b));
-      Trace("\r\n");
-    }
-  }
-}
-
-}  // namespace
-
 int32_t LinearRegressionPathInfo(_PATH_INFO_* pPathInfo) {
   if (pPathInfo == nullptr) return 0;
   const bool trace = TraceEnabled();
@@ -235,7 +235,7 @@ int32_t LinearRegressionPathInfo(_PATH_INFO_* pPathInfo) {
     Pass<false>(nodes, count, drops);
   }
 
-  if (drops.m_nSize > 0) Rebuild(pPathInfo, drops);
+  if (drops.m_nSize > 0) RebuildWithout(pPathInfo, drops);
   return 1;
 }
 

@@ -15,6 +15,11 @@ namespace mlvns {
 // none is, the record is not touched at all.
 int32_t LinearRegressionPathInfo(_PATH_INFO_* pPathInfo);
 
+// Leaves out the nodes listed in `drops` (ascending, distinct, existing) with
+// the outcome of Clone of the record onto itself with that list: new time
+// stamp, identity and everything else kept.
+void RebuildWithout(_PATH_INFO_* p, const CUIntArray& drops);
+
 }  // namespace mlvns
 
 #endif  // MOLVAREN_PROCESSING_SIMPLIFICATION_H_

@@ -134,6 +134,48 @@ MLVRX_API void MlvrX_FreeText(char* pszText);
 
 /* ---- Bounded-error simplification ---- */
 
+/* Record names as molvaren.h spells them (it drops its macro at its end). */
+#ifndef MLVR_NS
+#define MLVRX_SIMPLIFY_NS
+#ifdef __cplusplus
+#define MLVR_NS(name) mlvns::name
+#else
+#define MLVR_NS(name) name
+#endif
+#endif
+
+typedef struct MlvrX_SimplifyReport {
+  int32_t nNodesBefore;
+  int32_t nNodesAfter;
+  double dLargestDeviation;  /* pixels: the largest edge difference measured */
+  int32_t nKeptUnordered;    /* nodes kept because their frames do not increase */
+  int32_t nKeptNonFinite;    /* nodes kept because a value is not finite */
+} MlvrX_SimplifyReport;
+
+/* Drops as many nodes of pPathInfo as it can (in place; kept nodes keep their
+ * values) such that at every frame of the path the box the node lookup gives
+ * moves by at most dMaxErrorPixels on each of its four edges. nWidth x nHeight:
+ * the frame the tolerance is measured in; 0 x 0 = the path's own frame shape
+ * at 1920 x 1080 (16:9), 1440 x 1080 (4:3) or nFrameWidth x nFrameHeight
+ * (shape 2). The first and last nodes stay, as do nodes whose nPathType is
+ * neither 0 nor 1 and the node after each, nodes with a value that is not
+ * finite and their neighbours, and both nodes around a frame that does not
+ * increase. Kept nodes whose successor went get their control point at the
+ * new segment's middle. Nothing dropped: the record is not touched; otherwise
+ * it gets a new time stamp. 0 for a null path, a tolerance that is not a
+ * positive finite number, a size with a side of 0 or less (other than 0 x 0),
+ * or 0 x 0 for a shape that gives no size (a code other than 0, 1, 2, or
+ * shape 2 with a side of 0 or less). pReport may be null; it is written only
+ * on success. */
+MLVRX_API int32_t MlvrX_PathInfo_SimplifyWithin(MLVR_NS(_PATH_INFO_) * pPathInfo,
+                                                double dMaxErrorPixels, int32_t nWidth,
+                                                int32_t nHeight, MlvrX_SimplifyReport* pReport);
+
+#ifdef MLVRX_SIMPLIFY_NS
+#undef MLVR_NS
+#undef MLVRX_SIMPLIFY_NS
+#endif
+
 /* ---- Folder health and repair ---- */
 
 #ifdef __cplusplus

@@ -2,10 +2,15 @@
 // simplify, plot.
 #include <strings.h>
 
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstdlib>
 #include <cstdint>
 #include <memory>
 #include <string>
 
+#include "molvaren/molvaren_x.h"
 #include "tools/mlvr/commands.h"
 #include "tools/mlvr/json_form.h"
 #include "tools/mlvr/reports.h"
@@ -23,11 +28,12 @@ struct FileArgs {
   std::string frames;
   std::string compare;
   std::string form = "json";
-  std::string size;
+  std::string size;  // WxH in pixels: tracker formats, and the bounded error
   std::string media;
   bool json = false;
   std::string boxes = "nodes";
   bool time = false;
+  double maxError = 0.0;  // pixels; 0: the library's own rule
 };
 
 bool HasGuid(const List& list, const std::string& guid) {
@@ -88,26 +94,92 @@ void AddFileCommands(CLI::App& app) {
   });
 
   CLI::App* simplify = app.add_subcommand(
-      "simplify", "Drop the nodes that the library's simplification finds redundant");
+      "simplify",
+      "Drop the nodes that the library's simplification finds redundant, or with --max-error "
+      "every node it can within a bound");
   simplify->add_option("file", args->input, "Path file (.otp)")->required();
   simplify->add_option("-o,--output", args->output, "Path file (.otp) to write")->required();
-  simplify->callback([args] {
+  CLI::Option* maxError =
+      simplify
+          ->add_option("--max-error", args->maxError,
+                       "Drop every node it can while no box edge moves by more than PX pixels, "
+                       "at any frame")
+          ->option_text("PX")
+          ->check(CLI::Validator(
+              [](std::string& text) -> std::string {
+                char* end = nullptr;
+                const double v = std::strtod(text.c_str(), &end);
+                if (end == text.c_str() || *end != '\0' || !(v > 0.0) || !std::isfinite(v))
+                  return "expected a positive number of pixels, not " + text;
+                return "";
+              },
+              "PX"));
+  // "WxH" in pixels, both sides positive 32-bit numbers.
+  auto parseSize = [](const std::string& text, int32_t* w, int32_t* h) {
+    char* end = nullptr;
+    const long long a = std::strtoll(text.c_str(), &end, 10);
+    if (end == text.c_str() || *end != 'x') return false;
+    const char* rest = end + 1;
+    const long long b = std::strtoll(rest, &end, 10);
+    if (end == rest || *end != '\0' || a <= 0 || b <= 0 || a > INT32_MAX || b > INT32_MAX)
+      return false;
+    *w = static_cast<int32_t>(a);
+    *h = static_cast<int32_t>(b);
+    return true;
+  };
+  const CLI::Validator frameSize(
+      [parseSize](std::string& text) -> std::string {
+        int32_t w = 0, h = 0;
+        if (!parseSize(text, &w, &h))
+          return "expected WIDTHxHEIGHT in pixels, e.g. 1920x1080, not " + text;
+        return "";
+      },
+      "WxH");
+  simplify
+      ->add_option("--size", args->size,
+                   "Frame the error is measured in (default: the path's frame shape at "
+                   "1920x1080, 1440x1080 or its own size)")
+      ->check(frameSize)
+      ->needs(maxError);
+  simplify->callback([args, maxError, parseSize] {
     List list = OpenPathFile(args->input);
+    const bool bounded = maxError->count() > 0;
+    int32_t w = 0, h = 0;
+    if (!args->size.empty()) parseSize(args->size, &w, &h);
     std::string out;
     int64_t before = 0, after = 0;
+    double largest = 0.0;
+    auto deviation = [](double px) { return ", largest deviation " + std::to_string(px) + " px"; };
     for (int32_t i = 0; i < list.size(); ++i) {
       _PATH_INFO_* p = list.path(i);
       if (p == nullptr) continue;
       const int32_t n = p->nTotalPathNodeNum;
-      Mlvr_LinearRegressionPathInfo(p);
+      const std::string name =
+          "path " + std::to_string(i) + " " + FieldText(p->szGUID, sizeof p->szGUID);
+      std::string notes;
+      if (bounded) {
+        MlvrX_SimplifyReport r{};
+        if (MlvrX_PathInfo_SimplifyWithin(p, args->maxError, w, h, &r) != 1)
+          throw Failure(name + ": " + MlvrX_LastError());
+        largest = std::max(largest, r.dLargestDeviation);
+        notes = deviation(r.dLargestDeviation);
+        if (r.nKeptUnordered > 0)
+          notes +=
+              ", " + std::to_string(r.nKeptUnordered) + " kept as their frames do not increase";
+        if (r.nKeptNonFinite > 0)
+          notes += ", " + std::to_string(r.nKeptNonFinite) + " kept as a value is not finite";
+      } else {
+        Mlvr_LinearRegressionPathInfo(p);
+      }
       before += n;
       after += p->nTotalPathNodeNum;
-      out += "path " + std::to_string(i) + " " + FieldText(p->szGUID, sizeof p->szGUID) + ": " +
-             std::to_string(n) + " -> " + std::to_string(p->nTotalPathNodeNum) + " nodes\n";
+      out += name + ": " + std::to_string(n) + " -> " + std::to_string(p->nTotalPathNodeNum) +
+             " nodes" + notes + "\n";
     }
     SavePathFile(args->output, list);
-    WriteOutput("", out + "all paths: " + std::to_string(before) + " -> " +
-                        std::to_string(after) + " nodes, written to " + args->output + "\n");
+    WriteOutput("", out + "all paths: " + std::to_string(before) + " -> " + std::to_string(after) +
+                        " nodes" + (bounded ? deviation(largest) : "") + ", written to " +
+                        args->output + "\n");
   });
 
   CLI::App* plot = app.add_subcommand("plot", "Draw the paths of a path file as SVG");
