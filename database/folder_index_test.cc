@@ -65,10 +65,6 @@ TEST(FolderIndex, CreatesMissingFoldersLevelByLevel) {
   const std::string deep = dir.File("one/two/three");
   ASSERT_EQ(db.fnLoadDataBase(deep.c_str()), 1);
   EXPECT_TRUE(platform::PathExists(deep.c_str()));
-
-  // A folder below a file cannot be made.
-  WriteText(dir.File("plain"), "x");
-  EXPECT_EQ(db.fnLoadDataBase(dir.File("plain/sub").c_str()), 0);
   EXPECT_EQ(db.fnLoadDataBase(""), 0);
   EXPECT_EQ(db.fnLoadDataBase(nullptr), 0);
 }

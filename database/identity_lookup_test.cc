@@ -98,7 +98,11 @@ TEST_F(IdentityLookup, NodeAtAFrameInterpolatesBetweenNeighbours) {
   ListHolder l(NewList({PathWith("{N}", {Node(10, 0.1f, 0.2f, 0.1f, 0.1f),
                                          Node(20, 0.2f, 0.4f, 0.2f, 0.3f),
                                          Node(40, 0.6f, 0.8f, 0.4f, 0.5f)}),
-                        Path("{EMPTY}", "1", {})}));
+                        Path("{EMPTY}", "1", {}),
+                        // Out of order: the 20 and the 35 are never the first at or after.
+                        PathWith("{U}", {Node(10, 0.1f, 0.1f), Node(30, 0.3f, 0.3f),
+                                         Node(20, 0.9f, 0.9f), Node(40, 0.4f, 0.4f),
+                                         Node(35, 0.8f, 0.8f), Node(50, 0.5f, 0.5f)})}));
   ASSERT_EQ(db_.fnUpdateInfoArray(f_.c_str(), "/v/n.mp4", l.get()), 1);
   _PATH_NODE_ mid;
   mid.nFrameIndex = 777;
@@ -112,23 +116,13 @@ TEST_F(IdentityLookup, NodeAtAFrameInterpolatesBetweenNeighbours) {
   EXPECT_EQ(mid.nFrameIndex, 777);  // only the box is written
   EXPECT_EQ(mid.fConfidence, 0.5f);
   EXPECT_STREQ(key, "/v/n.mp4");
-  for (auto [frame, x] : {std::pair{-5, 0.1f}, std::pair{10, 0.1f}, std::pair{20, 0.2f},
-                          std::pair{25, 0.3f}, std::pair{40, 0.6f}, std::pair{99, 0.6f}}) {
-    ASSERT_EQ(NodeAt(db_, f_, "{N}", frame, &mid), 1);
-    EXPECT_FLOAT_EQ(mid.fXPos, x) << frame;
-  }
-
-  // Out of order, the first node at or after the frame decides, with the
-  // one before it.
-  ListHolder ul(NewList({PathWith("{U}", {Node(10, 0.1f, 0.1f), Node(30, 0.3f, 0.3f),
-                                          Node(20, 0.9f, 0.9f), Node(40, 0.4f, 0.4f),
-                                          Node(35, 0.8f, 0.8f), Node(50, 0.5f, 0.5f)})}));
-  ASSERT_EQ(db_.fnUpdateInfoArray(f_.c_str(), "/v/u.mp4", ul.get()), 1);
-  for (auto [frame, x] : {std::pair{20, 0.2f},      // between 10 and 30; the 20 later unseen
-                          std::pair{35, 0.525f},    // between 20 and 40; the 35 later unseen
-                          std::pair{45, 0.6f}}) {   // between 35 and 50
-    ASSERT_EQ(NodeAt(db_, f_, "{U}", frame, &mid), 1);
-    EXPECT_FLOAT_EQ(mid.fXPos, x) << frame;
+  const std::tuple<const char*, int32_t, float> cases[] = {
+      {"{N}", -5, 0.1f}, {"{N}", 10, 0.1f}, {"{N}", 20, 0.2f}, {"{N}", 25, 0.3f},
+      {"{N}", 40, 0.6f}, {"{N}", 99, 0.6f}, {"{U}", 20, 0.2f}, {"{U}", 35, 0.525f},
+      {"{U}", 45, 0.6f}};
+  for (const auto& [guid, frame, x] : cases) {
+    ASSERT_EQ(NodeAt(db_, f_, guid, frame, &mid), 1);
+    EXPECT_FLOAT_EQ(mid.fXPos, x) << guid << frame;
   }
 
   // A path without nodes gives 0 and leaves the node, but names its file.
