@@ -23,7 +23,8 @@ def test_boxes_come_back_as_the_library_rounds_them():
     path = m.Path.from_boxes([(-50, -50, 100, 100), (100, 200, 201, 201)], HD)
     frames, boxes = path.boxes(HD)
     # Odd sides come back one larger; y points up in the nodes.
-    assert frames.tolist() == [0, 1] and boxes.tolist() == [[-50, -50, 100, 100], [99, 199, 202, 202]]
+    assert frames.tolist() == [0, 1]
+    assert boxes.tolist() == [[-50, -50, 100, 100], [99, 199, 202, 202]]
     assert path.nodes[1]["fYPos"] == pytest.approx(1 - 300 / 1080)
 
 
