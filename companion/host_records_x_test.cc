@@ -46,9 +46,6 @@ TEST(HostRecords, ListOwnsTheAddedPathAndTheCoreFreesBoth) {
   _PATH_INFO_ARRAY_* list = nullptr;
   ASSERT_EQ(MlvrX_PathInfoArray_New(&list), 1);
   ASSERT_EQ(Mlvr_PathInfoArray_Add(&list, PathOfBoxes({0, 1, 2}, std::vector<double>(12, 8))), 1);
-  UINT bytes = 0;
-  ASSERT_EQ(Mlvr_PathInfoArray_Pack(&list, nullptr, &bytes), 1);
-  EXPECT_EQ(bytes, 88u + 528u + 3 * 60u);
   uint32_t needed = 0;
   ASSERT_EQ(MlvrX_DumpPathInfosText(list->ppPathInfos[0], 1, "t", nullptr, 0, &needed), 1);
   std::string text(needed, '\0');

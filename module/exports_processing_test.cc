@@ -1,5 +1,5 @@
-// The processing exports only forward: what they add is the C boundary, where
-// null arguments give 0 and results come back to the host.
+// The processing exports only forward: each one's result reaches the host.
+// Null arguments are refused by the functions they forward to.
 #include <gtest/gtest.h>
 
 #include "molvaren/molvaren.h"
@@ -11,19 +11,6 @@ namespace {
 using testing_support::NewPath;
 using testing_support::Node;
 using testing_support::PathHolder;
-
-TEST(ProcessingExports, NullArgumentsGiveZero) {
-  const MLVR_RECT frame{0, 0, 1920, 1080};
-  _PATH_NODE_ n{};
-  PathHolder p(NewPath({Node(0, 0.25f, 0.5f), Node(1, 0.75f, 0.5f)}));
-  EXPECT_EQ(Mlvr_PathNode_Rect2PathNode(frame, frame, nullptr), 0);
-  EXPECT_EQ(Mlvr_PathNode_PathNode2Rect(&n, frame, nullptr), 0);
-  EXPECT_EQ(Mlvr_PathInfo_CorrectCtrlPtrBasedOnPathType(nullptr), 0);
-  EXPECT_EQ(Mlvr_LinearRegressionPathInfo(nullptr), 0);
-  EXPECT_EQ(Mlvr_PathInfo_ResumFromAnother(nullptr, p.get()), 0);
-  EXPECT_EQ(Mlvr_PathInfo_ResumFromAnother2(0, p.get(), nullptr), 0);
-  EXPECT_EQ(Mlvr_DumpPathInfos(nullptr, 1, "x"), 0);
-}
 
 TEST(ProcessingExports, ResultsComeBackToTheHost) {
   const MLVR_RECT frame{0, 0, 1920, 1080};
@@ -44,6 +31,7 @@ TEST(ProcessingExports, ResultsComeBackToTheHost) {
   PathHolder src(NewPath({Node(5, 0.2f, 0.5f), Node(14, 0.2f, 0.5f)}));
   ASSERT_EQ(Mlvr_PathInfo_ResumFromAnother(dst.get(), src.get()), 1);
   EXPECT_EQ(dst->nPathOutIndex, 14);
+  EXPECT_EQ(Mlvr_PathInfo_ResumFromAnother2(0, dst.get(), nullptr), 0);
   EXPECT_EQ(Mlvr_DumpPathInfos(dst.get(), 1, nullptr), 1);
 }
 

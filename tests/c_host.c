@@ -1,7 +1,10 @@
 /* A host written in C: loads the library with dlopen and drives it only
- * through the exported functions, as an editor would. Exit status 0 when
- * every check passes. */
+ * through the exported functions, as an editor would. Records are written
+ * from the C view of the header; two database folders changed in memory
+ * must be on disk after dlclose and read back by the next load. Exit status
+ * 0 when every check passes. */
 #define _POSIX_C_SOURCE 200809L
+#include <dirent.h>
 #include <dlfcn.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -34,11 +37,10 @@ typedef int32_t (*Mlvr_PathInfo_PathNodeAppend_fn)(_PATH_INFO_*, const _PATH_NOD
 typedef int32_t (*Mlvr_PathInfoArray_Unpack_fn)(const uint8_t*, UINT, _PATH_INFO_ARRAY_**);
 typedef int32_t (*Mlvr_PathInfoArray_Pack_fn)(_PATH_INFO_ARRAY_**, uint8_t*, UINT*);
 typedef int32_t (*Mlvr_PathInfoArray_Free_fn)(_PATH_INFO_ARRAY_**);
-typedef int32_t (*Mlvr_PathInfoArray_Clone_fn)(_PATH_INFO_ARRAY_**, const _PATH_INFO_ARRAY_*,
-                                               UINT*);
-typedef int32_t (*Mlvr_OpenSavePathInfo_fn)(const char*, BOOL, _PATH_INFO_ARRAY_**);
-typedef int32_t (*Mlvr_DataBase_Lock_fn)(void);
-typedef int32_t (*Mlvr_DataBase_Unlock_fn)(void);
+typedef int32_t (*Mlvr_DataBase_UpdatePathInfoArrayByAssociateFileName_fn)(
+    const char*, const char*, const _PATH_INFO_ARRAY_*);
+typedef int32_t (*Mlvr_DataBase_GetPathInfoArrayByAssociateFileName_fn)(const char*, const char*,
+                                                                        _PATH_INFO_ARRAY_**);
 
 static void* load(void* lib, const char* name) {
   void* p = dlsym(lib, name);
@@ -49,33 +51,46 @@ static void* load(void* lib, const char* name) {
   return p;
 }
 
+static void* open_library(const char* file) {
+  void* lib = dlopen(file, RTLD_NOW | RTLD_LOCAL);
+  if (lib == NULL) {
+    fprintf(stderr, "dlopen: %s\n", dlerror());
+    exit(2);
+  }
+  return lib;
+}
+
+/* Removes a folder of plain files. */
+static void remove_folder(const char* name) {
+  DIR* dir = opendir(name);
+  struct dirent* e;
+  char file[8704];
+  while (dir != NULL && (e = readdir(dir)) != NULL) {
+    snprintf(file, sizeof file, "%s/%s", name, e->d_name);
+    if (e->d_name[0] != '.') unlink(file);
+  }
+  if (dir != NULL) closedir(dir);
+  rmdir(name);
+}
+
 int main(int argc, char** argv) {
   if (argc < 3) {
     fprintf(stderr, "usage: c_host LIBRARY SCRATCH_FOLDER\n");
     return 2;
   }
-  void* lib = dlopen(argv[1], RTLD_NOW | RTLD_LOCAL);
-  if (lib == NULL) {
-    fprintf(stderr, "dlopen: %s\n", dlerror());
-    return 2;
-  }
+  void* lib = open_library(argv[1]);
   LOAD(lib, Mlvr_PathInfo_AssignGUID);
   LOAD(lib, Mlvr_PathInfo_PathNodeAppend);
   LOAD(lib, Mlvr_PathInfoArray_Unpack);
   LOAD(lib, Mlvr_PathInfoArray_Pack);
   LOAD(lib, Mlvr_PathInfoArray_Free);
-  LOAD(lib, Mlvr_PathInfoArray_Clone);
-  LOAD(lib, Mlvr_OpenSavePathInfo);
-  LOAD(lib, Mlvr_DataBase_Lock);
-  LOAD(lib, Mlvr_DataBase_Unlock);
-  CHECK(dlsym(lib, "_ZN5mlvns16PathInfo_FreeInfosEPPNS_11_PATH_INFO_Ei") == NULL);
+  LOAD(lib, Mlvr_DataBase_UpdatePathInfoArrayByAssociateFileName);
 
   /* A list of one empty path, built by hand as a packed buffer. */
   uint8_t buffer[PACKED_ONE_EMPTY_PATH_BYTES];
   put_one_empty_path(buffer);
   _PATH_INFO_ARRAY_* list = NULL;
   CHECK(Mlvr_PathInfoArray_Unpack(buffer, sizeof buffer, &list) == 1);
-  CHECK(list != NULL && list->nNumOfPathInfos == 1);
   if (list == NULL || list->nNumOfPathInfos != 1) return 1;
 
   _PATH_INFO_* path = list->ppPathInfos[0];
@@ -87,36 +102,35 @@ int main(int argc, char** argv) {
   _PATH_NODE_ nodes[3];
   put_nodes(nodes, 3, 0, 0, 0.25f, 0.25f);
   CHECK(Mlvr_PathInfo_PathNodeAppend(path, nodes, 3, 0) == 1);
-  CHECK(path->nTotalPathNodeNum == 3);
   CHECK(path->nPathInIndex == 0 && path->nPathOutIndex == 2);
-
   UINT size = 0;
   CHECK(Mlvr_PathInfoArray_Pack(&list, NULL, &size) == 1);
   CHECK(size == 88 + 528 + 3 * 60);
-  UINT measured = 0;
-  CHECK(Mlvr_PathInfoArray_Clone(NULL, list, &measured) == 1);
-  CHECK(measured == size);
 
-  char name[4096];
-  snprintf(name, sizeof name, "%s/c_host.otp", argv[2]);
-  CHECK(Mlvr_OpenSavePathInfo(name, 1, &list) == 1);
-  _PATH_INFO_ARRAY_* back = NULL;
-  CHECK(Mlvr_OpenSavePathInfo(name, 0, &back) == 1);
-  CHECK(back != NULL && back->nNumOfPathInfos == 1);
-  if (back != NULL && back->nNumOfPathInfos == 1) {
-    CHECK(strcmp(back->ppPathInfos[0]->szGUID, path->szGUID) == 0);
-    CHECK(back->ppPathInfos[0]->pPathNodes[2].fXPos == 0.75f);
+  /* Two folders changed in memory only, until the library is unloaded. */
+  char scratch[4096], folder[2][4200], index[4300];
+  snprintf(scratch, sizeof scratch, "%s/c_host_XXXXXX", argv[2]);
+  if (mkdtemp(scratch) == NULL) return 2;
+  for (int f = 0; f < 2; ++f) {
+    snprintf(folder[f], sizeof folder[f], "%s/db%d", scratch, f);
+    CHECK(Mlvr_DataBase_UpdatePathInfoArrayByAssociateFileName(folder[f], "/v/A.mp4", list) == 1);
   }
-  unlink(name);
-
-  CHECK(Mlvr_DataBase_Lock() == 1);
-  CHECK(Mlvr_DataBase_Lock() == 1);
-  CHECK(Mlvr_DataBase_Unlock() == 1);
-  CHECK(Mlvr_DataBase_Unlock() == 1);
-
-  CHECK(Mlvr_PathInfoArray_Free(&back) == 1 && back == NULL);
+  snprintf(index, sizeof index, "%s/Molvaren.ini", folder[0]);
+  CHECK(access(index, F_OK) != 0);
   CHECK(Mlvr_PathInfoArray_Free(&list) == 1 && list == NULL);
   CHECK(dlclose(lib) == 0);
+
+  lib = open_library(argv[1]);
+  LOAD(lib, Mlvr_DataBase_GetPathInfoArrayByAssociateFileName);
+  for (int f = 0; f < 2; ++f) {
+    _PATH_INFO_ARRAY_* back = NULL;
+    CHECK(Mlvr_DataBase_GetPathInfoArrayByAssociateFileName(folder[f], "/V/a.MP4", &back) == 1);
+    CHECK(back != NULL && back->nNumOfPathInfos == 1 &&
+          back->ppPathInfos[0]->pPathNodes[2].fXPos == 0.75f);
+  }
+  CHECK(dlclose(lib) == 0);
+  for (int f = 0; f < 2; ++f) remove_folder(folder[f]);
+  rmdir(scratch);
   if (failures == 0) printf("c_host: all checks passed\n");
   return failures == 0 ? 0 : 1;
 }

@@ -1,8 +1,9 @@
 // A host killed with SIGKILL while the library writes a folder of 200
 // entries back: afterwards every entry must read back holding either its
 // list from before the run or the one the run gave it, never a mix and
-// never nothing.
-#include <fcntl.h>
+// never nothing. The host is a forked child that gives every entry a new
+// list and lets its database go, which writes the folder back as an unload
+// does.
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -20,28 +21,33 @@
 #include "molvaren/molvaren.h"
 #include "tests/support/test_support.h"
 
-#ifndef MOLVAREN_KILL_CHILD
-#error "MOLVAREN_KILL_CHILD names the child program"
-#endif
-
 namespace mlvns {
 namespace {
 
 constexpr int kEntries = 200;
 constexpr int kKills = 50;
 
-// Starts the child and returns its process id.
+std::string Media(const std::string& folder, int m) {
+  return folder + "-media/clip" + std::to_string(m) + ".mp4";
+}
+
+// Starts the child and returns its process id. The generation is in every
+// node, so a list read back tells which run wrote it, and a mix shows.
 pid_t Spawn(const std::string& folder, int generation) {
   const pid_t pid = fork();
-  if (pid == 0) {
-    const std::string count = std::to_string(kEntries), gen = std::to_string(generation);
-    const int devnull = open("/dev/null", O_WRONLY);
-    if (devnull >= 0) dup2(devnull, 1);
-    execl(MOLVAREN_KILL_CHILD, "kill_child", folder.c_str(), count.c_str(), gen.c_str(),
-          static_cast<char*>(nullptr));
-    _exit(127);
+  if (pid != 0) return pid;
+  {
+    CMlvrDataBase db;
+    for (int m = 0; m < kEntries; ++m) {
+      std::vector<_PATH_NODE_> nodes;
+      for (int n = 0; n < 20; ++n)
+        nodes.push_back(testing_support::Node(n, static_cast<float>(generation),
+                                              static_cast<float>(m)));
+      testing_support::ListHolder list(testing_support::NewList({testing_support::NewPath(nodes)}));
+      db.fnUpdateInfoArray(folder.c_str(), Media(folder, m).c_str(), list.get());
+    }
   }
-  return pid;
+  _exit(0);
 }
 
 int Wait(pid_t pid) {
@@ -70,7 +76,7 @@ int GenerationOf(const _PATH_INFO_ARRAY_* list, int media) {
 void CheckFolder(const std::string& folder, int run, std::vector<int>* held) {
   CMlvrDataBase db;
   for (int m = 0; m < kEntries; ++m) {
-    const std::string key = folder + "-media/clip" + std::to_string(m) + ".mp4";
+    const std::string key = Media(folder, m);
     _PATH_INFO_ARRAY_* list = nullptr;
     ASSERT_EQ(db.fnGetInfoArray(folder.c_str(), key.c_str(), &list), 1);
     const int g = GenerationOf(list, m);

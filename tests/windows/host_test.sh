@@ -21,7 +21,8 @@ run() {
   local dir=$work/$name
   mkdir -p "$dir/work"
   cp "$host" "$dll" "$dir/"
-  [ "$traced" = 1 ] && : >"$dir/Molvaren.ini"
+  # In upper case: the switch's lookup ignores case.
+  [ "$traced" = 1 ] && : >"$dir/MOLVAREN.INI"
   local winwork="Z:${dir//\//\\}\\work"
   local status=0
   WINEDEBUG=-all,+debugstr "$wine64" "$dir/host.exe" "$exports" "$winwork" \
