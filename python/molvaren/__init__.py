@@ -11,13 +11,15 @@ calls it (through ctypes) and keeps track of who frees what.
 
 from ._native import MolvarenError, core_path, companion_path
 from .records import NODE_DTYPE, Path, PathList, default_nodes
-from .formats import open_file, save, pack, unpack
-from .processing import COVER, FIT, VIDEO, convert, dump, resume, resume_run, simplify
+from .formats import open_file, save, pack, unpack, read_tracker_csv, write_tracker_csv
+from .processing import (COVER, FIT, VIDEO, convert, dump, resume, resume_run, simplify,
+                         simplify_within)
 from .database import Database
 from . import _native
 
 __version__ = _native.companion.MlvrX_Version().decode("ascii")
 
 __all__ = ["MolvarenError", "NODE_DTYPE", "Path", "PathList", "default_nodes", "open_file",
-           "save", "pack", "unpack", "FIT", "VIDEO", "COVER", "convert", "dump", "resume",
-           "resume_run", "simplify", "Database", "core_path", "companion_path"]
+           "save", "pack", "unpack", "read_tracker_csv", "write_tracker_csv", "FIT", "VIDEO",
+           "COVER", "convert", "dump", "resume", "resume_run", "simplify", "simplify_within",
+           "Database", "core_path", "companion_path"]

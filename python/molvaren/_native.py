@@ -140,6 +140,12 @@ class CUIntArray(ctypes.Structure):
                 ("m_nMaxSize", ctypes.c_ssize_t), ("m_nGrowBy", ctypes.c_ssize_t)]
 
 
+class SIMPLIFY_REPORT(ctypes.Structure):
+    _fields_ = [("nNodesBefore", ctypes.c_int32), ("nNodesAfter", ctypes.c_int32),
+                ("dLargestDeviation", ctypes.c_double), ("nKeptUnordered", ctypes.c_int32),
+                ("nKeptNonFinite", ctypes.c_int32)]
+
+
 for _rec, _size in ((PATH_NODE, 60), (PATH_INFO, 544), (PATH_INFO_ARRAY, 88)):
     if ctypes.sizeof(_rec) != _size:  # a 32-bit interpreter would get another layout
         raise ImportError("molvaren: %s is %d bytes here, the library expects %d"
@@ -191,6 +197,12 @@ _PROTOTYPES = {
                                     _i32, _i32],
         "MlvrX_PathInfo_GetBoxes": [_PI, _i32, _i32, _p(_i32), _p(_i32), _i32],
         "MlvrX_DumpPathInfosText": [_PI, _i32, _str, ctypes.c_char_p, _u32, _p(_u32)],
+        "MlvrX_PathInfo_SimplifyWithin": [_PI, ctypes.c_double, _i32, _i32,
+                                          _p(SIMPLIFY_REPORT)],
+        "MlvrX_ReadTrackerCsv": [ctypes.c_char_p, ctypes.c_size_t, _i32, _i32, _i32, _str,
+                                 _p(_PA)],
+        "MlvrX_WriteTrackerCsv": [_PA, _i32, _i32, _i32, _p(ctypes.c_void_p),
+                                  _p(ctypes.c_size_t)],
     },
 }
 
@@ -211,6 +223,8 @@ for _lib, _protos in _PROTOTYPES.items():
         _f.argtypes = _args
         _f.restype = _i32
         setattr(fn, _name, _f)
+companion.MlvrX_FreeText.argtypes = [ctypes.c_void_p]
+companion.MlvrX_FreeText.restype = None
 companion.MlvrX_LastError.restype = ctypes.c_char_p
 companion.MlvrX_Version.restype = ctypes.c_char_p
 

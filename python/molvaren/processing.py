@@ -50,6 +50,24 @@ def simplify(path):
     return before - len(path)
 
 
+def simplify_within(path, max_error, size=None):
+    """Drops every node it can, in place, while no edge of the box at any
+    frame moves by more than `max_error` pixels in a frame of size = (W, H)
+    (default: the path's own frame shape). Returns a dict with the nodes
+    before and after, the largest deviation measured, and the nodes kept
+    because their frames do not increase or a value is not finite."""
+    if not isinstance(path, Path):
+        raise TypeError("simplify_within() takes a Path, got %s" % type(path).__name__)
+    width, height = (0, 0) if size is None else _frame_size(size)
+    report = n.SIMPLIFY_REPORT()
+    check_x(fn.MlvrX_PathInfo_SimplifyWithin(path._info_ref(), float(max_error), width, height,
+                                             ctypes.byref(report)),
+            "cannot simplify within %r pixels" % (max_error,))
+    return {"nodes_before": report.nNodesBefore, "nodes_after": report.nNodesAfter,
+            "largest_deviation": report.dLargestDeviation,
+            "kept_unordered": report.nKeptUnordered, "kept_non_finite": report.nKeptNonFinite}
+
+
 def resume(dst, src):
     """Continues dst with src's nodes from src's first frame on. The three
     match keys of both must be equal."""
@@ -87,5 +105,5 @@ def dump(paths, comment=None):
     return buffer.value.decode("utf-8", "replace")
 
 
-__all__ = ["FIT", "VIDEO", "COVER", "convert", "simplify", "resume", "resume_run", "dump",
+__all__ = ["FIT", "VIDEO", "COVER", "convert", "simplify", "simplify_within", "resume", "resume_run", "dump",
            "MolvarenError"]
