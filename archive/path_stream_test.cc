@@ -168,6 +168,11 @@ TEST(PathStream, MalformedStreamsFail) {
     EXPECT_EQ(Decode(bytes, list.ref()), 0) << bytes.size();
     ASSERT_NE(list.get(), nullptr);  // the new header is the caller's to free
   }
+  // A whole stream with nowhere to put the list.
+  const std::vector<uint8_t> empty = Header(0).vec();
+  ArchiveReader reader(empty.data(), empty.size());
+  _PATH_INFO_ARRAY_** nowhere = nullptr;
+  EXPECT_EQ(PathInfoArray_Serialize(reader, nowhere), 0);
 }
 
 TEST(PathStream, CountsTheDataCannotHoldFailBeforeAllocating) {
