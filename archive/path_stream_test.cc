@@ -140,6 +140,7 @@ TEST(PathStream, ShorterAndLongerRecordsDecode) {
   EXPECT_EQ(p->pPathNodes[1].dwSize, 60u);
   EXPECT_EQ(list->ppPathInfos[1]->nTrackType, 401u);
   EXPECT_EQ(list->ppPathInfos[1]->nTotalPathNodeNum, 0);
+  EXPECT_EQ(list->ppPathInfos[1]->pPathNodes, nullptr);  // no nodes, no array
 }
 
 TEST(PathStream, DecodingIntoAnExistingListReplacesItsPaths) {

@@ -144,6 +144,15 @@ TEST(PathClone, BadArgumentsAreSafe) {
   EXPECT_EQ(PathInfo_Clone(dst.get(), src.get(), 0, &many), 1);
   EXPECT_EQ(dst->nTotalPathNodeNum, 0);
   EXPECT_EQ(dst->pPathNodes, nullptr);
+  // Lists whose size and data disagree exclude nothing.
+  CUIntArray negative, noData;
+  negative.Add(0);
+  negative.m_nSize = -3;
+  noData.m_nSize = 2;
+  for (CUIntArray* list : {&negative, &noData}) {
+    EXPECT_EQ(PathInfo_Clone(dst.get(), src.get(), 0, list), 1);
+    EXPECT_THAT(Frames(dst.get()), ElementsAre(0, 1, 2));
+  }
 }
 
 TEST(PathAppend, NumbersNewNodesAfterTheLastUnlessKept) {
