@@ -2,12 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/test_support.h"
+#include "tests/support/record_bytes.h"
 
 namespace mlvns {
 namespace {
 
-using testing_support::Bytes;
 using testing_support::ListHolder;
 using testing_support::NewList;
 using testing_support::NewPath;
@@ -26,7 +25,7 @@ std::vector<uint8_t> Pack(_PATH_INFO_ARRAY_** list) {
 TEST(MemoryPacking, EmptyListPacksTo88Bytes) {
   ListHolder list(new _PATH_INFO_ARRAY_());
   std::vector<uint8_t> bytes = Pack(list.ref());
-  EXPECT_EQ(bytes, Bytes().u32(88).zeros(84).vec());
+  EXPECT_EQ(bytes, testing_support::ListHeaderBytes(0).vec());
 
   uint32_t n = 7;
   EXPECT_EQ(PathInfoArray_Pack(list.ref(), nullptr, nullptr), 1);
@@ -36,38 +35,6 @@ TEST(MemoryPacking, EmptyListPacksTo88Bytes) {
   EXPECT_EQ(n, 7u);
 }
 
-TEST(MemoryPacking, RoundTripLosesOnlyWhatStorageLoses) {
-  _PATH_INFO_* p = NewPath({Node(10, 0.1f, 0.9f), Node(11, 0.2f, 0.8f)});
-  p->pReserved = static_cast<uintptr_t>(0xFFFFFFFF00000001ull);
-  p->dwReserved6 = 3;
-  p->bHasExtraNode = 1;
-  p->pExtraNode = new _PATH_NODE_[1];
-  p->pExtraNode->nFrameIndex = 77;
-  std::strcpy(p->szOriginGUID, "{ORIGIN}");
-  ListHolder list(NewList({p, NewPath({})}));
-  std::vector<uint8_t> bytes = Pack(list.ref());
-  EXPECT_EQ(bytes.size(), 88u + 528 + 120 + 60 + 528);
-
-  ListHolder back;
-  ASSERT_EQ(PathInfoArray_Unpack(bytes.data(), static_cast<uint32_t>(bytes.size()), back.ref()), 1);
-  ASSERT_EQ(back->nNumOfPathInfos, 2);
-  const _PATH_INFO_* q = back->ppPathInfos[0];
-  EXPECT_EQ(q->pReserved, 1u);
-  EXPECT_EQ(q->dwReserved6, 0u);
-  EXPECT_EQ(q->pExtraNode->nFrameIndex, 77);
-  EXPECT_STREQ(q->szOriginGUID, "{ORIGIN}");
-  EXPECT_EQ(q->pPathNodes[1].fYPos, 0.8f);
-  EXPECT_EQ(Pack(back.ref()), bytes);
-
-  // Into an existing list: the header object and the reference stay.
-  _PATH_INFO_ARRAY_* header = back.get();
-  ListHolder one(NewList({NewPath({Node(1, 0, 0)})}));
-  std::vector<uint8_t> small = Pack(one.ref());
-  ASSERT_EQ(PathInfoArray_Unpack(small.data(), static_cast<uint32_t>(small.size()), back.ref()), 1);
-  EXPECT_EQ(back.get(), header);
-  EXPECT_EQ(back->nNumOfPathInfos, 1);
-}
-
 TEST(MemoryPacking, UnpackRefusesWhatIsNotAStream) {
   ListHolder list;
   EXPECT_EQ(PathInfoArray_Unpack(nullptr, 0, nullptr), 0);
@@ -75,15 +42,6 @@ TEST(MemoryPacking, UnpackRefusesWhatIsNotAStream) {
   EXPECT_EQ(PathInfoArray_Unpack(&byte, 0, list.ref()), 0);
   EXPECT_EQ(PathInfoArray_Unpack(nullptr, 10, list.ref()), 0);
 
-  // One path of three nodes cut at 600 bytes fails; at 100 it gives one path.
-  ListHolder three(NewList({NewPath({Node(0, 0, 0), Node(1, 0, 0), Node(2, 0, 0)})}));
-  std::vector<uint8_t> bytes = Pack(three.ref());
-  ListHolder cut600;
-  EXPECT_EQ(PathInfoArray_Unpack(bytes.data(), 600, cut600.ref()), 0);
-  ListHolder cut100;
-  ASSERT_EQ(PathInfoArray_Unpack(bytes.data(), 100, cut100.ref()), 1);
-  ASSERT_EQ(cut100->nNumOfPathInfos, 1);
-  EXPECT_EQ(cut100->ppPathInfos[0]->nTotalPathNodeNum, 0);
 }
 
 TEST(MemoryPacking, EveryTruncationGivesTheResultItsCutPointDictates) {

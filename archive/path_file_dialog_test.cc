@@ -46,6 +46,14 @@ class ScriptedDialog : public platform::FileDialog {
   platform::FileDialog* previous_;
 };
 
+void ExpectCommonSettings(const platform::FileDialogSettings& s, bool save, uint32_t flags) {
+  EXPECT_EQ(s.save, save);
+  EXPECT_EQ(s.flags, flags);
+  EXPECT_EQ(s.filter, "Object Tracking Path File (*.otp)|*.otp||");
+  EXPECT_EQ(s.defaultExtension, "otp");
+  EXPECT_EQ(s.fileName, "ObjTrckngPaths.otp");
+}
+
 TEST(PathFileDialog, SaveTitleFollowsThePathCountAndTheChosenFileIsWritten) {
   TempDir dir;
   ListHolder none(NewList({}));
@@ -60,13 +68,7 @@ TEST(PathFileDialog, SaveTitleFollowsThePathCountAndTheChosenFileIsWritten) {
   EXPECT_EQ(dialog.shown[0].title, "Save Object Tracking Paths File");
   EXPECT_EQ(dialog.shown[1].title, "Save Object Tracking Path File");
   EXPECT_EQ(dialog.shown[2].title, "Save Object Tracking Paths File");
-  for (const auto& s : dialog.shown) {
-    EXPECT_TRUE(s.save);
-    EXPECT_EQ(s.flags, 0x807u);
-    EXPECT_EQ(s.filter, "Object Tracking Path File (*.otp)|*.otp||");
-    EXPECT_EQ(s.defaultExtension, "otp");
-    EXPECT_EQ(s.fileName, "ObjTrckngPaths.otp");
-  }
+  for (const auto& s : dialog.shown) ExpectCommonSettings(s, true, 0x807u);
   EXPECT_EQ(dialog.shown[0].owner, nullptr);
   EXPECT_EQ(dialog.shown[1].owner, &owner);
 
@@ -99,12 +101,8 @@ TEST(PathFileDialog, OpenReadsTheChosenFileAndCancelTouchesNothing) {
 
   ASSERT_EQ(dialog.shown.size(), 3u);
   for (const auto& s : dialog.shown) {
-    EXPECT_FALSE(s.save);
     EXPECT_EQ(s.title, "Open Object Tracking Path(s) File");
-    EXPECT_EQ(s.flags, 0x1807u);
-    EXPECT_EQ(s.filter, "Object Tracking Path File (*.otp)|*.otp||");
-    EXPECT_EQ(s.defaultExtension, "otp");
-    EXPECT_EQ(s.fileName, "ObjTrckngPaths.otp");
+    ExpectCommonSettings(s, false, 0x1807u);
   }
 
   // A cancelled save writes nothing.

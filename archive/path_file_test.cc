@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/test_support.h"
+#include "tests/support/record_bytes.h"
 
 namespace mlvns {
 namespace {
@@ -16,19 +16,16 @@ using testing_support::ReadFileBytes;
 using testing_support::TempDir;
 using testing_support::WriteFileBytes;
 
-Bytes FileHead() {
-  Bytes b;
-  b.u8(41).raw("Brask QN 15 Point Tracking Path File Head").u32(101);
-  return b;
-}
+const char kHead[] = "Brask QN 15 Point Tracking Path File Head";
+
+Bytes FileHead(uint32_t version = 101) { return Bytes().u8(41).raw(kHead).u32(version); }
+Bytes EmptyList() { return testing_support::ListHeaderBytes(0); }
 
 TEST(PathFile, EmptyListFileIs134Bytes) {
   TempDir dir;
   ListHolder list(new _PATH_INFO_ARRAY_());
   ASSERT_EQ(PathInfo_OpenSave(dir.File("a.otp").c_str(), 1, list.ref()), 1);
-  Bytes expected = FileHead();
-  expected.u32(88).zeros(84);
-  EXPECT_EQ(ReadFileBytes(dir.File("a.otp")), expected.vec());
+  EXPECT_EQ(ReadFileBytes(dir.File("a.otp")), FileHead().append(EmptyList()).vec());
 }
 
 TEST(PathFile, OnePathOfTwoNodesIs782BytesAndReadsBack) {
@@ -62,18 +59,12 @@ TEST(PathFile, HeaderTextAndVersionAreChecked) {
     return PathInfo_OpenSave(dir.File("x.otp").c_str(), 0, untouched.ref()) == 0 &&
            untouched.get() == nullptr;
   };
-  Bytes body;
-  body.u32(88).zeros(84);
-
   EXPECT_TRUE(refused(Bytes().u8(41).raw("brask QN 15 Point Tracking Path File Head").u32(101)
-                          .append(body)));
-  EXPECT_TRUE(refused(Bytes().u8(41).raw("Brask QN 15 Point Tracking Path File Head").u32(100)
-                          .append(body)));
-  EXPECT_TRUE(refused(Bytes().u8(41).raw("Brask QN 15 Point Tracking Path File Head").u32(102)
-                          .append(body)));
+                          .append(EmptyList())));
+  for (uint32_t version : {100, 102}) EXPECT_TRUE(refused(FileHead(version).append(EmptyList())));
   EXPECT_TRUE(refused({}));
   EXPECT_TRUE(refused(Bytes().u8(41).raw("Brask QN 15 Point")));  // ends inside the text
-  EXPECT_TRUE(refused(Bytes().u8(41).raw("Brask QN 15 Point Tracking Path File Head").u8(101)));
+  EXPECT_TRUE(refused(Bytes().u8(41).raw(kHead).u8(101)));
   EXPECT_EQ(PathInfo_OpenSave(dir.File("missing.otp").c_str(), 0, untouched.ref()), 0);
   EXPECT_EQ(untouched.get(), nullptr);
   EXPECT_FALSE(platform::PathExists(dir.File("missing.otp").c_str()));  // not created
@@ -89,8 +80,8 @@ TEST(PathFile, AcceptsWideHeaderAndIgnoresTrailingBytes) {
   TempDir dir;
   Bytes wide;
   wide.u8(0xFF).u16(0xFFFE).u8(41);
-  for (char c : std::string("Brask QN 15 Point Tracking Path File Head")) wide.u16(c);
-  wide.u32(101).u32(88).zeros(84).raw("trailing junk");
+  for (char c : std::string(kHead)) wide.u16(c);
+  wide.u32(101).append(EmptyList()).raw("trailing junk");
   WriteFileBytes(dir.File("w.otp"), wide);
   ListHolder list;
   ASSERT_EQ(PathInfo_OpenSave(dir.File("w.otp").c_str(), 0, list.ref()), 1);
@@ -98,8 +89,7 @@ TEST(PathFile, AcceptsWideHeaderAndIgnoresTrailingBytes) {
 
   // The text compares as NUL-terminated text, as the framework's strings do.
   Bytes withNul;
-  withNul.u8(43).raw("Brask QN 15 Point Tracking Path File Head").u8(0).u8('x').u32(101);
-  withNul.u32(88).zeros(84);
+  withNul.u8(43).raw(kHead).u8(0).u8('x').u32(101).append(EmptyList());
   WriteFileBytes(dir.File("n.otp"), withNul);
   ListHolder list2;
   EXPECT_EQ(PathInfo_OpenSave(dir.File("n.otp").c_str(), 0, list2.ref()), 1);

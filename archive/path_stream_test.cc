@@ -5,7 +5,7 @@
 
 #include "model/path_info_array.h"
 #include "model/path_info_ops.h"
-#include "tests/support/test_support.h"
+#include "tests/support/record_bytes.h"
 
 namespace mlvns {
 namespace {
@@ -15,7 +15,6 @@ using testing_support::ListHolder;
 using testing_support::NewList;
 using testing_support::NewPath;
 using testing_support::Node;
-using testing_support::RawBytes;
 
 std::vector<uint8_t> Encode(_PATH_INFO_ARRAY_* list) {
   std::vector<uint8_t> out(PathInfoArray_EncodedSize(list));
@@ -31,25 +30,12 @@ int32_t Decode(const std::vector<uint8_t>& bytes, _PATH_INFO_ARRAY_** list) {
 }
 
 Bytes Header(int32_t count, uint32_t size = 88) {
-  Bytes b;
-  b.u32(size).zeros(52).i32(count).zeros(8).zeros(20);
-  return b;
+  return testing_support::ListHeaderBytes(count, size);
 }
-
-// A stored path record with the given node count and extra-node flag.
 Bytes StoredPath(int32_t nodes, uint32_t extra = 0, int32_t in = -1, int32_t out = -1) {
-  Bytes b;
-  b.u32(528).zeros(12).zeros(260).zeros(4).u64(0).zeros(39).zeros(71).zeros(2);
-  b.u32(0).i32(in).i32(out).i32(nodes).u32(0).u32(0).u32(0).u32(extra).u32(0).u32(0);
-  b.zeros(24).u32(0).zeros(39).zeros(1).u32(0).f32(0).u32(401).u32(20).u32(0);
-  return b;
+  return testing_support::StoredPathBytes(nodes, extra, in, out);
 }
-
-Bytes StoredNode(int32_t frame, float x, uint32_t size = 60) {
-  Bytes b;
-  b.u32(size).i32(frame).f32(0).f32(x).zeros(44);
-  return b;
-}
+using testing_support::NodeBytes;
 
 TEST(PathStream, EmptyListIsItsHeaderAlone) {
   ListHolder list(new _PATH_INFO_ARRAY_());
@@ -71,13 +57,11 @@ TEST(PathStream, PathsNodesAndExtraNodeInOrder) {
   _PATH_INFO_** pointersBefore = list->ppPathInfos;
 
   Bytes expected = Header(2);
-  auto node = [](int32_t f, float x) {
-    return RawBytes(Node(f, x, 0));
-  };
-  expected.append(StoredPath(3, 0, 1, 3)).append(node(1, 0.25f)).append(node(2, 0.5f));
-  expected.append(node(3, 0.75f));
-  expected.append(StoredPath(1, 1, 9, 9)).append(node(9, 1.0f));
-  expected.append(Bytes().u32(60).i32(-5).f32(0).f32(0.125f).zeros(44));
+  const float box = 0.1f;  // Node()'s default width and height
+  expected.append(StoredPath(3, 0, 1, 3)).append(NodeBytes(1, 0.25f, 0, box, box));
+  expected.append(NodeBytes(2, 0.5f, 0, box, box)).append(NodeBytes(3, 0.75f, 0, box, box));
+  expected.append(StoredPath(1, 1, 9, 9)).append(NodeBytes(9, 1.0f, 0, box, box));
+  expected.append(NodeBytes(-5, 0.125f));
   std::vector<uint8_t> bytes = Encode(list.get());
   EXPECT_EQ(bytes.size(), 88u + 528 + 180 + 528 + 60 + 60);
   EXPECT_EQ(bytes, expected.vec());
@@ -120,8 +104,7 @@ TEST(PathStream, RefusesListsThatWouldNotReadBack) {
 TEST(PathStream, ShorterAndLongerRecordsDecode) {
   // A path record of 500 bytes (older), then one of 600 (newer) whose 72
   // surplus bytes are skipped; nodes of 40 and 64 bytes; a header of 100.
-  Bytes b;
-  b.u32(100).zeros(52).i32(2).zeros(8).zeros(20).zeros(12);
+  Bytes b = Header(2, 100);
   Bytes older = StoredPath(2, 0, 4, 5);
   std::vector<uint8_t> o = older.vec();
   o.resize(500);
@@ -130,8 +113,10 @@ TEST(PathStream, ShorterAndLongerRecordsDecode) {
   // bytes 400..499 carry a 0xEE marker in dwReserved4 (464) to see they count
   o[464] = 0xEE;
   b.append(o);
-  b.append(Bytes().u32(40).i32(4).f32(0.5f).f32(0.25f).zeros(24));
-  b.append(Bytes().u32(64).i32(5).f32(0).f32(0.75f).zeros(44).u32(0xDEADBEEF));
+  b.append(NodeBytes(4, 0.25f, 0, 0, 0, 40));
+  std::vector<uint8_t> longer = NodeBytes(5, 0.75f).vec();
+  longer[0] = 64;  // four surplus bytes follow
+  b.append(longer).u32(0xDEADBEEF);
   std::vector<uint8_t> newer = StoredPath(0).vec();
   newer[0] = 600 & 0xFF;
   newer[1] = 600 >> 8;
@@ -155,6 +140,7 @@ TEST(PathStream, ShorterAndLongerRecordsDecode) {
   EXPECT_EQ(p->pPathNodes[1].dwSize, 60u);
   EXPECT_EQ(list->ppPathInfos[1]->nTrackType, 401u);
   EXPECT_EQ(list->ppPathInfos[1]->nTotalPathNodeNum, 0);
+  EXPECT_EQ(list->ppPathInfos[1]->pPathNodes, nullptr);  // no nodes, no array
 }
 
 TEST(PathStream, DecodingIntoAnExistingListReplacesItsPaths) {
@@ -183,6 +169,11 @@ TEST(PathStream, MalformedStreamsFail) {
     EXPECT_EQ(Decode(bytes, list.ref()), 0) << bytes.size();
     ASSERT_NE(list.get(), nullptr);  // the new header is the caller's to free
   }
+  // A whole stream with nowhere to put the list.
+  const std::vector<uint8_t> empty = Header(0).vec();
+  ArchiveReader reader(empty.data(), empty.size());
+  _PATH_INFO_ARRAY_** nowhere = nullptr;
+  EXPECT_EQ(PathInfoArray_Serialize(reader, nowhere), 0);
 }
 
 TEST(PathStream, CountsTheDataCannotHoldFailBeforeAllocating) {
@@ -207,7 +198,7 @@ TEST(PathStream, RecordsCutInsideTheirBodyKeepDefaults) {
   // Cut at 100 bytes: the path's count lies beyond the cut and stays 0.
   Bytes whole = Header(1);
   whole.append(StoredPath(3, 0, 7, 9));
-  for (int i = 0; i < 3; ++i) whole.append(StoredNode(i, 0.5f));
+  for (int i = 0; i < 3; ++i) whole.append(NodeBytes(i, 0.5f));
   std::vector<uint8_t> at100(whole.vec().begin(), whole.vec().begin() + 100);
   ListHolder a;
   ASSERT_EQ(Decode(at100, a.ref()), 1);

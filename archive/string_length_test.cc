@@ -29,51 +29,41 @@ TEST(StringLength, PrefixFormsByLength) {
   EXPECT_EQ(StringLengthPrefixSize(0xFFFFFFFFull), 15u);
 }
 
-std::string Read(const std::vector<uint8_t>& bytes, bool* ok) {
-  ArchiveReader ar(bytes.data(), bytes.size());
-  std::string text;
-  *ok = ReadLengthPrefixedText(ar, &text);
-  return text;
-}
-
-TEST(StringLength, ReadsEveryForm) {
-  bool ok;
-  EXPECT_EQ(Read(Bytes().u8(3).raw("abc"), &ok), "abc");
-  EXPECT_TRUE(ok);
-  EXPECT_EQ(Read(Bytes().u8(0xFF).u16(3).raw("abc"), &ok), "abc");
-  EXPECT_TRUE(ok);
-  EXPECT_EQ(Read(Bytes().u8(0xFF).u16(0xFFFF).u32(3).raw("abc"), &ok), "abc");
-  EXPECT_TRUE(ok);
-  EXPECT_EQ(Read(Bytes().u8(0xFF).u16(0xFFFF).u32(0xFFFFFFFF).u64(3).raw("abc"), &ok), "abc");
-  EXPECT_TRUE(ok);
-  // Wide: the marker, then a length in any of the forms, then UTF-16LE.
-  // ...converted to 8-bit text as the platform converts it.
+TEST(StringLength, ReadsEveryFormAndShortDataIsEndOfFile) {
+  // Wide text is converted to 8-bit text as the platform converts it.
   const char16_t he[] = {u'h', 0xE9};
   ASSERT_GT(platform::Utf16ToAnsi(he, 2).size(), 1u);
-  EXPECT_EQ(Read(Bytes().u8(0xFF).u16(0xFFFE).u8(2).u16('h').u16(0xE9), &ok),
-            platform::Utf16ToAnsi(he, 2));
-  EXPECT_TRUE(ok);
-  EXPECT_EQ(Read(Bytes().u8(0xFF).u16(0xFFFE).u8(0xFF).u16(1).u16('x'), &ok), "x");
-  EXPECT_TRUE(ok);
-  EXPECT_EQ(Read(Bytes().u8(0xFF).u16(0xFFFE).u8(0xFF).u16(0xFFFF).u32(1).u16('y'), &ok), "y");
-  EXPECT_TRUE(ok);
-  EXPECT_EQ(Read(Bytes().u8(0), &ok), "");
-  EXPECT_TRUE(ok);
-}
-
-TEST(StringLength, ShortDataIsEndOfFile) {
-  bool ok;
-  Read(Bytes().u8(5).raw("abc"), &ok);
-  EXPECT_FALSE(ok);
-  Read(Bytes().u8(0xFF).u16(0xFFFE).u8(2).u16('a'), &ok);
-  EXPECT_FALSE(ok);
-  Read(Bytes().u8(0xFF).u8(1), &ok);
-  EXPECT_FALSE(ok);
-  // A huge announced length costs nothing before it fails.
-  Read(Bytes().u8(0xFF).u16(0xFFFF).u32(0xFFFFFFFE).raw("a"), &ok);
-  EXPECT_FALSE(ok);
-  Read({}, &ok);
-  EXPECT_FALSE(ok);
+  const struct {
+    Bytes bytes;
+    bool ok;
+    std::string text;
+  } cases[] = {
+      {Bytes().u8(3).raw("abc"), true, "abc"},
+      {Bytes().u8(0xFF).u16(3).raw("abc"), true, "abc"},
+      {Bytes().u8(0xFF).u16(0xFFFF).u32(3).raw("abc"), true, "abc"},
+      {Bytes().u8(0xFF).u16(0xFFFF).u32(0xFFFFFFFF).u64(3).raw("abc"), true, "abc"},
+      // Wide: the marker, then a length in any of the forms, then UTF-16LE.
+      {Bytes().u8(0xFF).u16(0xFFFE).u8(2).u16('h').u16(0xE9), true, platform::Utf16ToAnsi(he, 2)},
+      {Bytes().u8(0xFF).u16(0xFFFE).u8(0xFF).u16(1).u16('x'), true, "x"},
+      {Bytes().u8(0xFF).u16(0xFFFE).u8(0xFF).u16(0xFFFF).u32(1).u16('y'), true, "y"},
+      {Bytes().u8(0), true, ""},
+      {Bytes().u8(5).raw("abc"), false, ""},
+      {Bytes().u8(0xFF).u16(0xFFFE).u8(2).u16('a'), false, ""},
+      {Bytes().u8(0xFF).u8(1), false, ""},
+      // A huge announced length costs nothing before it fails.
+      {Bytes().u8(0xFF).u16(0xFFFF).u32(0xFFFFFFFE).raw("a"), false, ""},
+      {Bytes(), false, ""},
+  };
+  int row = 0;
+  for (const auto& c : cases) {
+    ArchiveReader ar(c.bytes.vec().data(), c.bytes.size());
+    std::string text;
+    EXPECT_EQ(ReadLengthPrefixedText(ar, &text), c.ok) << row;
+    if (c.ok) {
+      EXPECT_EQ(text, c.text) << row;
+    }
+    ++row;
+  }
 }
 
 }  // namespace

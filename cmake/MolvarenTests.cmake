@@ -1,4 +1,7 @@
 # Unit-test executables beside the code: molvaren_add_tests(name source...)
+# Tiers as ctest labels: suites beside the code are `unit` (seconds; run
+# them alone with ctest -L unit while working), those under tests/ drive the
+# library as a host does and are `system`.
 if(CMAKE_CROSSCOMPILING)
   # No GoogleTest for the target system is installed: build Debian's source
   # package (googletest) with the cross compiler.
@@ -15,9 +18,14 @@ endif()
 include(GoogleTest)
 
 function(molvaren_add_tests name)
+  set(tier unit)
+  string(FIND "${CMAKE_CURRENT_SOURCE_DIR}/" "${PROJECT_SOURCE_DIR}/tests/" under_tests)
+  if(under_tests EQUAL 0)
+    set(tier system)
+  endif()
   add_executable(${name} ${ARGN})
   target_link_libraries(${name} PRIVATE molvaren_core molvaren_test_support GTest::gtest
                         GTest::gmock GTest::gtest_main)
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
-                       PROPERTIES TIMEOUT 300)
+                       PROPERTIES TIMEOUT 300 LABELS ${tier})
 endfunction()

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstring>
 #include <limits>
+#include <tuple>
 
 #include "tests/support/test_support.h"
 
@@ -17,144 +17,104 @@ using testing_support::PathHolder;
 using testing_support::RawBytes;
 
 MLVR_RECT Rect(int32_t l, int32_t t, int32_t r, int32_t b) { return MLVR_RECT{l, t, r, b}; }
+auto Tie(const MLVR_RECT& r) { return std::make_tuple(r.left, r.top, r.right, r.bottom); }
 
-void ExpectRect(const MLVR_RECT& r, int32_t l, int32_t t, int32_t rt, int32_t b) {
-  EXPECT_EQ(r.left, l);
-  EXPECT_EQ(r.top, t);
-  EXPECT_EQ(r.right, rt);
-  EXPECT_EQ(r.bottom, b);
-}
-
-TEST(BoxGeometry, RectToNodeAndBackInFloat) {
-  const MLVR_RECT frame = Rect(0, 0, 1920, 1080);
-  _PATH_NODE_ n;
-  n.nFrameIndex = 12;
-  n.fConfidence = 0.75f;
-  n.nPathType = 1;
-  n.fCtrlXPos = 0.4f;
-  n.dwReserved[3] = 99;
-  const _PATH_NODE_ before = n;
-
-  ASSERT_EQ(PathNode_Rect2PathNode(Rect(100, 200, 300, 400), frame, &n), 1);
-  // Bit for bit the float quotients, y turned upward.
-  EXPECT_EQ(n.fXPos, 200.0f / 1920.0f);
-  EXPECT_EQ(n.fWidth, 200.0f / 1920.0f);
-  EXPECT_EQ(n.fYPos, 1.0f - 300.0f / 1080.0f);
-  EXPECT_EQ(n.fHeight, 200.0f / 1080.0f);
-  // Nothing but the box changes.
-  _PATH_NODE_ a = before, b = n;
-  a.fXPos = b.fXPos = a.fYPos = b.fYPos = a.fWidth = b.fWidth = a.fHeight = b.fHeight = 0;
-  EXPECT_EQ(RawBytes(a), RawBytes(b));
-
-  MLVR_RECT r{};
-  ASSERT_EQ(PathNode_PathNode2Rect(&n, frame, &r), 1);
-  ExpectRect(r, 100, 200, 300, 400);
-
-  // Odd sizes come back one pixel larger, grown to the left and the top.
-  ASSERT_EQ(PathNode_Rect2PathNode(Rect(100, 200, 301, 401), frame, &n), 1);
-  ASSERT_EQ(PathNode_PathNode2Rect(&n, frame, &r), 1);
-  ExpectRect(r, 99, 199, 301, 401);
-
-  // The whole frame.
-  ASSERT_EQ(PathNode_Rect2PathNode(frame, frame, &n), 1);
-  EXPECT_EQ(n.fXPos, 0.5f);
-  EXPECT_EQ(n.fYPos, 0.5f);
-  EXPECT_EQ(n.fWidth, 1.0f);
-  EXPECT_EQ(n.fHeight, 1.0f);
-
-  // Centre on the corner: the halves truncate toward zero.
-  ASSERT_EQ(PathNode_Rect2PathNode(Rect(-50, -50, 50, 50), frame, &n), 1);
-  EXPECT_EQ(n.fXPos, 0.0f);
-  EXPECT_EQ(n.fYPos, 1.0f);
-  ASSERT_EQ(PathNode_PathNode2Rect(&n, frame, &r), 1);
-  ExpectRect(r, -50, -50, 50, 50);
-  ASSERT_EQ(PathNode_Rect2PathNode(Rect(-3, -3, 0, 0), frame, &n), 1);
-  EXPECT_EQ(n.fXPos, -1.0f / 1920.0f);  // (-3 + 0) / 2 is -1, not -2
-
-  // Only the frame's width and height count, not its corner.
-  _PATH_NODE_ shifted;
-  ASSERT_EQ(PathNode_Rect2PathNode(Rect(100, 200, 300, 400), Rect(500, 500, 2420, 1580), &shifted),
-            1);
-  EXPECT_EQ(shifted.fXPos, 200.0f / 1920.0f);
-  EXPECT_EQ(shifted.fYPos, 1.0f - 300.0f / 1080.0f);
+TEST(BoxGeometry, RectToNodeAndBack) {
+  const MLVR_RECT hd = Rect(0, 0, 1920, 1080);
+  const struct {
+    MLVR_RECT rect, frame;
+    float box[4];   // x, y, w, h as float quotients, y upward
+    MLVR_RECT back;
+  } cases[] = {
+      {Rect(100, 200, 300, 400), hd, {200.0f / 1920, 1.0f - 300.0f / 1080, 200.0f / 1920,
+                                      200.0f / 1080}, Rect(100, 200, 300, 400)},
+      // Only the frame's size counts, not its corner.
+      {Rect(100, 200, 300, 400), Rect(500, 500, 2420, 1580),
+       {200.0f / 1920, 1.0f - 300.0f / 1080, 200.0f / 1920, 200.0f / 1080}, Rect(100, 200, 300, 400)},
+      // Odd sizes come back one pixel larger, grown to the left and the top.
+      {Rect(100, 200, 301, 401), hd, {200.0f / 1920, 1.0f - 300.0f / 1080, 201.0f / 1920,
+                                      201.0f / 1080}, Rect(99, 199, 301, 401)},
+      {hd, hd, {0.5f, 0.5f, 1.0f, 1.0f}, hd},
+      {Rect(-50, -50, 50, 50), hd, {0.0f, 1.0f, 100.0f / 1920, 100.0f / 1080}, Rect(-50, -50, 50, 50)},
+  };
+  for (const auto& c : cases) {
+    _PATH_NODE_ n;
+    n.nFrameIndex = 12;
+    n.fConfidence = 0.75f;
+    n.nPathType = 1;
+    n.fCtrlXPos = 0.4f;
+    n.dwReserved[3] = 99;
+    _PATH_NODE_ other = n;
+    ASSERT_EQ(PathNode_Rect2PathNode(c.rect, c.frame, &n), 1);
+    EXPECT_EQ(n.fXPos, c.box[0]);
+    EXPECT_EQ(n.fYPos, c.box[1]);
+    EXPECT_EQ(n.fWidth, c.box[2]);
+    EXPECT_EQ(n.fHeight, c.box[3]);
+    other.fXPos = n.fXPos, other.fYPos = n.fYPos, other.fWidth = n.fWidth, other.fHeight = n.fHeight;
+    EXPECT_EQ(RawBytes(n), RawBytes(other));  // nothing but the box changes
+    MLVR_RECT r{};
+    ASSERT_EQ(PathNode_PathNode2Rect(&n, hd, &r), 1);
+    EXPECT_EQ(Tie(r), Tie(c.back));
+  }
 }
 
 TEST(BoxGeometry, NodeToRectRoundsEachFloatStep) {
-  const MLVR_RECT frame = Rect(0, 0, 1000, 500);
   _PATH_NODE_ n;
-  n.fXPos = 0.2505f;   // 250.5 + 0.5 truncates to 251
+  n.fXPos = 0.2505f;   // 250.5 + 0.5 truncates to 251; in double it would be 250
   n.fWidth = 0.101f;   // 101 * 0.5 + 0.5 = 51
   n.fYPos = 0.75f;     // (1 - 0.75) * 500 + 0.5 = 125.5 -> 125
   n.fHeight = 0.1f;    // 50 * 0.5 + 0.5 = 25.5 -> 25
   MLVR_RECT r{};
-  ASSERT_EQ(PathNode_PathNode2Rect(&n, frame, &r), 1);
-  // In double the centre would truncate to 250.
-  ExpectRect(r, 251 - 51, 125 - 25, 251 + 51, 125 + 25);
-  EXPECT_EQ(r.right - r.left, 102);  // always even
-
-  EXPECT_EQ(PathNode_PathNode2Rect(&n, frame, nullptr), 0);
-  EXPECT_EQ(PathNode_PathNode2Rect(nullptr, frame, &r), 0);
-  EXPECT_EQ(PathNode_Rect2PathNode(frame, frame, nullptr), 0);
+  ASSERT_EQ(PathNode_PathNode2Rect(&n, Rect(0, 0, 1000, 500), &r), 1);
+  EXPECT_EQ(Tie(r), Tie(Rect(200, 100, 302, 150)));
+  // The other way the centre's halves truncate toward zero: (-3 + 0) / 2 is -1.
+  ASSERT_EQ(PathNode_Rect2PathNode(Rect(-3, -3, 0, 0), Rect(0, 0, 1920, 1080), &n), 1);
+  EXPECT_EQ(n.fXPos, -1.0f / 1920.0f);
 }
 
-TEST(BoxGeometry, DegenerateFramesAndValuesStayDefined) {
+TEST(BoxGeometry, BadInputAndDegenerateValuesStayDefined) {
   _PATH_NODE_ n;
+  MLVR_RECT r{};
+  EXPECT_EQ(PathNode_PathNode2Rect(&n, Rect(0, 0, 10, 10), nullptr), 0);
+  EXPECT_EQ(PathNode_PathNode2Rect(nullptr, Rect(0, 0, 10, 10), &r), 0);
+  EXPECT_EQ(PathNode_Rect2PathNode(Rect(0, 0, 10, 10), Rect(0, 0, 10, 10), nullptr), 0);
   // A zero-size frame stores what float division gives, and still succeeds.
   ASSERT_EQ(PathNode_Rect2PathNode(Rect(10, 10, 30, 20), Rect(0, 0, 0, 0), &n), 1);
-  EXPECT_TRUE(std::isinf(n.fXPos));
-  EXPECT_TRUE(std::isinf(n.fWidth));
-  EXPECT_TRUE(std::isinf(n.fYPos));  // 1 - inf
+  EXPECT_TRUE(std::isinf(n.fXPos) && std::isinf(n.fWidth) && std::isinf(n.fYPos));
   ASSERT_EQ(PathNode_Rect2PathNode(Rect(0, 0, 0, 0), Rect(0, 0, 0, 0), &n), 1);
-  EXPECT_TRUE(std::isnan(n.fXPos));
-  EXPECT_TRUE(std::isnan(n.fHeight));
-
+  EXPECT_TRUE(std::isnan(n.fXPos) && std::isnan(n.fHeight));
   // Extreme integers wrap instead of overflowing.
   ASSERT_EQ(PathNode_Rect2PathNode(Rect(INT32_MAX, INT32_MAX, INT32_MAX, INT32_MAX),
                                    Rect(INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX), &n),
             1);
-
-  // Boxes with no pixel value give the processor's indefinite integer.
-  MLVR_RECT r{};
-  _PATH_NODE_ bad;
-  bad.fXPos = std::numeric_limits<float>::quiet_NaN();
-  bad.fYPos = std::numeric_limits<float>::infinity();
-  bad.fWidth = 1e30f;
-  bad.fHeight = -1e30f;
-  ASSERT_EQ(PathNode_PathNode2Rect(&bad, Rect(0, 0, 1920, 1080), &r), 1);
-  // Centre and half size are both INT32_MIN: the sums wrap to 0.
-  ExpectRect(r, 0, 0, 0, 0);
+  // Boxes with no pixel value give the indefinite integer for centre and
+  // half size, whose sums wrap to 0.
+  n.fXPos = std::numeric_limits<float>::quiet_NaN();
+  n.fYPos = std::numeric_limits<float>::infinity();
+  n.fWidth = 1e30f;
+  n.fHeight = -1e30f;
+  ASSERT_EQ(PathNode_PathNode2Rect(&n, Rect(0, 0, 1920, 1080), &r), 1);
+  EXPECT_EQ(Tie(r), Tie(Rect(0, 0, 0, 0)));
 }
 
 TEST(BoxGeometry, ControlPointsOfLinearSegmentsGoToTheMiddle) {
   std::vector<_PATH_NODE_> nodes = {Node(0, 0.1f, 0.2f), Node(1, 0.3f, 0.7f), Node(2, 0.9f, 0.1f),
-                                    Node(3, 0.5f, 0.5f)};
-  nodes[1].nPathType = 1;  // bezier keeps its point
+                                    Node(3, 0.5f, 0.5f), Node(4, 0.7f, 0.3f)};
+  nodes[1].nPathType = 1;  // bezier and unknown kinds keep their point
   nodes[1].fCtrlXPos = 0.77f;
-  nodes[1].fCtrlYPos = 0.66f;
-  nodes[3].fCtrlXPos = 0.123f;  // last node has no segment
-  nodes[3].fCtrlYPos = 0.456f;
+  nodes[3].nPathType = 7;
+  nodes[3].fCtrlXPos = 0.33f;
+  nodes[4].fCtrlXPos = 0.123f;  // the last node has no segment
   PathHolder p(NewPath(nodes));
   ASSERT_EQ(PathInfo_CorrectCtrlPtrBasedOnPathType(p.get()), 1);
   const _PATH_NODE_* out = p->pPathNodes;
   EXPECT_FLOAT_EQ(out[0].fCtrlXPos, 0.2f);
   EXPECT_FLOAT_EQ(out[0].fCtrlYPos, 0.45f);
-  EXPECT_EQ(out[1].fCtrlXPos, 0.77f);
-  EXPECT_EQ(out[1].fCtrlYPos, 0.66f);
   EXPECT_FLOAT_EQ(out[2].fCtrlXPos, 0.7f);
   EXPECT_FLOAT_EQ(out[2].fCtrlYPos, 0.3f);
-  EXPECT_EQ(out[3].fCtrlXPos, 0.123f);
-  EXPECT_EQ(out[3].fCtrlYPos, 0.456f);
-
-  // A node of an unknown kind is left alone like a bezier one.
-  nodes[0].nPathType = 7;
-  PathHolder q(NewPath(nodes));
-  ASSERT_EQ(PathInfo_CorrectCtrlPtrBasedOnPathType(q.get()), 1);
-  EXPECT_EQ(q->pPathNodes[0].fCtrlXPos, 0.0f);
-
-  PathHolder one(NewPath({Node(0, 0.4f, 0.4f)}));
-  const auto before = RawBytes(one->pPathNodes[0]);
-  ASSERT_EQ(PathInfo_CorrectCtrlPtrBasedOnPathType(one.get()), 1);
-  EXPECT_EQ(RawBytes(one->pPathNodes[0]), before);
+  EXPECT_EQ(out[1].fCtrlXPos, 0.77f);
+  EXPECT_EQ(out[3].fCtrlXPos, 0.33f);
+  EXPECT_EQ(out[4].fCtrlXPos, 0.123f);
 
   PathHolder none(NewPath({}));
   EXPECT_EQ(PathInfo_CorrectCtrlPtrBasedOnPathType(none.get()), 1);

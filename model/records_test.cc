@@ -2,46 +2,33 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/test_support.h"
+#include "tests/support/record_bytes.h"
 
 namespace mlvns {
 namespace {
 
 using testing_support::Bytes;
+using testing_support::NodeBytes;
 using testing_support::RawBytes;
+using testing_support::StoredPathBytes;
+using testing_support::StoredPathFields;
 
-// The stored form of a default path, written out field by field.
-Bytes DefaultStoredBytes() {
-  Bytes b;
-  b.u32(528).zeros(12).zeros(260).zeros(4).u64(0).zeros(39).zeros(71).zeros(2);
-  b.u32(0).i32(-1).i32(-1).i32(0);   // dwReserved1, in, out, count
-  b.u32(0).u32(0).u32(0).u32(0).u32(0);  // node slot, reserved low, reserved2, flag, extra slot
-  b.u32(0).zeros(12).zeros(12).u32(0).zeros(39).zeros(1).u32(0).f32(0);
-  b.u32(401).u32(20).u32(0);
-  return b;
-}
-
-TEST(Records, DefaultsOfAllThreeRecords) {
-  _PATH_NODE_ node;
-  EXPECT_EQ(RawBytes(node), Bytes().u32(60).i32(-1).zeros(52).vec());
-
+TEST(Records, DefaultsOfAllRecords) {
+  EXPECT_EQ(RawBytes(_PATH_NODE_()), NodeBytes(-1, 0).vec());
   _PATH_INFO_ARRAY_* list = NewPathInfoArray();
-  EXPECT_EQ(RawBytes(*list), Bytes().u32(88).zeros(84).vec());
+  EXPECT_EQ(RawBytes(*list), testing_support::ListHeaderBytes(0).vec());
   delete list;
+  EXPECT_EQ(RawBytes(_PATH_INFO_FILE_()), StoredPathBytes().vec());
 
+  // The library's own allocation zeroes every other byte, alignment included.
   _PATH_INFO_* p = NewPathInfo();
   ASSERT_NE(p, nullptr);
-  // Every other byte is zero, alignment included for the library's own
-  // allocation.
   Bytes b;
   b.u32(544).zeros(12).zeros(260).zeros(4).u64(0).zeros(39).zeros(71).zeros(2);
   b.u32(0).i32(-1).i32(-1).i32(0).u64(0).u64(0).u32(0).u32(0).u64(0).u32(0);
   b.zeros(24).u32(0).zeros(39).zeros(1).u32(0).f32(0).u32(401).u32(20).u32(0).zeros(4);
   EXPECT_EQ(RawBytes(*p), b.vec());
   delete[] p;
-
-  _PATH_INFO_FILE_ stored;
-  EXPECT_EQ(RawBytes(stored), DefaultStoredBytes().vec());
 }
 
 TEST(Records, StoredFormOfAPathMapsEveryField) {
@@ -77,12 +64,18 @@ TEST(Records, StoredFormOfAPathMapsEveryField) {
 
   _PATH_INFO_FILE_ stored;
   PathInfoToStored(p, &stored);
-  Bytes b;
-  b.u32(528).u32(1).u32(2).u32(3).text("C:\\clip.mp4", 260).zeros(4).u64(0x1122334455667788ull);
-  b.text("{GUID}", 39).text("20240126.032622.123", 71).zeros(2);
-  b.u32(9).i32(10).i32(20).i32(0).u32(0).u32(7).u32(11).u32(0).u32(0).u32(12);
-  b.i32(4).i32(3).i32(2).i32(16).i32(9).i32(1).u32(13).text("{ORIGIN}", 39).zeros(1);
-  b.u32(14).f32(90.0f).u32(403).u32(7).u32(0);
+  StoredPathFields f;
+  f.keys[0] = 1, f.keys[1] = 2, f.keys[2] = 3;
+  f.file = "C:\\clip.mp4";
+  f.fileSize = 0x1122334455667788ull;
+  f.guid = "{GUID}";
+  f.timeStamp = "20240126.032622.123";
+  f.reserved1 = 9, f.in = 10, f.out = 20, f.reservedLow = 7, f.reserved2 = 11, f.reserved3 = 12;
+  f.video[0] = 4, f.video[1] = 3, f.video[2] = 2;
+  f.frame[0] = 16, f.frame[1] = 9, f.frame[2] = 1;
+  f.reserved4 = 13, f.originGuid = "{ORIGIN}", f.reserved5 = 14, f.rotation = 90.0f;
+  f.trackType = 403, f.trackParam = 7;
+  const Bytes b = StoredPathBytes(f);
   EXPECT_EQ(RawBytes(stored), b.vec());
 
   _PATH_INFO_ back;

@@ -270,15 +270,5 @@ TEST(NodeConversion, NonFiniteValuesStayDefined) {
   EXPECT_EQ(mir.fWidth, inf);
 }
 
-TEST(NodeConversion, ExportConvertsLikeTheOperation) {
-  const _PATH_INFO_ rec = Record(0, 0);
-  _PATH_NODE_ n = Box(0.25f, 0.75f, 0.1f, 0.2f);
-  ASSERT_EQ(Mlvr_PathInfo_ConvertPathNodeInfo(&n, &rec, Size(1080, 1920), 90.0f, 0, 0), 1);
-  EXPECT_NEAR(n.fXPos, 0.75f, kTol);
-  EXPECT_NEAR(n.fWidth, 0.2f, kTol);
-  EXPECT_EQ(Mlvr_PathInfo_ConvertPathNodeInfo(nullptr, &rec, Size(1080, 1920), 90.0f, 0, 0), 0);
-  EXPECT_EQ(Mlvr_PathInfo_ConvertPathNodeInfo(&n, &rec, Size(0, 1920), 90.0f, 0, 0), 0);
-}
-
 }  // namespace
 }  // namespace mlvns
