@@ -2,7 +2,9 @@
 // Nth write, rename, sync, create or delete: whatever N, the call returns,
 // every file of the folder is its old or its new complete version, and no
 // path that was on disk before is lost.
+#include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -37,8 +39,10 @@ std::string Guid(const char* age, int i) {
 Files ReadFolder(const std::string& folder) {
   Files files;
   std::error_code ec;
-  for (const auto& e : std::filesystem::directory_iterator(folder, ec))
+  for (const auto& e : std::filesystem::directory_iterator(folder, ec)) {
+    if (e.path().filename() == "Molvaren.lock") continue;  // holds nothing
     files[e.path().filename().string()] = ReadFileBytes(e.path().string());
+  }
   return files;
 }
 
@@ -162,6 +166,55 @@ TEST(DataBaseWriteBackFaults, AFolderThatVanishesBetweenCallsIsMadeAgain) {
   EXPECT_EQ(db.fnSaveDataBase(folder.c_str(), 1), 1);
   EXPECT_EQ(ReadFolder(folder).size(), 2u);  // the index and the one path file
   EXPECT_EQ(dbtest::OnDisk(folder, "/v/a.mp4"), std::vector<std::string>{"{KEEP}"});
+}
+
+// An import into, and a relink of, an entry whose list lies on disk, failing
+// at each file operation in turn: the entry's paths are always on disk, in
+// its old file or in the one the index now names.
+TEST(DataBaseWriteBackFaults, ImportAndRelinkNeverLoseTheOldFile) {
+  TempDir dir;
+  const std::string folder = dir.File("db");
+  const std::string media = dir.File("new.mp4");
+  WriteText(media, std::string(10, 'v'));
+  ListHolder imported(NewList({Path("{IMPORTED}", "20250101.000000.000")}));
+  struct Step {
+    const char* what;
+    std::function<void(CMlvrDataBase&)> run;
+    std::string after;  // the associate key whose list holds {MOVED} when all went well
+  };
+  const Step steps[] = {
+      {"import", [&](CMlvrDataBase& db) {
+         db.fnImportPathInfo(folder.c_str(), "/v/old.mp4", imported->ppPathInfos[0], nullptr);
+       }, "/v/old.mp4"},
+      {"relink", [&](CMlvrDataBase& db) {
+         db.fnRelinkAssociateFile(folder.c_str(), "/v/old.mp4", media.c_str());
+       }, media},
+  };
+  for (const Step& step : steps) {
+    for (int k = 0; k < static_cast<int>(FileOp::kKinds); ++k) {
+      for (uint64_t n = 1; n <= 8; ++n) {
+        SCOPED_TRACE(std::string(step.what) + " " + Describe(static_cast<FileOp>(k), n));
+        std::filesystem::remove_all(folder);
+        std::filesystem::create_directory(folder);
+        _PATH_INFO_* path = Path("{MOVED}");
+        path->qwAssociateFileSize = 10;
+        WritePathFile(folder + "/{OLD}.otp", {path});
+        WriteText(folder + "/Molvaren.ini",
+                  "[File_0]\nAssiciateFile=/v/old.mp4\nDataBaseName={OLD}\n[Setting]\nNumOfFiles=1\n");
+        {
+          CMlvrDataBase db;
+          platform::ResetFileOps();
+          platform::ArmFileFault(static_cast<FileOp>(k), n);
+          step.run(db);
+          platform::ResetFileOps();
+        }
+        const bool oldThere = platform::PathExists((folder + "/{OLD}.otp").c_str());
+        const std::vector<std::string> guids = dbtest::OnDisk(folder, step.after);
+        const bool kept = std::count(guids.begin(), guids.end(), "{MOVED}") == 1;
+        EXPECT_TRUE(oldThere || kept) << "the paths of /v/old.mp4 are gone";
+      }
+    }
+  }
 }
 
 }  // namespace
