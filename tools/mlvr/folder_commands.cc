@@ -12,6 +12,7 @@
 
 #include "tools/mlvr/commands.h"
 #include "tools/mlvr/folder_index.h"
+#include "tools/mlvr/repair_command.h"
 #include "tools/mlvr/tool_support.h"
 
 namespace mlvr {
@@ -141,13 +142,18 @@ void AddFolderCommands(CLI::App& app, CLI::App& db, int* status) {
   CLI::App* check = app.add_subcommand(
       "check", "Read-only health report of a database folder (exit 1 when anything is wrong)");
   check->add_option("folder", *folder, "Database folder")->required();
-  check->callback([folder, status] {
+  auto repair = std::make_shared<bool>(false);
+  check->add_flag("--repair", *repair,
+                  "Enter the orphaned path files in the index (nothing is deleted)");
+  check->callback([folder, status, repair] {
+    if (*repair) return RepairFolder(*folder);
     const Survey s = SurveyFolder(*folder, true);
     std::string out = "folder " + *folder + "\n";
     out += std::to_string(s.entries.size()) + " entries";
     int32_t paths = 0;
     for (const EntryState& e : s.entries) paths += e.paths;
     out += ", " + std::to_string(paths) + " paths\n";
+    out += OrphanReport(*folder);
     if (s.problems.empty()) {
       out += "healthy\n";
     } else {
