@@ -47,7 +47,8 @@ std::string MediaKeyOf(const _PATH_INFO_ARRAY_& list, std::string* reason) {
   for (int32_t i = 0; i < list.nNumOfPathInfos; ++i) {
     const _PATH_INFO_* p = list.ppPathInfos[i];
     if (p == nullptr) continue;
-    const std::string file(p->szAssociateFile, strnlen(p->szAssociateFile, sizeof p->szAssociateFile));
+    const std::string file(p->szAssociateFile,
+                           strnlen(p->szAssociateFile, sizeof p->szAssociateFile));
     const std::string k = AssociateKey(file);
     if (k.empty()) {
       *reason = "a path names no media file";

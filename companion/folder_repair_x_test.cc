@@ -40,7 +40,8 @@ std::map<std::string, size_t> Snapshot(const fs::path& folder) {
   for (const auto& f : fs::directory_iterator(folder)) {
     if (f.path().filename() == "Molvaren.lock") continue;
     std::ifstream in(f.path(), std::ios::binary);
-    files[f.path().filename()] = std::hash<std::string>()(std::string(std::istreambuf_iterator<char>(in), {}));
+    const std::string bytes(std::istreambuf_iterator<char>(in), {});
+    files[f.path().filename()] = std::hash<std::string>()(bytes);
   }
   return files;
 }

@@ -34,7 +34,8 @@ void CMlvrDataBase::MergeIndex(const std::string& key, const IndexNames& disk) {
   }
   for (const auto& named : disk) {
     auto was = known.find(named.first);
-    if (was != known.end() && was->second == named.second) continue;  // not new: ours to keep or drop
+    // Not new: this process's own to keep or to drop.
+    if (was != known.end() && was->second == named.second) continue;
     std::unique_ptr<_DATABASE_FILE_INFO_>& slot = entries[named.first];
     if (!slot) {
       slot = std::make_unique<_DATABASE_FILE_INFO_>();

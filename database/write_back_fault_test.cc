@@ -179,14 +179,15 @@ TEST(DataBaseWriteBackFaults, ImportAndRelinkNeverLoseTheOldFile) {
   for (bool relink : {false, true}) {
     for (int k = 0; k < static_cast<int>(FileOp::kKinds); ++k) {
       for (uint64_t n = 1; n <= 8; ++n) {
-        SCOPED_TRACE(std::string(relink ? "relink " : "import ") + Describe(static_cast<FileOp>(k), n));
+        SCOPED_TRACE((relink ? "relink " : "import ") + Describe(static_cast<FileOp>(k), n));
         std::filesystem::remove_all(folder);
         std::filesystem::create_directory(folder);
         _PATH_INFO_* path = Path("{MOVED}");
         path->qwAssociateFileSize = 10;
         WritePathFile(folder + "/{OLD}.otp", {path});
         WriteText(folder + "/Molvaren.ini",
-                  "[File_0]\nAssiciateFile=/v/old.mp4\nDataBaseName={OLD}\n[Setting]\nNumOfFiles=1\n");
+                  "[File_0]\nAssiciateFile=/v/old.mp4\nDataBaseName={OLD}\n"
+                  "[Setting]\nNumOfFiles=1\n");
         {
           CMlvrDataBase db;
           platform::ResetFileOps();
@@ -198,7 +199,7 @@ TEST(DataBaseWriteBackFaults, ImportAndRelinkNeverLoseTheOldFile) {
           platform::ResetFileOps();
         }
         const bool oldThere = platform::PathExists((folder + "/{OLD}.otp").c_str());
-        const std::vector<std::string> guids = dbtest::OnDisk(folder, relink ? media : "/v/old.mp4");
+        const auto guids = dbtest::OnDisk(folder, relink ? media : "/v/old.mp4");
         const bool kept = std::count(guids.begin(), guids.end(), "{MOVED}") == 1;
         EXPECT_TRUE(oldThere || kept) << "the paths of /v/old.mp4 are gone";
       }
