@@ -83,6 +83,7 @@ int32_t CMlvrDataBase::fnUpdateInfoArray(const char* pszDataBaseFolder,
     PathInfoArray_Release(copy);
   }
   slot->bPartialFromDisk = false;
+  slot->bUpdated = true;
   Trace("  nNumOfPathInfos: %d", slot->pdsPathInfoArray->nNumOfPathInfos);
   return r;
 }
@@ -100,7 +101,16 @@ int32_t CMlvrDataBase::fnDeleteInfoArray(const char* pszDataBaseFolder,
   Forget(slot->second->pdsPathInfoArray);
   PathInfoArray_Release(slot->second->pdsPathInfoArray);
   slot->second->pdsPathInfoArray = nullptr;
-  platform::DeleteFile(PathFileOf(key, *slot->second).c_str());
+  {
+    // Under the folder lock: the file stays when another process's index
+    // names it.
+    const std::string folderOnDisk = FolderPathOf(key);
+    std::unique_ptr<platform::FileLock> lock =
+        platform::LockFile(folderOnDisk + kLockFileName, true);
+    const std::string name = slot->second->strDataBaseName;
+    if (!ClaimedElsewhere(name, ReadIndex(folderOnDisk), m_mapOnDisk[key]))
+      platform::DeleteFile(PathFileOf(key, *slot->second).c_str());
+  }
   folder->second.erase(slot);
   return 1;
 }

@@ -28,6 +28,8 @@ struct _DATABASE_FILE_INFO_ {
   // whole: such a list is not written over the file unless an update
   // replaced it.
   bool bPartialFromDisk = false;
+  // Set when an update replaced the list since the last write-back.
+  bool bUpdated = false;
 };
 
 class CMlvrDataBase {
@@ -63,12 +65,24 @@ class CMlvrDataBase {
   int32_t fnRelinkAssociateFile(const char* pszDataBaseFolder, const char* pszOrgFile,
                                 const char* pszNewFile);
 
+  // For the folder repair: enters an index entry for a path file already in
+  // the folder (false when the associate key has one), and writes the folder
+  // back, telling whether every file reached the disk.
+  bool AdoptPathFile(const char* pszDataBaseFolder, const std::string& associateKey,
+                     const std::string& dataBaseName);
+  bool WriteBack(const char* pszDataBaseFolder);
+
   FolderMap m_mapFolders;
 
  private:
   // Folder key -> the folder's name on disk, as first named (POSIX file
   // systems heed case, so the lower-cased key names no folder).
   std::map<std::string, std::string> m_mapFolderPaths;
+  // Associate key -> path-file name, as an index file names them.
+  using IndexNames = std::map<std::string, std::string>;
+  // Folder key -> the index as this process last read or wrote it: what
+  // differs on disk at a write-back was written by another process since.
+  std::map<std::string, IndexNames> m_mapOnDisk;
 
   // Lists that were handed to the host, which may change them behind the
   // database's back.
@@ -93,6 +107,12 @@ class CMlvrDataBase {
   void Changed() { ++m_nGeneration; }
   void HandOut(const _PATH_INFO_ARRAY_* list);
   void Forget(const _PATH_INFO_ARRAY_* list) { m_setHeldLists.erase(list); }
+  // Whether the write-back writes the entry's list: one the host was handed
+  // or an update gave; a list read only for a lookup is as on disk.
+  bool MayHaveChanged(const _DATABASE_FILE_INFO_& entry) const {
+    return entry.pdsPathInfoArray != nullptr &&
+           (entry.bUpdated || m_setHeldLists.count(entry.pdsPathInfoArray) != 0);
+  }
   // The identity lookup without handing anything out.
   bool FindIdentity(const char* pszDataBaseFolder, const char* pszGUID, _PATH_INFO_** ppPathInfo,
                     const std::string** ppAssociateKey, const _PATH_INFO_ARRAY_** ppList,
@@ -104,10 +124,22 @@ class CMlvrDataBase {
   bool PlaceHolds(const IdentityPlace& place, const char* pszGUID) const;
 
   const std::string& FolderOnDisk(const std::string& key, const std::string& asGiven);
+  std::string FolderPathOf(const std::string& key) const;
   std::string PathFileOf(const std::string& key, const _DATABASE_FILE_INFO_& entry) const;
   void LoadList(const std::string& key, _DATABASE_FILE_INFO_* entry);
-  // `written`, when given, tells whether every file reached the disk.
-  int32_t SaveFolder(const std::string& key, bool bRemove, bool* written = nullptr);
+  static IndexNames ReadIndex(const std::string& folderOnDisk);
+  // Takes in what other processes changed in the index since this one read
+  // it: entries they added or renamed, unless this process changed them too,
+  // go in; entries they removed, unless changed here, go out.
+  void MergeIndex(const std::string& key, const IndexNames& disk);
+  // Whether the index on disk names the path file `name` in a way that the
+  // index as this process knew it did not: another process holds it then.
+  static bool ClaimedElsewhere(const std::string& name, const IndexNames& disk,
+                               const IndexNames& known);
+  // `written`, when given, tells whether every file reached the disk. The
+  // path file `dropName`, when given, is deleted once all is written.
+  int32_t SaveFolder(const std::string& key, bool bRemove, bool* written = nullptr,
+                     const std::string& dropName = std::string());
 };
 
 }  // namespace mlvns

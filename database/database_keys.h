@@ -10,6 +10,8 @@ namespace mlvns {
 
 constexpr char kIndexFileName[] = "Molvaren.ini";
 constexpr char kPathFileExtension[] = ".otp";
+// Held by a process while it writes the folder back.
+constexpr char kLockFileName[] = "Molvaren.lock";
 // Values read from the index: 520 UTF-16 units with the terminating zero.
 constexpr size_t kIndexValueUnits = 520;
 // Room for an associate key in a caller's buffer, terminating zero included.

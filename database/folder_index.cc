@@ -32,16 +32,36 @@ std::vector<int> EntrySections(const std::vector<std::string>& names, int n) {
 
 }  // namespace
 
+CMlvrDataBase::IndexNames CMlvrDataBase::ReadIndex(const std::string& folderOnDisk) {
+  std::unique_ptr<platform::ProfileFile> index =
+      platform::OpenProfile(folderOnDisk + kIndexFileName);
+  const int n = index->GetInt("Setting", "NumOfFiles", 0);
+  IndexNames names;
+  for (int i : EntrySections(index->SectionNames(), n)) {
+    const std::string section = "File_" + std::to_string(i);
+    std::string associate =
+        AssociateKey(index->GetString(section, "AssiciateFile", "", kIndexValueUnits));
+    std::string name = index->GetString(section, "DataBaseName", "", kIndexValueUnits);
+    // A name that could reach outside the folder counts as no name.
+    if (!IsSafeDataBaseName(name)) continue;
+    names[associate] = std::move(name);  // a later section wins
+  }
+  return names;
+}
+
 const std::string& CMlvrDataBase::FolderOnDisk(const std::string& key,
                                                const std::string& asGiven) {
   return m_mapFolderPaths.emplace(key, FolderWithSeparator(asGiven)).first->second;
 }
 
+std::string CMlvrDataBase::FolderPathOf(const std::string& key) const {
+  auto it = m_mapFolderPaths.find(key);
+  return it != m_mapFolderPaths.end() ? it->second : key;
+}
+
 std::string CMlvrDataBase::PathFileOf(const std::string& key,
                                       const _DATABASE_FILE_INFO_& entry) const {
-  auto it = m_mapFolderPaths.find(key);
-  const std::string folder = it != m_mapFolderPaths.end() ? it->second : key;
-  return folder + entry.strDataBaseName + kPathFileExtension;
+  return FolderPathOf(key) + entry.strDataBaseName + kPathFileExtension;
 }
 
 const std::string& CMlvrDataBase::KeyOf(const char* pszDataBaseFolder) {
@@ -64,25 +84,19 @@ int32_t CMlvrDataBase::fnLoadDataBase(const char* pszDataBaseFolder) {
   const std::string folder = FolderWithSeparator(given);
   if (!platform::PathExists(folder.c_str())) return 0;
 
-  std::unique_ptr<platform::ProfileFile> index = platform::OpenProfile(folder + kIndexFileName);
-  const int n = index->GetInt("Setting", "NumOfFiles", 0);
+  IndexNames names = ReadIndex(folder);
   EntryMap* entries = nullptr;
-  for (int i : EntrySections(index->SectionNames(), n)) {
-    const std::string section = "File_" + std::to_string(i);
-    std::string associate =
-        AssociateKey(index->GetString(section, "AssiciateFile", "", kIndexValueUnits));
-    std::string name = index->GetString(section, "DataBaseName", "", kIndexValueUnits);
-    // A name that could reach outside the folder counts as no name.
-    if (!IsSafeDataBaseName(name)) continue;
+  for (const auto& named : names) {
     auto entry = std::make_unique<_DATABASE_FILE_INFO_>();
-    entry->strDataBaseName = std::move(name);
+    entry->strDataBaseName = named.second;
     if (entries == nullptr) {
       entries = &m_mapFolders[key];
       m_mapFolderPaths[key] = folder;
       Changed();
     }
-    (*entries)[associate] = std::move(entry);  // a later section wins
+    (*entries)[named.first] = std::move(entry);
   }
+  m_mapOnDisk[key] = std::move(names);
   return 1;
 }
 

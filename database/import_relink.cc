@@ -170,18 +170,16 @@ int32_t CMlvrDataBase::fnRelinkAssociateFile(const char* pszDataBaseFolder, cons
   // The old path file goes only once the moved paths are on disk.
   const std::string key = FolderKey(pszDataBaseFolder);
   auto folder = m_mapFolders.find(key);
-  std::string oldFile;
+  std::string oldName;
   if (folder != m_mapFolders.end()) {
     auto slot = folder->second.find(AssociateKey(pszOrgFile));
     if (slot != folder->second.end()) {
-      oldFile = PathFileOf(key, *slot->second);
+      oldName = slot->second->strDataBaseName;
       Forget(slot->second->pdsPathInfoArray);
       folder->second.erase(slot);
     }
   }
-  bool written = true;
-  SaveFolder(key, true, &written);
-  if (written && !oldFile.empty()) platform::DeleteFile(oldFile.c_str());
+  SaveFolder(key, true, nullptr, oldName);
   return 1;
 }
 

@@ -13,25 +13,79 @@ namespace mlvns {
 
 _DATABASE_FILE_INFO_::~_DATABASE_FILE_INFO_() { PathInfoArray_Release(pdsPathInfoArray); }
 
-int32_t CMlvrDataBase::SaveFolder(const std::string& key, bool bRemove, bool* written) {
+void CMlvrDataBase::MergeIndex(const std::string& key, const IndexNames& disk) {
+  EntryMap& entries = m_mapFolders[key];
+  IndexNames& known = m_mapOnDisk[key];
+  // What this process left as it read it: in the index as read, same name,
+  // list not written back.
+  auto untouched = [&](const std::string& associate, const _DATABASE_FILE_INFO_& entry) {
+    auto was = known.find(associate);
+    return was != known.end() && was->second == entry.strDataBaseName && !MayHaveChanged(entry);
+  };
+  for (auto slot = entries.begin(); slot != entries.end();) {
+    auto there = disk.find(slot->first);
+    if (there == disk.end() && untouched(slot->first, *slot->second)) {
+      slot = entries.erase(slot);  // removed by another process
+      continue;
+    }
+    if (there != disk.end() && untouched(slot->first, *slot->second))
+      slot->second->strDataBaseName = there->second;
+    ++slot;
+  }
+  for (const auto& named : disk) {
+    auto was = known.find(named.first);
+    // Not new: this process's own to keep or to drop.
+    if (was != known.end() && was->second == named.second) continue;
+    std::unique_ptr<_DATABASE_FILE_INFO_>& slot = entries[named.first];
+    if (!slot) {
+      slot = std::make_unique<_DATABASE_FILE_INFO_>();
+      slot->strDataBaseName = named.second;
+    }
+  }
+  known = disk;
+}
+
+bool CMlvrDataBase::ClaimedElsewhere(const std::string& name, const IndexNames& disk,
+                                     const IndexNames& known) {
+  for (const auto& named : disk) {
+    if (named.second != name) continue;
+    auto was = known.find(named.first);
+    if (was == known.end() || was->second != name) return true;
+  }
+  return false;
+}
+
+int32_t CMlvrDataBase::SaveFolder(const std::string& key, bool bRemove, bool* written,
+                                  const std::string& dropName) {
   auto folder = m_mapFolders.find(key);
   if (folder == m_mapFolders.end()) return 1;
-  const std::string onDisk = m_mapFolderPaths.count(key) != 0 ? m_mapFolderPaths[key] : key;
+  const std::string onDisk = FolderPathOf(key);
   Changed();
   MakeFolder(onDisk);
+
+  // Write-backs of one folder by several processes take turns; each starts
+  // from the index as the last one left it.
+  std::unique_ptr<platform::FileLock> lock = platform::LockFile(onDisk + kLockFileName, true);
+  const bool indexThere = platform::PathExists((onDisk + kIndexFileName).c_str());
+  const IndexNames disk = indexThere ? ReadIndex(onDisk) : IndexNames();
+  const IndexNames known = m_mapOnDisk[key];
+  // A missing index tells nothing of other processes; the write makes it anew.
+  if (indexThere) MergeIndex(key, disk);
 
   std::unique_ptr<platform::ProfileFile> index = platform::OpenProfile(onDisk + kIndexFileName);
   int i = 0;
   bool ok = true;
   std::vector<uint8_t> bytes;
+  IndexNames names;
   for (auto& slot : folder->second) {
     _DATABASE_FILE_INFO_& entry = *slot.second;
     const std::string section = "File_" + std::to_string(i);
     index->SetString(section, "AssiciateFile", slot.first);
     index->SetString(section, "DataBaseName", entry.strDataBaseName);
+    names[slot.first] = entry.strDataBaseName;
     if (entry.pdsPathInfoArray != nullptr) {
       // What could not be read whole stays on disk as it was.
-      if (!entry.bPartialFromDisk) {
+      if (!entry.bPartialFromDisk && MayHaveChanged(entry)) {
         ok = PathFile_Encode(&entry.pdsPathInfoArray, &bytes) &&
              platform::WriteFileAtomically(PathFileOf(key, entry), bytes.data(), bytes.size()) &&
              ok;
@@ -40,19 +94,47 @@ int32_t CMlvrDataBase::SaveFolder(const std::string& key, bool bRemove, bool* wr
       PathInfoArray_Release(entry.pdsPathInfoArray);
       entry.pdsPathInfoArray = nullptr;
       entry.bPartialFromDisk = false;
+      entry.bUpdated = false;
     }
     ++i;
   }
-  if (bRemove) {
-    m_mapFolders.erase(folder);
-    m_mapFolderPaths.erase(key);
-    m_cacheIdentities.erase(key);
-  }
   index->SetString("Setting", "NumOfFiles", std::to_string(i));
   // A failed write is not reported to the host; the old index stays.
-  ok = index->Commit() && ok;
+  const bool indexWritten = index->Commit();
+  if (indexWritten) m_mapOnDisk[key] = std::move(names);
+  ok = indexWritten && ok;
+  // A path file given up goes only once the index no longer names it, and
+  // never while another process's index does.
+  if (ok && !dropName.empty() && !ClaimedElsewhere(dropName, disk, known))
+    platform::DeleteFile((onDisk + dropName + kPathFileExtension).c_str());
+  if (bRemove) {
+    m_mapFolders.erase(key);
+    m_mapFolderPaths.erase(key);
+    m_mapOnDisk.erase(key);
+    m_cacheIdentities.erase(key);
+  }
   if (written != nullptr) *written = ok;
   return 1;
+}
+
+bool CMlvrDataBase::AdoptPathFile(const char* pszDataBaseFolder, const std::string& associateKey,
+                                  const std::string& dataBaseName) {
+  const std::string key = FolderKey(pszDataBaseFolder);
+  if (fnLoadDataBase(pszDataBaseFolder) == 0) return false;
+  EntryMap& entries = m_mapFolders[key];
+  FolderOnDisk(key, pszDataBaseFolder);
+  if (entries.count(associateKey) != 0) return false;
+  Changed();
+  auto entry = std::make_unique<_DATABASE_FILE_INFO_>();
+  entry->strDataBaseName = dataBaseName;
+  entries[associateKey] = std::move(entry);
+  return true;
+}
+
+bool CMlvrDataBase::WriteBack(const char* pszDataBaseFolder) {
+  bool written = true;
+  SaveFolder(FolderKey(pszDataBaseFolder), true, &written);
+  return written;
 }
 
 int32_t CMlvrDataBase::fnSaveDataBase(const char* pszDataBaseFolder, int32_t bRemove) {

@@ -2,6 +2,7 @@
 // Nth write, rename, sync, create or delete: whatever N, the call returns,
 // every file of the folder is its old or its new complete version, and no
 // path that was on disk before is lost.
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -37,8 +38,10 @@ std::string Guid(const char* age, int i) {
 Files ReadFolder(const std::string& folder) {
   Files files;
   std::error_code ec;
-  for (const auto& e : std::filesystem::directory_iterator(folder, ec))
+  for (const auto& e : std::filesystem::directory_iterator(folder, ec)) {
+    if (e.path().filename() == "Molvaren.lock") continue;  // holds nothing
     files[e.path().filename().string()] = ReadFileBytes(e.path().string());
+  }
   return files;
 }
 
@@ -162,6 +165,46 @@ TEST(DataBaseWriteBackFaults, AFolderThatVanishesBetweenCallsIsMadeAgain) {
   EXPECT_EQ(db.fnSaveDataBase(folder.c_str(), 1), 1);
   EXPECT_EQ(ReadFolder(folder).size(), 2u);  // the index and the one path file
   EXPECT_EQ(dbtest::OnDisk(folder, "/v/a.mp4"), std::vector<std::string>{"{KEEP}"});
+}
+
+// An import into, and a relink of, an entry whose list lies on disk, failing
+// at each file operation in turn: the entry's paths are always on disk, in
+// its old file or in the one the index now names.
+TEST(DataBaseWriteBackFaults, ImportAndRelinkNeverLoseTheOldFile) {
+  TempDir dir;
+  const std::string folder = dir.File("db");
+  const std::string media = dir.File("new.mp4");
+  WriteText(media, std::string(10, 'v'));
+  ListHolder imported(NewList({Path("{IMPORTED}", "20250101.000000.000")}));
+  for (bool relink : {false, true}) {
+    for (int k = 0; k < static_cast<int>(FileOp::kKinds); ++k) {
+      for (uint64_t n = 1; n <= 8; ++n) {
+        SCOPED_TRACE((relink ? "relink " : "import ") + Describe(static_cast<FileOp>(k), n));
+        std::filesystem::remove_all(folder);
+        std::filesystem::create_directory(folder);
+        _PATH_INFO_* path = Path("{MOVED}");
+        path->qwAssociateFileSize = 10;
+        WritePathFile(folder + "/{OLD}.otp", {path});
+        WriteText(folder + "/Molvaren.ini",
+                  "[File_0]\nAssiciateFile=/v/old.mp4\nDataBaseName={OLD}\n"
+                  "[Setting]\nNumOfFiles=1\n");
+        {
+          CMlvrDataBase db;
+          platform::ResetFileOps();
+          platform::ArmFileFault(static_cast<FileOp>(k), n);
+          if (relink)
+            db.fnRelinkAssociateFile(folder.c_str(), "/v/old.mp4", media.c_str());
+          else
+            db.fnImportPathInfo(folder.c_str(), "/v/old.mp4", imported->ppPathInfos[0], nullptr);
+          platform::ResetFileOps();
+        }
+        const bool oldThere = platform::PathExists((folder + "/{OLD}.otp").c_str());
+        const auto guids = dbtest::OnDisk(folder, relink ? media : "/v/old.mp4");
+        const bool kept = std::count(guids.begin(), guids.end(), "{MOVED}") == 1;
+        EXPECT_TRUE(oldThere || kept) << "the paths of /v/old.mp4 are gone";
+      }
+    }
+  }
 }
 
 }  // namespace

@@ -85,6 +85,25 @@ std::unique_ptr<File> OpenFileForReading(const char* path);
 // cannot be opened.
 std::unique_ptr<File> OpenFileForWriting(const char* path);
 
+// ---- Folder lock -------------------------------------------------------
+
+// An advisory lock between processes, held through the file `path` (created
+// when missing) until the object is destroyed. Taking it again in a process
+// that holds it nests instead of waiting on itself.
+class FileLock {
+ public:
+  virtual ~FileLock() = default;
+};
+
+// Waits for the lock when `wait`; otherwise null at once when another process
+// holds it, with *busy set. Null with *busy false when the lock file cannot
+// be opened (a read-only folder, say).
+std::unique_ptr<FileLock> LockFile(const std::string& path, bool wait, bool* busy = nullptr);
+
+// The names of the plain files in `folder`, in no particular order; false
+// when the folder cannot be read.
+bool ListFiles(const std::string& folder, std::vector<std::string>* names);
+
 // ---- Private-profile index ----------------------------------------------
 
 // One index file of the private-profile (INI) kind. Texts are 8-bit in the

@@ -178,6 +178,34 @@ MLVRX_API int32_t MlvrX_PathInfo_SimplifyWithin(MLVR_NS(_PATH_INFO_) * pPathInfo
 
 /* ---- Folder health and repair ---- */
 
+/* An orphan is a path file (.otp) of a database folder that decodes and that
+ * no entry of the folder's index (Molvaren.ini) names: what a write-back that
+ * failed half-way, or a process that raced another, can leave. Its media
+ * file is the lower-cased szAssociateFile of its paths. These functions work
+ * on a database of their own over the folder; they do not touch the host's
+ * database object. */
+
+/* Called once per orphan with the path file's full name. associate_key is
+ * its media file, or null when it cannot be adopted; reason then says why
+ * (its paths name no media file or several, the media file has an entry
+ * already, another orphan names it too). */
+typedef void (*MlvrX_OrphanVisitor)(const char* path_file, const char* associate_key,
+                                    const char* reason, void* user);
+
+/* Lists the orphans of a database folder, changing nothing; *pnOrphans (may
+ * be null) receives their number. 0 when the folder is missing or holds
+ * neither an index nor a path file. */
+MLVRX_API int32_t MlvrX_Folder_ListOrphans(const char* pszFolder, MlvrX_OrphanVisitor visit,
+                                           void* user, int32_t* pnOrphans);
+
+/* Enters every orphan in the folder's index under its media file, then
+ * rewrites the index in one step; nothing is deleted. Holds the folder's
+ * lock (Molvaren.lock) meanwhile, and refuses at once when another process
+ * holds it. Adopts nothing, and fails, when any orphan cannot be adopted,
+ * when the folder is not writable or when the index could not be written.
+ * *pnAdopted (may be null) receives the number adopted. */
+MLVRX_API int32_t MlvrX_Folder_AdoptOrphans(const char* pszFolder, int32_t* pnAdopted);
+
 #ifdef __cplusplus
 }  // extern "C"
 #endif

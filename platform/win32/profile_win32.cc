@@ -1,5 +1,7 @@
 // The index file through the real wide-character private-profile functions.
-// Every 8-bit text goes to UTF-16 from the ANSI code page and back.
+// Every 8-bit text goes to UTF-16 from the ANSI code page and back. Changes go
+// to a copy beside the file, which Commit moves over it in one step, so a
+// crash leaves the old index or the new one, never a half-written one.
 #include <string>
 #include <vector>
 
@@ -14,11 +16,15 @@ const wchar_t* W(const std::u16string& s) { return reinterpret_cast<const wchar_
 
 class Win32Profile final : public ProfileFile {
  public:
-  explicit Win32Profile(const std::string& path) : path_(AnsiToUtf16(path)) {}
+  explicit Win32Profile(const std::string& path)
+      : path_(AnsiToUtf16(path)), copy_(AnsiToUtf16(path + ".new")) {}
+  ~Win32Profile() override {
+    if (copying_) ::DeleteFileW(W(copy_));  // changes never committed
+  }
 
   int GetInt(const std::string& section, const std::string& key, int def) override {
     return static_cast<int>(::GetPrivateProfileIntW(W(AnsiToUtf16(section)), W(AnsiToUtf16(key)),
-                                                    def, W(path_)));
+                                                    def, W(Current())));
   }
 
   std::string GetString(const std::string& section, const std::string& key,
@@ -28,16 +34,18 @@ class Win32Profile final : public ProfileFile {
     std::vector<wchar_t> buffer(units, L'\0');
     DWORD n = ::GetPrivateProfileStringW(W(AnsiToUtf16(section)), W(AnsiToUtf16(key)),
                                          W(AnsiToUtf16(def)), buffer.data(),
-                                         static_cast<DWORD>(units), W(path_));
+                                         static_cast<DWORD>(units), W(Current()));
     if (n >= units) n = static_cast<DWORD>(units - 1);
     return Utf16ToAnsi(reinterpret_cast<const char16_t*>(buffer.data()), n);
   }
 
   void SetString(const std::string& section, const std::string& key,
                  const std::string& value) override {
-    // Each call writes the file at once; Commit only reports how that went.
+    // Each call writes the copy at once; Commit puts it in place.
+    if (!failed_ && !copying_) StartCopy();
+    if (failed_) return;
     if (!::WritePrivateProfileStringW(W(AnsiToUtf16(section)), W(AnsiToUtf16(key)),
-                                      W(AnsiToUtf16(value)), W(path_))) {
+                                      W(AnsiToUtf16(value)), W(copy_))) {
       failed_ = true;
     }
   }
@@ -49,7 +57,7 @@ class Win32Profile final : public ProfileFile {
     DWORD n = 0;
     for (;;) {
       n = ::GetPrivateProfileSectionNamesW(buffer.data(), static_cast<DWORD>(buffer.size()),
-                                           W(path_));
+                                           W(Current()));
       if (n + 2 < buffer.size() || buffer.size() >= (1u << 24)) break;
       buffer.resize(buffer.size() * 4);
     }
@@ -68,12 +76,42 @@ class Win32Profile final : public ProfileFile {
 
   bool Commit() override {
     bool ok = !failed_;
+    if (ok && copying_) {
+      // Flushes the system's cached copy of the file before it moves.
+      ::WritePrivateProfileStringW(nullptr, nullptr, nullptr, W(copy_));
+      ok = !FileOpFails(FileOp::kRename) &&
+           ::MoveFileExW(W(copy_), W(path_),
+                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    }
+    if (copying_ && !ok) ::DeleteFileW(W(copy_));
+    copying_ = false;
     failed_ = false;
     return ok;
   }
 
  private:
+  const std::u16string& Current() const { return copying_ ? copy_ : path_; }
+
+  // The copy starts as the file is, or empty when there is no file yet.
+  void StartCopy() {
+    if (FileOpFails(FileOp::kCreate)) {
+      failed_ = true;
+      return;
+    }
+    if (::GetFileAttributesW(W(path_)) != INVALID_FILE_ATTRIBUTES) {
+      if (::CopyFileW(W(path_), W(copy_), FALSE) == 0) {
+        failed_ = true;
+        return;
+      }
+    } else {
+      ::DeleteFileW(W(copy_));  // one a crash left; the first write makes it anew
+    }
+    copying_ = true;
+  }
+
   std::u16string path_;
+  std::u16string copy_;
+  bool copying_ = false;
   bool failed_ = false;
 };
 

@@ -13,6 +13,7 @@
 
 #include "tools/mlvr/commands.h"
 #include "tools/mlvr/folder_index.h"
+#include "tools/mlvr/repair_command.h"
 #include "tools/mlvr/reports.h"
 #include "tools/mlvr/tool_support.h"
 
@@ -216,7 +217,11 @@ void AddFolderCommands(CLI::App& app, CLI::App& db, int* status) {
       "check", "Read-only health report of a database folder (exit 1 when anything is wrong)");
   check->add_option("folder", *folder, "Database folder")->required();
   check->add_flag("--json", *json, "Write JSON");
-  check->callback([folder, json, status] {
+  auto repair = std::make_shared<bool>(false);
+  check->add_flag("--repair", *repair,
+                  "Enter the orphaned path files in the index (nothing is deleted)");
+  check->callback([folder, json, status, repair] {
+    if (*repair) return RepairFolder(*folder);
     const Survey s = SurveyFolder(*folder, true);
     *status = s.problems.empty() ? 0 : 1;
     if (*json) {
@@ -232,6 +237,7 @@ void AddFolderCommands(CLI::App& app, CLI::App& db, int* status) {
     int32_t paths = 0;
     for (const EntryState& e : s.entries) paths += e.paths;
     out += ", " + std::to_string(paths) + " paths\n";
+    out += OrphanReport(*folder);
     if (s.problems.empty()) {
       out += "healthy\n";
     } else {

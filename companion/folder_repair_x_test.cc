@@ -1,0 +1,99 @@
+// The orphan repair as a host calls it: what it adopts, and the folders it
+// refuses without changing a byte.
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "molvaren/molvaren.h"
+#include "molvaren/molvaren_x.h"
+
+namespace {
+namespace fs = std::filesystem;
+
+// A path file whose paths name the given media files.
+void Save(const fs::path& file, std::vector<const char*> media) {
+  mlvns::_PATH_INFO_ARRAY_* list = nullptr;
+  ASSERT_EQ(MlvrX_PathInfoArray_New(&list), 1);
+  for (const char* m : media) {
+    mlvns::_PATH_INFO_* p = nullptr;
+    ASSERT_EQ(MlvrX_PathInfo_New(&p), 1);
+    std::strcpy(p->szAssociateFile, m);
+    ASSERT_EQ(Mlvr_PathInfoArray_Add(&list, p), 1);
+  }
+  ASSERT_EQ(Mlvr_OpenSavePathInfo(file.c_str(), 1, &list), 1);
+  Mlvr_PathInfoArray_Free(&list);
+}
+
+// Each file's content hash; the lock file holds nothing.
+std::map<std::string, size_t> Snapshot(const fs::path& folder) {
+  std::map<std::string, size_t> files;
+  for (const auto& f : fs::directory_iterator(folder)) {
+    if (f.path().filename() == "Molvaren.lock") continue;
+    std::ifstream in(f.path(), std::ios::binary);
+    const std::string bytes(std::istreambuf_iterator<char>(in), {});
+    files[f.path().filename()] = std::hash<std::string>()(bytes);
+  }
+  return files;
+}
+
+class FolderRepair : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fs::create_directories(dir_);
+    std::ofstream(dir_ / "Molvaren.ini") << "[File_0]\nAssiciateFile=/v/a.mp4\nDataBaseName={A}\n"
+                                            "[Setting]\nNumOfFiles=1\n";
+    Save(dir_ / "{A}.otp", {"/v/a.mp4"});
+    Save(dir_ / "{O}.otp", {"/V/Orphan.MP4", "/v/orphan.mp4"});
+    std::ofstream(dir_ / "{JUNK}.otp") << "not a path file";
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+  fs::path dir_ = fs::temp_directory_path() / ("repair-" + std::to_string(getpid()));
+};
+
+TEST_F(FolderRepair, AdoptsWhatDecodesUnderItsMediaFileAndDeletesNothing) {
+  std::string key;
+  MlvrX_Folder_ListOrphans(dir_.c_str(), [](const char*, const char* k, const char*, void* u) {
+    *static_cast<std::string*>(u) = k != nullptr ? k : "(refused)";
+  }, &key, nullptr);
+  EXPECT_EQ(key, "/v/orphan.mp4");
+  int32_t adopted = 0;
+  ASSERT_EQ(MlvrX_Folder_AdoptOrphans(dir_.c_str(), &adopted), 1) << MlvrX_LastError();
+  EXPECT_EQ(adopted, 1);
+  EXPECT_EQ(Snapshot(dir_).size(), 4u);  // nothing deleted
+  ASSERT_EQ(MlvrX_Folder_AdoptOrphans(dir_.c_str(), &adopted), 1);
+  EXPECT_EQ(adopted, 0);  // none left
+}
+
+TEST_F(FolderRepair, RefusesAndChangesNothing) {
+  const std::pair<const char*, std::function<void()>> cases[] = {
+      {"not a database folder", [&] { fs::remove_all(dir_); fs::create_directories(dir_); }},
+      {"different media files", [&] { Save(dir_ / "{MIX}.otp", {"/v/b.mp4", "/v/c.mp4"}); }},
+      {"has an entry already", [&] { Save(dir_ / "{A2}.otp", {"/v/A.mp4"}); }},
+      {"in use by another process", [&] {
+         const int fd = open((dir_ / "Molvaren.lock").c_str(), O_RDWR | O_CREAT, 0644);
+         ASSERT_EQ(flock(fd, LOCK_EX), 0);  // released when the test's process ends
+       }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.first);
+    TearDown();
+    SetUp();
+    c.second();
+    const auto before = Snapshot(dir_);
+    EXPECT_EQ(MlvrX_Folder_AdoptOrphans(dir_.c_str(), nullptr), 0);
+    EXPECT_NE(std::string(MlvrX_LastError()).find(c.first), std::string::npos) << MlvrX_LastError();
+    EXPECT_EQ(Snapshot(dir_), before);
+  }
+}
+
+}  // namespace
