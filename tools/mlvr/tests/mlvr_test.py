@@ -400,8 +400,6 @@ class Demo(ToolCase):
     def test_demo_runs_through_the_library(self):
         out = os.path.join(self.dir, "demo")
         report = self.run_tool("demo", out).stdout
-        for step in range(1, 9):
-            self.assertIn(f"\n{step}. ", "\n" + report)
         self.assertEqual(sorted(os.listdir(out)),
                          ["clip-final.mp4", "database", "paths-simplified.svg", "paths.svg"])
         # The straight part of object 1 collapses; the circle keeps more nodes.
