@@ -107,9 +107,6 @@ class Files(ToolCase):
         self.assertIn("bezier ctrl (0.400000, 0.900000)", dump[2])
         self.assertTrue(dump[4].startswith("  extra  frame     99"))
         self.assertEqual(self.json_of("dump", src), json.loads(self.run_tool("export", src).stdout))
-        # '-' reads standard input; --version names the release.
-        piped = subprocess.run([MLVR, "info", "-"], input=rich_file(), capture_output=True)
-        self.assertEqual(piped.stdout.decode(errors="replace"), "\n".join(out) + "\n")
         self.assertRegex(self.run_tool("--version").stdout, r"^mlvr \d+\.\d+\.\d+\n$")
 
     def test_full_json_round_trips_byte_for_byte(self):
