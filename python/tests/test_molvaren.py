@@ -120,25 +120,20 @@ def test_borrowed_list_is_never_freed_and_goes_stale(tmp_path):
 
 # ---- the database ---------------------------------------------------------
 
-def test_store_then_boxes_between_nodes(tmp_path):
+def test_store_then_boxes_and_a_new_identity_under_another_file(tmp_path):
     db = m.Database(tmp_path / "db")
-    guid = db.store("clip.mp4", track())
+    path = track()
+    guid = db.store("clip.mp4", path)
+    assert guid == path.guid
     assert db.box(guid, 30, HD) == (300, 200, 200, 200)       # halfway from 20 to 40
     assert db.box(guid, 30, (960, 540)) == (150, 100, 100, 100)
     with pytest.raises(ValueError, match="outside"):
         db.box(guid, 41, HD)
     assert db.box(guid, 41, HD, clamp=True) == (400, 200, 200, 200)
-    path, key = db.path(guid)
-    assert key == "clip.mp4" and path.frames.tolist() == [10, 20, 40]
-
-
-def test_import_under_another_file_gets_a_new_identity(tmp_path):
-    db = m.Database(tmp_path)
-    path = track()
-    first = db.import_path("a.mp4", path)
-    second = db.import_path("b.mp4", path)
-    copy, key = db.path(second)
-    assert first == path.guid != second and copy.origin_guid == first and key == "b.mp4"
+    other = db.import_path("b.mp4", path)
+    copy, key = db.path(other)
+    assert other != guid and copy.origin_guid == guid and key == "b.mp4"
+    assert db.path(guid)[0].frames.tolist() == [10, 20, 40]
 
 
 def test_relink_and_delete(tmp_path):

