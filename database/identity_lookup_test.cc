@@ -81,10 +81,8 @@ TEST_F(IdentityLookup, FindsTheFirstInKeyOrderAndLoadsOnlyWhatItPasses) {
   ASSERT_EQ(db_.fnGetPathInfoByGUID(f_.c_str(), "{LAST}", &found, nullptr), 1);
   EXPECT_NE(Entry("/v/b.mp4").pdsPathInfoArray, nullptr);  // passed, so loaded
   EXPECT_EQ(db_.fnGetPathInfoByGUID(dir_.File("empty").c_str(), "{LAST}", &found, key), 0);
-}
 
-TEST_F(IdentityLookup, APathFileThatAppearsBeforeTheRememberedPlaceIsRead) {
-  char key[260] = {};
+  // A path file that appears before the remembered place is read.
   _PATH_NODE_ node;
   ASSERT_EQ(NodeAt(db_, f_, "{X}", 0, &node, key), 1);
   ASSERT_EQ(NodeAt(db_, f_, "{X}", 0, &node, key), 1);
@@ -160,16 +158,16 @@ TEST_F(IdentityLookup, EverySpacingFindsTheRightNeighbours) {
 }
 
 TEST_F(IdentityLookup, ConvertsOnlyWhenTheTargetIsAnotherFrame) {
-  _PATH_INFO_* wide = Path("{WIDE}", "1", {0});  // frame 16:9, video 4:3
-  wide->nFrameAspect = 0;
-  wide->nVideoAspect = 1;
-  wide->pPathNodes[0].fXPos = 0.5f;
+  auto shaped = [](const char* guid, int32_t frameAspect, int32_t videoAspect) {
+    _PATH_INFO_* p = Path(guid, "1", {0});
+    p->nFrameAspect = frameAspect;
+    p->nVideoAspect = videoAspect;
+    return p;
+  };
+  _PATH_INFO_* wide = shaped("{WIDE}", 0, 1);  // frame 16:9, video 4:3
   wide->pPathNodes[0].fWidth = 0.75f;
-  _PATH_INFO_* four = Path("{FOUR}", "1", {0});
-  four->nFrameAspect = 1;
-  four->nVideoAspect = 1;
-  _PATH_INFO_* custom = Path("{CUSTOM}", "1", {0});
-  custom->nFrameAspect = custom->nVideoAspect = 2;
+  _PATH_INFO_* four = shaped("{FOUR}", 1, 1);
+  _PATH_INFO_* custom = shaped("{CUSTOM}", 2, 2);
   custom->nFrameWidth = custom->nFrameHeight = custom->nVideoWidth = custom->nVideoHeight = 1000;
   ListHolder l(NewList({wide, four, custom}));
   ASSERT_EQ(db_.fnUpdateInfoArray(f_.c_str(), "/v/s.mp4", l.get()), 1);
