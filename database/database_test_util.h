@@ -43,20 +43,18 @@ inline void WritePathFile(const std::string& file, const std::vector<_PATH_INFO_
   ASSERT_EQ(PathInfo_OpenSave(file.c_str(), 1, list.ref()), 1);
 }
 
-// The identities of a path file's paths, in order; empty when unreadable.
-inline std::vector<std::string> GuidsInFile(const std::string& file) {
-  testing_support::ListHolder list;
+inline std::vector<std::string> Guids(const _PATH_INFO_ARRAY_* list) {
   std::vector<std::string> out;
-  if (PathInfo_OpenSave(file.c_str(), 0, list.ref()) == 0 || list.get() == nullptr) return out;
-  for (int i = 0; i < list->nNumOfPathInfos; ++i) out.emplace_back(list->ppPathInfos[i]->szGUID);
+  for (int i = 0; list != nullptr && i < list->nNumOfPathInfos; ++i)
+    out.emplace_back(list->ppPathInfos[i]->szGUID);
   return out;
 }
 
-inline std::vector<std::string> Guids(const _PATH_INFO_ARRAY_* list) {
-  std::vector<std::string> out;
-  if (list == nullptr) return out;
-  for (int i = 0; i < list->nNumOfPathInfos; ++i) out.emplace_back(list->ppPathInfos[i]->szGUID);
-  return out;
+// The identities of a path file's paths, in order; empty when unreadable.
+inline std::vector<std::string> GuidsInFile(const std::string& file) {
+  testing_support::ListHolder list;
+  if (PathInfo_OpenSave(file.c_str(), 0, list.ref()) == 0) return {};
+  return Guids(list.get());
 }
 
 // An associate file's list as the next run reads it from disk: per path its

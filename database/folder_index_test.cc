@@ -46,7 +46,7 @@ TEST(FolderIndex, ParsesEntriesAndIsReadOncePerFolder) {
   EXPECT_EQ(Keys(db, key).size(), 2u);
 }
 
-TEST(FolderIndex, AFolderWithoutEntriesIsReadAgainNextTime) {
+TEST(FolderIndex, MissingFoldersAreMadeAndAFolderWithoutEntriesIsReadAgain) {
   TempDir dir;
   CMlvrDataBase db;
   ASSERT_EQ(db.fnLoadDataBase(dir.path().c_str()), 1);  // no index at all
@@ -57,11 +57,8 @@ TEST(FolderIndex, AFolderWithoutEntriesIsReadAgainNextTime) {
   ASSERT_EQ(db.fnLoadDataBase(dir.path().c_str()), 1);
   EXPECT_EQ(Keys(db, platform::LowerAnsi(dir.path() + "/")),
             std::vector<std::string>{"a={A}"});
-}
 
-TEST(FolderIndex, CreatesMissingFoldersLevelByLevel) {
-  TempDir dir;
-  CMlvrDataBase db;
+  // Missing folders are made, level by level.
   const std::string deep = dir.File("one/two/three");
   ASSERT_EQ(db.fnLoadDataBase(deep.c_str()), 1);
   EXPECT_TRUE(platform::PathExists(deep.c_str()));

@@ -16,9 +16,8 @@ using testing_support::NewList;
 using testing_support::PathHolder;
 using testing_support::TempDir;
 
-// The list of an associate file as the next run reads it, with the fields
-// import and relink set.
-std::vector<std::string> OnDisk(const std::string& folder, const std::string& key) {
+// The list as the next run reads it, with the fields import and relink set.
+auto OnDisk(const std::string& folder, const std::string& key) {
   return dbtest::OnDisk(folder, key, true);
 }
 

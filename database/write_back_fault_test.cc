@@ -77,11 +77,6 @@ void ChangeEverything(CMlvrDataBase& db, const std::string& folder) {
   }
 }
 
-std::string Describe(FileOp op, uint64_t n) {
-  static const char* const kNamesOfOps[] = {"write", "rename", "sync", "create", "delete"};
-  return std::string(kNamesOfOps[static_cast<int>(op)]) + " #" + std::to_string(n);
-}
-
 TEST(DataBaseWriteBackFaults, EveryFailedCallLeavesOldOrNewFiles) {
   TempDir dir;
   const std::string folder = dir.File("db");
@@ -105,13 +100,13 @@ TEST(DataBaseWriteBackFaults, EveryFailedCallLeavesOldOrNewFiles) {
   // At least the five path files; the index too where the platform's own
   // engine writes it (on Windows the system's profile functions do).
   for (FileOp op : {FileOp::kWrite, FileOp::kRename, FileOp::kSync, FileOp::kCreate})
-    EXPECT_GE(calls[static_cast<int>(op)], 5u) << Describe(op, 0);
+    EXPECT_GE(calls[static_cast<int>(op)], 5u) << static_cast<int>(op);
 
   int failedRuns = 0;
   for (int k = 0; k < static_cast<int>(FileOp::kKinds); ++k) {
     const FileOp op = static_cast<FileOp>(k);
     for (uint64_t n = 1; n <= calls[k]; ++n) {
-      SCOPED_TRACE(Describe(op, n));
+      SCOPED_TRACE("file operation kind " + std::to_string(k) + ", call #" + std::to_string(n));
       ReplaceFolder(folder, before);
       {
         CMlvrDataBase db;

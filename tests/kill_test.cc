@@ -9,7 +9,6 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <cstdio>
 #include <random>
 #include <string>
 #include <thread>
@@ -114,7 +113,6 @@ TEST(DataBaseKill, WriteBackSurvivesSigkillAtAnyMoment) {
   }
   // Most kills landed inside the run rather than after it.
   EXPECT_LT(finished, kKills / 2);
-  std::printf("%d of %d runs were killed before they ended\n", kKills - finished, kKills);
 }
 
 }  // namespace
