@@ -38,13 +38,25 @@ void WriteHeadOnly(std::vector<uint8_t>* data) {
   ar.WriteU32(PATH_FILE_VERSION);
 }
 
-int32_t Open(const char* name, _PATH_INFO_ARRAY_** ppArray) {
+// FNV-1a over the file's bytes: enough to tell whether a file changed.
+uint64_t Fingerprint(const std::vector<uint8_t>& data) {
+  uint64_t h = 0xCBF29CE484222325ull;
+  for (uint8_t b : data) h = (h ^ b) * 0x100000001B3ull;
+  return h;
+}
+
+bool ReadAll(const char* name, std::vector<uint8_t>* data) {
   std::unique_ptr<platform::File> file = platform::OpenFileForReading(name);
-  if (!file) return 0;
-  std::vector<uint8_t> data;
-  bool read = ReadWholeFile(*file, &data);
+  if (!file) return false;
+  bool read = ReadWholeFile(*file, data);
   file->Close();
-  if (!read) return 0;
+  return read;
+}
+
+int32_t Open(const char* name, _PATH_INFO_ARRAY_** ppArray, uint64_t* pFingerprint = nullptr) {
+  std::vector<uint8_t> data;
+  if (!ReadAll(name, &data)) return 0;
+  if (pFingerprint != nullptr) *pFingerprint = Fingerprint(data);
 
   ArchiveReader ar(data.data(), data.size());
   std::string head;
@@ -89,6 +101,19 @@ bool PathFile_Encode(_PATH_INFO_ARRAY_** ppArray, std::vector<uint8_t>* out) {
 int32_t PathInfo_OpenSave(const char* pszFileName, int32_t bSave, _PATH_INFO_ARRAY_** ppArray) {
   if (pszFileName == nullptr) return 0;
   return bSave != 0 ? Save(pszFileName, ppArray) : Open(pszFileName, ppArray);
+}
+
+int32_t PathFile_Open(const char* pszFileName, _PATH_INFO_ARRAY_** ppArray,
+                      uint64_t* pFingerprint) {
+  if (pszFileName == nullptr) return 0;
+  return Open(pszFileName, ppArray, pFingerprint);
+}
+
+bool PathFile_Fingerprint(const char* pszFileName, uint64_t* pFingerprint) {
+  std::vector<uint8_t> data;
+  if (pszFileName == nullptr || !ReadAll(pszFileName, &data)) return false;
+  *pFingerprint = Fingerprint(data);
+  return true;
 }
 
 }  // namespace mlvns

@@ -15,7 +15,8 @@ void CMlvrDataBase::LoadList(const std::string& key, _DATABASE_FILE_INFO_* entry
   if (entry->pdsPathInfoArray != nullptr) return;
   Changed();
   const std::string file = PathFileOf(key, *entry);
-  int32_t whole = PathInfo_OpenSave(file.c_str(), 0, &entry->pdsPathInfoArray);
+  entry->qwReadFingerprint = 0;
+  int32_t whole = PathFile_Open(file.c_str(), &entry->pdsPathInfoArray, &entry->qwReadFingerprint);
   entry->bPartialFromDisk = whole == 0 && entry->pdsPathInfoArray != nullptr;
 }
 

@@ -30,6 +30,9 @@ struct _DATABASE_FILE_INFO_ {
   bool bPartialFromDisk = false;
   // Set when an update replaced the list since the last write-back.
   bool bUpdated = false;
+  // The path file's bytes as the list was read from them, so that a
+  // write-back can tell whether another process has rewritten the file.
+  uint64_t qwReadFingerprint = 0;
 };
 
 class CMlvrDataBase {
@@ -107,8 +110,9 @@ class CMlvrDataBase {
   void Changed() { ++m_nGeneration; }
   void HandOut(const _PATH_INFO_ARRAY_* list);
   void Forget(const _PATH_INFO_ARRAY_* list) { m_setHeldLists.erase(list); }
-  // Whether the write-back writes the entry's list: one the host was handed
-  // or an update gave; a list read only for a lookup is as on disk.
+  // Whether the list may differ from its file: one the host was handed or
+  // an update gave. Any other list is written back only while its file is
+  // still the one it was read from.
   bool MayHaveChanged(const _DATABASE_FILE_INFO_& entry) const {
     return entry.pdsPathInfoArray != nullptr &&
            (entry.bUpdated || m_setHeldLists.count(entry.pdsPathInfoArray) != 0);

@@ -84,10 +84,17 @@ int32_t CMlvrDataBase::SaveFolder(const std::string& key, bool bRemove, bool* wr
     index->SetString(section, "DataBaseName", entry.strDataBaseName);
     names[slot.first] = entry.strDataBaseName;
     if (entry.pdsPathInfoArray != nullptr) {
-      // What could not be read whole stays on disk as it was.
-      if (!entry.bPartialFromDisk && MayHaveChanged(entry)) {
+      // What could not be read whole stays on disk as it was, and so does
+      // a file that another process rewrote or deleted since this one read
+      // it, unless this process changed or handed out the list.
+      const std::string file = PathFileOf(key, entry);
+      uint64_t now = 0;
+      const bool rewrittenElsewhere = !MayHaveChanged(entry) &&
+                                      (!PathFile_Fingerprint(file.c_str(), &now) ||
+                                       now != entry.qwReadFingerprint);
+      if (!entry.bPartialFromDisk && !rewrittenElsewhere) {
         ok = PathFile_Encode(&entry.pdsPathInfoArray, &bytes) &&
-             platform::WriteFileAtomically(PathFileOf(key, entry), bytes.data(), bytes.size()) &&
+             platform::WriteFileAtomically(file, bytes.data(), bytes.size()) &&
              ok;
       }
       Forget(entry.pdsPathInfoArray);

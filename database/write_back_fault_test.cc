@@ -174,7 +174,8 @@ TEST(DataBaseWriteBackFaults, ImportAndRelinkNeverLoseTheOldFile) {
   for (bool relink : {false, true}) {
     for (int k = 0; k < static_cast<int>(FileOp::kKinds); ++k) {
       for (uint64_t n = 1; n <= 8; ++n) {
-        SCOPED_TRACE((relink ? "relink " : "import ") + Describe(static_cast<FileOp>(k), n));
+        SCOPED_TRACE(std::string(relink ? "relink" : "import") + ", file operation kind " +
+                     std::to_string(k) + ", call #" + std::to_string(n));
         std::filesystem::remove_all(folder);
         std::filesystem::create_directory(folder);
         _PATH_INFO_* path = Path("{MOVED}");

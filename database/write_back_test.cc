@@ -17,6 +17,28 @@ using testing_support::ListHolder;
 using testing_support::NewList;
 using testing_support::TempDir;
 
+// A list read only for a lookup is saved again, as every loaded list is,
+// unless its file changed on disk since it was read: another process's.
+TEST(WriteBack, SavesListsReadForLookupsUnlessTheirFileChanged) {
+  for (bool rewritten : {false, true}) {
+    SCOPED_TRACE(rewritten ? "file rewritten since it was read" : "file as read");
+    TempDir dir;
+    const std::string f = dir.path();
+    dbtest::WritePathFile(dir.File("{B}.otp"), {Path("{P-B}")});
+    const std::string read = ReadText(dir.File("{B}.otp"));
+    WriteText(dir.File("{B}.otp"), read + "tail");  // bytes the decoder passes over
+    WriteText(dir.File("Molvaren.ini"),
+              "[Setting]\r\nNumOfFiles=1\r\n[File_0]\r\nAssiciateFile=b\r\nDataBaseName={B}\r\n");
+    CMlvrDataBase db;
+    _PATH_NODE_ node;
+    ASSERT_EQ(db.fnGetPathNodeByGUID(f.c_str(), "{P-B}", 0, {1920, 1080}, 0.0f, &node, nullptr, 0),
+              1);
+    if (rewritten) WriteText(dir.File("{B}.otp"), read + "other");
+    ASSERT_EQ(db.fnSaveDataBase(f.c_str(), 1), 1);
+    EXPECT_EQ(ReadText(dir.File("{B}.otp")), rewritten ? read + "other" : read);
+  }
+}
+
 TEST(WriteBack, RenumbersInKeyOrderAndKeepsLeftoverSections) {
   TempDir dir;
   const std::string f = dir.path();
