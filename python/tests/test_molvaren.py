@@ -28,6 +28,26 @@ def test_boxes_come_back_as_the_library_rounds_them():
     assert path.nodes[1]["fYPos"] == pytest.approx(1 - 300 / 1080)
 
 
+def test_tracker_csv_round_trip_keeps_boxes_and_gaps():
+    mot = "1,7,100,200,50,40,1,-1,-1,-1\n3,7,110,200,50,40,0.5,-1,-1,-1\n"
+    paths = m.read_tracker_csv(mot, HD, "mot", media_file="clip.mp4")
+    assert len(paths) == 1 and paths[0].associate_file == "clip.mp4"
+    assert paths[0].frames.tolist() == [0, 2]  # frame 2 skipped: a gap, no node
+    assert m.write_tracker_csv(paths, "mot").splitlines()[1].startswith("3,1,110,200,50,40,")
+    with pytest.raises(m.MolvarenError, match="line 1"):
+        m.read_tracker_csv("1,7,x,200,50,40,1,-1,-1,-1\n", HD)
+
+
+def test_simplify_within_keeps_the_bound_and_refuses_bad_tolerances():
+    straight = m.Path.from_boxes([(10 * i, 100, 50, 50) for i in range(20)], HD)
+    report = m.simplify_within(straight, 1.0)
+    assert (report["nodes_before"], report["nodes_after"], len(straight)) == (20, 2, 2)
+    assert report["largest_deviation"] <= 1.0
+    for bad in (0.0, -1.0, float("nan")):
+        with pytest.raises(m.MolvarenError, match="cannot simplify"):
+            m.simplify_within(straight, bad)
+
+
 @pytest.mark.parametrize("how", ["pack", "file", "copy"])
 def test_list_round_trip_keeps_paths_and_nodes(how, tmp_path):
     source = m.PathList([track(), track(frames=(1, 2, 3))])
