@@ -100,8 +100,14 @@ bool CMlvrDataBase::PlaceHolds(const IdentityPlace& place, const char* pszGUID) 
     }
     return false;
   };
-  for (const _PATH_INFO_ARRAY_* held : place.heldBefore)
-    if (holds(held, held->nNumOfPathInfos)) return false;
+  // Held lists lie apart in memory: the next lists' header and pointer
+  // array are asked for while this one is searched.
+  const std::vector<const _PATH_INFO_ARRAY_*>& heldBefore = place.heldBefore;
+  for (size_t j = 0; j < heldBefore.size(); ++j) {
+    if (j + 2 < heldBefore.size()) __builtin_prefetch(heldBefore[j + 2]);
+    if (j + 1 < heldBefore.size()) __builtin_prefetch(heldBefore[j + 1]->ppPathInfos);
+    if (holds(heldBefore[j], heldBefore[j]->nNumOfPathInfos)) return false;
+  }
   if (place.ownListHeld && holds(list, place.index)) return false;
   return true;
 }
