@@ -29,8 +29,11 @@ std::mutex& HeldMutex() {
 
 // (device, inode) of a lock file -> the descriptor that holds it.
 std::map<std::pair<dev_t, ino_t>, Held>& HeldLocks() {
-  static auto* held = new std::map<std::pair<dev_t, ino_t>, Held>;
-  return *held;
+  // An object, not a leaked pointer: a library unloaded and loaded again
+  // (dlclose, FreeLibrary) must not leave one behind each time. The module
+  // writes back before static objects are destroyed.
+  static std::map<std::pair<dev_t, ino_t>, Held> held;
+  return held;
 }
 
 class PosixLock final : public FileLock {

@@ -24,8 +24,11 @@ std::mutex& HeldMutex() {
 }
 
 std::map<FileId, Held>& HeldLocks() {
-  static auto* held = new std::map<FileId, Held>;
-  return *held;
+  // An object, not a leaked pointer: a library unloaded and loaded again
+  // (dlclose, FreeLibrary) must not leave one behind each time. The module
+  // writes back before static objects are destroyed.
+  static std::map<FileId, Held> held;
+  return held;
 }
 
 class Win32Lock final : public FileLock {
