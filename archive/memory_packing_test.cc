@@ -33,6 +33,11 @@ TEST(MemoryPacking, EmptyListPacksTo88Bytes) {
   _PATH_INFO_ARRAY_* none = nullptr;
   EXPECT_EQ(PathInfoArray_Pack(&none, nullptr, &n), 0);
   EXPECT_EQ(n, 7u);
+  // A list that would not read back is refused by the size query too.
+  ListHolder holey(NewList({NewPath({})}));
+  holey->ppPathInfos[0]->bHasExtraNode = 1;  // the flag without its node
+  EXPECT_EQ(PathInfoArray_Pack(holey.ref(), nullptr, &n), 0);
+  EXPECT_EQ(n, 7u);
 }
 
 TEST(MemoryPacking, UnpackRefusesWhatIsNotAStream) {
