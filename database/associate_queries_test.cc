@@ -49,6 +49,10 @@ TEST(AssociateQueries, FetchUpdateDeleteInMemory) {
   holey->ppPathInfos[0]->bHasExtraNode = 1;  // flag without its node
   EXPECT_EQ(db.fnUpdateInfoArray(f.c_str(), "/v/a.mp4", holey.get()), 0);
   EXPECT_EQ(Guids(list), (std::vector<std::string>{"{TWO}", "{THREE}"}));
+  // No folder, no associate file: refused.
+  EXPECT_EQ(db.fnUpdateInfoArray("", "/v/a.mp4", holey.get()), 0);
+  EXPECT_EQ(db.fnUpdateInfoArray(nullptr, "/v/a.mp4", holey.get()), 0);
+  EXPECT_EQ(db.fnUpdateInfoArray(f.c_str(), nullptr, holey.get()), 0);
   // A null list empties the entry, and gives a new file an empty entry.
   EXPECT_EQ(db.fnUpdateInfoArray(f.c_str(), "/v/a.mp4", nullptr), 1);
   EXPECT_EQ(Guids(list), std::vector<std::string>{});

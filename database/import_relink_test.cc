@@ -143,11 +143,15 @@ TEST_F(Relink, MergesIntoAnExistingList) {
   _PATH_INFO_* own = Path("{C}", "20240101.000000.000");
   ListHolder l(NewList({older, newer, own}));
   ASSERT_EQ(db_.fnUpdateInfoArray(f_.c_str(), newFile.c_str(), l.get()), 1);
+  _PATH_INFO_ARRAY_* source = nullptr;  // and one path the new file lacks
+  ASSERT_EQ(db_.fnGetInfoArray(f_.c_str(), "/old.mp4", &source), 1);
+  ASSERT_EQ(Mlvr_PathInfoArray_Add(&source, Path("{D}", "20240505.000000.000")), 1);
   ASSERT_EQ(db_.fnRelinkAssociateFile(f_.c_str(), "/old.mp4", newFile.c_str()), 1);
   EXPECT_EQ(OnDisk(f_, newFile),
             (std::vector<std::string>{"{A}@20240505.000000.000<>" + newFile,
                                       "{B}@20251231.000000.000<>",
-                                      "{C}@20240101.000000.000<>"}));
+                                      "{C}@20240101.000000.000<>",
+                                      "{D}@20240505.000000.000<>" + newFile}));
   EXPECT_FALSE(platform::PathExists(oldFile_.c_str()));
 }
 
