@@ -64,22 +64,29 @@ std::string MediaKeyOf(const _PATH_INFO_ARRAY_& list, std::string* reason) {
   return key;
 }
 
-Survey SurveyFolder(const char* pszFolder) {
+// The folder's name with a separator; fails unless it is a database folder.
+// Reads no index, so it never waits for another process's write-back.
+std::string DatabaseFolder(const char* pszFolder, std::vector<std::string>* files) {
   if (pszFolder == nullptr || pszFolder[0] == '\0') Fail("no folder given");
-  Survey s;
-  s.folder = FolderWithSeparator(pszFolder);
-  std::vector<std::string> files;
-  if (!platform::PathExists(s.folder.c_str()) || !platform::ListFiles(s.folder, &files))
-    Fail("cannot read the folder " + s.folder);
+  std::string folder = FolderWithSeparator(pszFolder);
+  if (!platform::PathExists(folder.c_str()) || !platform::ListFiles(folder, files))
+    Fail("cannot read the folder " + folder);
   bool index = false, pathFiles = false;
-  for (const std::string& f : files) {
+  for (const std::string& f : *files) {
     index = index || platform::CompareNoCase(f, kIndexFileName) == 0;
     pathFiles = pathFiles || EndsWithPathExtension(f);
   }
   if (!index && !pathFiles) {
-    Fail(s.folder + " is not a database folder: it holds neither " + kIndexFileName +
+    Fail(folder + " is not a database folder: it holds neither " + kIndexFileName +
          " nor any " + kPathFileExtension + " path file");
   }
+  return folder;
+}
+
+Survey SurveyFolder(const char* pszFolder) {
+  Survey s;
+  std::vector<std::string> files;
+  s.folder = DatabaseFolder(pszFolder, &files);
 
   CMlvrDataBase db;
   db.fnLoadDataBase(s.folder.c_str());
@@ -151,7 +158,8 @@ MLVRX_API int32_t MlvrX_Folder_AdoptOrphans(const char* pszFolder, int32_t* pnAd
     if (pnAdopted != nullptr) *pnAdopted = 0;
     const std::string folder =
         mlvns::FolderWithSeparator(pszFolder != nullptr ? pszFolder : std::string());
-    mlvns::SurveyFolder(pszFolder);  // a database folder at all
+    std::vector<std::string> files;
+    mlvns::DatabaseFolder(pszFolder, &files);
     bool busy = false;
     std::unique_ptr<mlvns::platform::FileLock> lock =
         mlvns::platform::LockFile(folder + mlvns::kLockFileName, false, &busy);

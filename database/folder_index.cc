@@ -33,8 +33,15 @@ std::vector<int> EntrySections(const std::vector<std::string>& names, int n) {
 }  // namespace
 
 CMlvrDataBase::IndexNames CMlvrDataBase::ReadIndex(const std::string& folderOnDisk) {
-  std::unique_ptr<platform::ProfileFile> index =
-      platform::OpenProfile(folderOnDisk + kIndexFileName);
+  const std::string indexName = folderOnDisk + kIndexFileName;
+  const std::string lockName = folderOnDisk + kLockFileName;
+  // The folder lock keeps another process's write-back from replacing the
+  // index between the reads below (each may open the file anew). Reading
+  // never creates the lock file: a folder no write-back has locked yet is
+  // read as it is.
+  std::unique_ptr<platform::FileLock> lock;
+  if (platform::PathExists(lockName.c_str())) lock = platform::LockFile(lockName, true);
+  std::unique_ptr<platform::ProfileFile> index = platform::OpenProfile(indexName);
   const int n = index->GetInt("Setting", "NumOfFiles", 0);
   IndexNames names;
   for (int i : EntrySections(index->SectionNames(), n)) {
