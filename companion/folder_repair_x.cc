@@ -130,6 +130,20 @@ Survey SurveyFolder(const char* pszFolder) {
   return s;
 }
 
+// Fails, naming the first, when any orphan cannot be adopted.
+void RefuseUnadoptable(const Survey& s) {
+  int32_t refused = 0;
+  std::string first;
+  for (const Orphan& o : s.orphans) {
+    if (!o.key.empty()) continue;
+    if (refused++ == 0) first = s.folder + o.name + kPathFileExtension + ": " + o.reason;
+  }
+  if (refused > 0) {
+    Fail(std::to_string(refused) + " path file(s) cannot be adopted, so nothing was " +
+         "changed; the first is " + first);
+  }
+}
+
 }  // namespace
 }  // namespace mlvns
 
@@ -160,24 +174,20 @@ MLVRX_API int32_t MlvrX_Folder_AdoptOrphans(const char* pszFolder, int32_t* pnAd
         mlvns::FolderWithSeparator(pszFolder != nullptr ? pszFolder : std::string());
     std::vector<std::string> files;
     mlvns::DatabaseFolder(pszFolder, &files);
+    // A refusal leaves not even a lock file behind: where there is none yet,
+    // what cannot be adopted is found before one is made.
+    const std::string lockName = folder + mlvns::kLockFileName;
+    if (!mlvns::platform::PathExists(lockName.c_str()))
+      mlvns::RefuseUnadoptable(mlvns::SurveyFolder(pszFolder));
     bool busy = false;
     std::unique_ptr<mlvns::platform::FileLock> lock =
-        mlvns::platform::LockFile(folder + mlvns::kLockFileName, false, &busy);
+        mlvns::platform::LockFile(lockName, false, &busy);
     if (!lock && busy)
       mlvns::Fail("the folder " + folder + " is in use by another process; nothing was changed");
     if (!lock) mlvns::Fail("the folder " + folder + " is not writable; nothing was changed");
     // Surveyed again under the lock: no write-back can come in between.
     const mlvns::Survey s = mlvns::SurveyFolder(pszFolder);
-    int32_t refused = 0;
-    std::string first;
-    for (const mlvns::Orphan& o : s.orphans) {
-      if (!o.key.empty()) continue;
-      if (refused++ == 0) first = s.folder + o.name + mlvns::kPathFileExtension + ": " + o.reason;
-    }
-    if (refused > 0) {
-      mlvns::Fail(std::to_string(refused) + " path file(s) cannot be adopted, so nothing was " +
-                  "changed; the first is " + first);
-    }
+    mlvns::RefuseUnadoptable(s);
     if (s.orphans.empty()) return 1;
     mlvns::CMlvrDataBase db;
     for (const mlvns::Orphan& o : s.orphans) {
