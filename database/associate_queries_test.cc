@@ -29,7 +29,7 @@ TEST(AssociateQueries, FetchUpdateDeleteInMemory) {
   ASSERT_EQ(db.fnGetInfoArray(f.c_str(), "/v/a.MP4", &list), 1);
   ASSERT_NE(list, first.get());  // the database keeps its own copy
   EXPECT_EQ(Guids(list), std::vector<std::string>{"{ONE}"});
-  const std::string name = db.m_mapFolders.begin()->second.begin()->second->strDataBaseName;
+  const std::string name = db.Folders().begin()->second.begin()->second->strDataBaseName;
   EXPECT_EQ(name.size(), 38u) << name;  // a fresh identity's text
 
   // A second update replaces the contents of the same list and keeps the name.
@@ -38,7 +38,7 @@ TEST(AssociateQueries, FetchUpdateDeleteInMemory) {
   ASSERT_EQ(db.fnGetInfoArray(f.c_str(), "/v/a.mp4", &list), 1);
   EXPECT_EQ(list, held);
   EXPECT_EQ(Guids(list), (std::vector<std::string>{"{TWO}", "{THREE}"}));
-  EXPECT_EQ(db.m_mapFolders.begin()->second.begin()->second->strDataBaseName, name);
+  EXPECT_EQ(db.Folders().begin()->second.begin()->second->strDataBaseName, name);
 
   // Handing the database its own list back is a no-op, not a loss.
   ASSERT_EQ(db.fnUpdateInfoArray(f.c_str(), "/v/a.mp4", list), 1);
@@ -81,7 +81,7 @@ TEST(AssociateQueries, DeleteRemovesThePathFileAtOnceButNotTheIndexEntry) {
     ASSERT_EQ(db.fnDeleteInfoArray(f.c_str(), "A"), 1);
     EXPECT_FALSE(platform::PathExists(dir.File("{A}.otp").c_str()));
     EXPECT_EQ(dbtest::ReadText(dir.File("Molvaren.ini")), index);
-    db.m_mapFolders.clear();  // as if the run ended without a write-back
+    db.Discard();  // as if the run ended without a write-back
   }
   // The next run still finds the entry, with no list.
   CMlvrDataBase db;

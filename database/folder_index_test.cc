@@ -12,8 +12,8 @@ using testing_support::TempDir;
 
 std::vector<std::string> Keys(const CMlvrDataBase& db, const std::string& folderKey) {
   std::vector<std::string> keys;
-  auto it = db.m_mapFolders.find(folderKey);
-  if (it == db.m_mapFolders.end()) return keys;
+  auto it = db.Folders().find(folderKey);
+  if (it == db.Folders().end()) return keys;
   for (auto& e : it->second) keys.push_back(e.first + "=" + e.second->strDataBaseName);
   return keys;
 }
@@ -42,7 +42,7 @@ TEST(FolderIndex, ParsesEntriesAndIsReadOncePerFolder) {
   // The same folder written another way is not read again.
   WriteText(folder + "/Molvaren.ini", "[Setting]\r\nNumOfFiles=0\r\n");
   ASSERT_EQ(db.fnLoadDataBase((folder + "/").c_str()), 1);
-  EXPECT_EQ(db.m_mapFolders.size(), 1u);
+  EXPECT_EQ(db.Folders().size(), 1u);
   EXPECT_EQ(Keys(db, key).size(), 2u);
 }
 
@@ -50,7 +50,7 @@ TEST(FolderIndex, MissingFoldersAreMadeAndAFolderWithoutEntriesIsReadAgain) {
   TempDir dir;
   CMlvrDataBase db;
   ASSERT_EQ(db.fnLoadDataBase(dir.path().c_str()), 1);  // no index at all
-  EXPECT_TRUE(db.m_mapFolders.empty());
+  EXPECT_TRUE(db.Folders().empty());
   EXPECT_FALSE(platform::PathExists(dir.File("Molvaren.ini").c_str()));  // none is made
   WriteText(dir.File("Molvaren.ini"),
             "[Setting]\nNumOfFiles=1\n[File_0]\nAssiciateFile=a\nDataBaseName={A}\n");

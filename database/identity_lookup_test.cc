@@ -56,7 +56,7 @@ class IdentityLookup : public ::testing::Test {
                       "[File_3]\nAssiciateFile=/v/0gone.mp4\nDataBaseName={GONE}\n");
   }
   const _DATABASE_FILE_INFO_& Entry(const char* key) {
-    return *db_.m_mapFolders.begin()->second.at(key);
+    return *db_.Folders().begin()->second.at(key);
   }
   TempDir dir_;
   const std::string f_ = dir_.path();

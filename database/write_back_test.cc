@@ -90,7 +90,7 @@ TEST(WriteBack, ReleasesListsAndReloadsThemFromTheirFiles) {
   ListHolder mine(NewList({Path("{ONE}")}));
   ASSERT_EQ(db.fnUpdateInfoArray(f.c_str(), "clip", mine.get()), 1);
   ASSERT_EQ(db.fnSaveDataBase(f.c_str(), 0), 1);
-  const auto& entry = *db.m_mapFolders.begin()->second.begin()->second;
+  const auto& entry = *db.Folders().begin()->second.begin()->second;
   EXPECT_EQ(entry.pdsPathInfoArray, nullptr);
   EXPECT_EQ(GuidsInFile(dir.File(entry.strDataBaseName + ".otp")),
             std::vector<std::string>{"{ONE}"});
