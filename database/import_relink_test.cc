@@ -35,11 +35,6 @@ TEST(Import, AddsRefreshesAndCopiesUnderNewIdentities) {
   EXPECT_EQ(OnDisk(f, "/v/a.mp4"),
             std::vector<std::string>{"{S}@20240101.000000.000<>/v/A.mp4"});
 
-  // The same path again, unchanged: nothing copied, still written back.
-  EXPECT_EQ(db.fnImportPathInfo(f.c_str(), "/V/a.MP4", s.get(), &guid), 1);
-  EXPECT_EQ(OnDisk(f, "/v/a.mp4"),
-            std::vector<std::string>{"{S}@20240101.000000.000<>/v/A.mp4"});
-
   // A newer source, named in other letter case, refreshes the one copy
   // with all of its fields.
   std::strcpy(s->szTimeStamp, "20240202.000000.000");

@@ -1,3 +1,4 @@
+// The folder on disk: its index as read, and every write-back of it.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -68,35 +69,6 @@ TEST(WriteBack, RenumbersInKeyOrderAndKeepsLeftoverSections) {
   EXPECT_EQ(GuidsInFile(dir.File("{C}.otp")), (std::vector<std::string>{"{P-C}", "{P-C2}"}));
   EXPECT_EQ(GuidsInFile(dir.File("{B}.otp")), std::vector<std::string>{"{P-B}"});
 
-  // A fresh index lists its sections in the order of the writes.
-  TempDir fresh;
-  {
-    CMlvrDataBase db2;
-    ListHolder two(NewList({Path("{X}")}));
-    ASSERT_EQ(db2.fnUpdateInfoArray(fresh.path().c_str(), "b", two.get()), 1);
-    ASSERT_EQ(db2.fnUpdateInfoArray(fresh.path().c_str(), "a", two.get()), 1);
-  }
-  const std::string text = ReadText(fresh.File("Molvaren.ini"));
-  EXPECT_EQ(text.find("[File_0]\r\nAssiciateFile=a\r\nDataBaseName={"), 0u);
-  EXPECT_NE(text.find("}\r\n[File_1]\r\nAssiciateFile=b\r\nDataBaseName={"), std::string::npos);
-  EXPECT_NE(text.find("}\r\n[Setting]\r\nNumOfFiles=2\r\n"), std::string::npos);
-}
-
-// With removal the folder also leaves memory: the import tests show it.
-TEST(WriteBack, ReleasesListsAndReloadsThemFromTheirFiles) {
-  TempDir dir;
-  const std::string f = dir.path();
-  CMlvrDataBase db;
-  ListHolder mine(NewList({Path("{ONE}")}));
-  ASSERT_EQ(db.fnUpdateInfoArray(f.c_str(), "clip", mine.get()), 1);
-  ASSERT_EQ(db.fnSaveDataBase(f.c_str(), 0), 1);
-  const auto& entry = *db.Folders().begin()->second.begin()->second;
-  EXPECT_EQ(entry.pdsPathInfoArray, nullptr);
-  EXPECT_EQ(GuidsInFile(dir.File(entry.strDataBaseName + ".otp")),
-            std::vector<std::string>{"{ONE}"});
-  _PATH_INFO_ARRAY_* list = nullptr;
-  ASSERT_EQ(db.fnGetInfoArray(f.c_str(), "clip", &list), 1);
-  EXPECT_EQ(dbtest::Guids(list), std::vector<std::string>{"{ONE}"});
 }
 
 TEST(WriteBack, NeverLosesWhatIsOnDisk) {
@@ -116,6 +88,87 @@ TEST(WriteBack, NeverLosesWhatIsOnDisk) {
     ASSERT_NE(list, nullptr);  // what could be decoded
   }
   EXPECT_EQ(testing_support::ReadFileBytes(dir.File("{D}.otp")), bytes);
+}
+
+std::vector<std::string> Keys(const CMlvrDataBase& db, const std::string& folderKey) {
+  std::vector<std::string> keys;
+  auto it = db.Folders().find(folderKey);
+  if (it == db.Folders().end()) return keys;
+  for (auto& e : it->second) keys.push_back(e.first + "=" + e.second->strDataBaseName);
+  return keys;
+}
+
+TEST(FolderIndex, ParsesEntriesAndIsReadOncePerFolder) {
+  TempDir dir;
+  const std::string folder = dir.File("Data/Tracks");
+  ASSERT_TRUE(platform::CreateFolder(dir.File("Data").c_str()));
+  ASSERT_TRUE(platform::CreateFolder(folder.c_str()));
+  WriteText(folder + "/Molvaren.ini",
+            "[Setting]\r\nNumOfFiles=4\r\n"
+            "[File_0]\r\nAssiciateFile=/V/Clip.MP4\r\nDataBaseName={A}\r\n"
+            "[File_1]\r\nAssiciateFile=/v/empty.mp4\r\nDataBaseName=\r\n"
+            "[File_2]\r\nAssiciateFile=/v/CLIP.mp4\r\nDataBaseName={C}\r\n"
+            "[File_3]\r\nAssociateFile=/v/misspelt.mp4\r\nDataBaseName={D}\r\n"
+            "[File_4]\r\nAssiciateFile=/v/beyond.mp4\r\nDataBaseName={E}\r\n"
+            "[File_03]\r\nAssiciateFile=/v/padded.mp4\r\nDataBaseName={F}\r\n");
+  CMlvrDataBase db;
+  ASSERT_EQ(db.fnLoadDataBase(folder.c_str()), 1);
+  const std::string key = platform::LowerAnsi(folder + "/");
+  // The empty name is skipped, the two spellings of one clip are one entry
+  // (the later section wins), only "AssiciateFile" is read, and sections at
+  // or beyond NumOfFiles are not.
+  EXPECT_EQ(Keys(db, key), (std::vector<std::string>{"={D}", "/v/clip.mp4={C}"}));
+
+  // The same folder written another way is not read again.
+  WriteText(folder + "/Molvaren.ini", "[Setting]\r\nNumOfFiles=0\r\n");
+  ASSERT_EQ(db.fnLoadDataBase((folder + "/").c_str()), 1);
+  EXPECT_EQ(db.Folders().size(), 1u);
+  EXPECT_EQ(Keys(db, key).size(), 2u);
+}
+
+TEST(FolderIndex, MissingFoldersAreMadeAndAFolderWithoutEntriesIsReadAgain) {
+  TempDir dir;
+  CMlvrDataBase db;
+  ASSERT_EQ(db.fnLoadDataBase(dir.path().c_str()), 1);  // no index at all
+  EXPECT_TRUE(db.Folders().empty());
+  EXPECT_FALSE(platform::PathExists(dir.File("Molvaren.ini").c_str()));  // none is made
+  WriteText(dir.File("Molvaren.ini"),
+            "[Setting]\nNumOfFiles=1\n[File_0]\nAssiciateFile=a\nDataBaseName={A}\n");
+  ASSERT_EQ(db.fnLoadDataBase(dir.path().c_str()), 1);
+  EXPECT_EQ(Keys(db, platform::LowerAnsi(dir.path() + "/")),
+            std::vector<std::string>{"a={A}"});
+
+  // Missing folders are made, level by level.
+  const std::string deep = dir.File("one/two/three");
+  ASSERT_EQ(db.fnLoadDataBase(deep.c_str()), 1);
+  EXPECT_TRUE(platform::PathExists(deep.c_str()));
+  EXPECT_EQ(db.fnLoadDataBase(""), 0);
+  EXPECT_EQ(db.fnLoadDataBase(nullptr), 0);
+}
+
+TEST(FolderIndex, HostileAndOversizedValuesNeverNameFilesOutsideTheFolder) {
+  TempDir dir;
+  const std::string folder = dir.File("db");
+  ASSERT_TRUE(platform::CreateFolder(folder.c_str()));
+  WriteText(dir.File("x.otp"), "outside");
+  const std::string longName(600, 'n');
+  const std::string longKey(600, 'k');
+  WriteText(folder + "/Molvaren.ini",
+            "[Setting]\nNumOfFiles=99999999999\n"  // wraps; must not loop for long
+            "[File_0]\nAssiciateFile=a\nDataBaseName=../x\n"
+            "[File_1]\nAssiciateFile=b\nDataBaseName=/abs\n"
+            "[File_2]\nAssiciateFile=c\nDataBaseName=..\n"
+            "[File_3]\nAssiciateFile=d\nDataBaseName=" + longName + "\n"
+            "[File_4]\nAssiciateFile=" + longKey + "\nDataBaseName={OK}\n"
+            "[File_5]\nAssiciateFile=e\nDataBaseName=a\\..\\b\n");
+  CMlvrDataBase db;
+  ASSERT_EQ(db.fnLoadDataBase(folder.c_str()), 1);
+  const std::string key = platform::LowerAnsi(folder + "/");
+  // The long key is cut to 519 characters; every unsafe name is dropped.
+  EXPECT_EQ(Keys(db, key), std::vector<std::string>{std::string(519, 'k') + "={OK}"});
+  // Deleting such entries cannot touch the file outside.
+  EXPECT_EQ(db.fnDeleteInfoArray(folder.c_str(), "a"), 0);
+  EXPECT_TRUE(platform::PathExists(dir.File("x.otp").c_str()));
 }
 
 }  // namespace
