@@ -18,18 +18,6 @@ namespace {
 
 constexpr size_t kHeadLength = sizeof(PATH_FILE_HEAD) - 1;
 
-bool ReadWholeFile(platform::File& file, std::vector<uint8_t>* data) {
-  uint64_t size = 0;
-  if (file.Size(&size) && size < SIZE_MAX) data->reserve(static_cast<size_t>(size));
-  uint8_t chunk[65536];
-  for (;;) {
-    size_t got = 0;
-    if (!file.Read(chunk, sizeof chunk, &got)) return false;
-    if (got == 0) return true;
-    data->insert(data->end(), chunk, chunk + got);
-  }
-}
-
 // A refused list still leaves a file with the head and version.
 void WriteHeadOnly(std::vector<uint8_t>* data) {
   data->assign(1 + kHeadLength + 4, 0);
@@ -48,7 +36,9 @@ uint64_t Fingerprint(const std::vector<uint8_t>& data) {
 bool ReadAll(const char* name, std::vector<uint8_t>* data) {
   std::unique_ptr<platform::File> file = platform::OpenFileForReading(name);
   if (!file) return false;
-  bool read = ReadWholeFile(*file, data);
+  uint64_t size = 0;
+  if (file->Size(&size) && size < SIZE_MAX) data->reserve(static_cast<size_t>(size));
+  bool read = platform::ReadToEnd(*file, data);
   file->Close();
   return read;
 }

@@ -131,7 +131,7 @@ void BM_PlainScan(benchmark::State& state) {
   for (auto _ : state) {
     Mlvr_DataBase_Lock();
     const _PATH_INFO_* found = nullptr;
-    for (auto& folder : db.m_mapFolders) {
+    for (auto& folder : db.Folders()) {
       for (auto& slot : folder.second) {
         const _PATH_INFO_ARRAY_* l = slot.second->pdsPathInfoArray;
         for (int i = 0; l != nullptr && i < l->nNumOfPathInfos && found == nullptr; ++i)
@@ -209,9 +209,9 @@ void BM_IndexLoad(benchmark::State& state) {
   for (auto _ : state) {
     mlvns::CMlvrDataBase db;
     db.fnLoadDataBase(dir.c_str());
-    benchmark::DoNotOptimize(db.m_mapFolders.size());
+    benchmark::DoNotOptimize(db.Folders().size());
     state.PauseTiming();
-    db.m_mapFolders.clear();  // leave without writing back
+    db.Discard();  // leave without writing back
     state.ResumeTiming();
   }
 }

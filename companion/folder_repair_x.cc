@@ -92,13 +92,13 @@ Survey SurveyFolder(const char* pszFolder) {
   db.fnLoadDataBase(s.folder.c_str());
   std::set<std::string> named;
   std::set<std::string> keys;
-  for (const auto& folder : db.m_mapFolders) {
+  for (const auto& folder : db.Folders()) {
     for (const auto& entry : folder.second) {
       named.insert(entry.second->strDataBaseName);
       keys.insert(entry.first);
     }
   }
-  db.m_mapFolders.clear();  // read only: no write-back
+  db.Discard();  // read only: no write-back
 
   std::map<std::string, int> perKey;
   for (const std::string& f : files) {
@@ -192,7 +192,7 @@ MLVRX_API int32_t MlvrX_Folder_AdoptOrphans(const char* pszFolder, int32_t* pnAd
     mlvns::CMlvrDataBase db;
     for (const mlvns::Orphan& o : s.orphans) {
       if (db.AdoptPathFile(s.folder.c_str(), o.key, o.name)) continue;
-      db.m_mapFolders.clear();  // no write-back of a part
+      db.Discard();  // no write-back of a part
       mlvns::Fail("cannot enter " + o.name + " in the index; nothing was changed");
     }
     if (!db.WriteBack(s.folder.c_str()))

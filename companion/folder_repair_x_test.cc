@@ -73,6 +73,36 @@ TEST_F(FolderRepair, AdoptsWhatDecodesUnderItsMediaFileAndDeletesNothing) {
   EXPECT_EQ(adopted, 0);  // none left
 }
 
+// The index as the library reads it: the later of two sections for one
+// media file wins, refused names are skipped, keys fold beyond ASCII.
+TEST_F(FolderRepair, ListsTheIndexWithTheLibrarysVerdicts) {
+  std::ofstream(dir_ / "Molvaren.ini") << "[Setting]\nNumOfFiles=3\n"
+      "[File_0]\nAssiciateFile=/v/\xC3\x89T\xC3\x89.mp4\nDataBaseName={A}\n"
+      "[File_1]\nAssiciateFile=/v/\xC3\xA9t\xC3\xA9.mp4\nDataBaseName={O}\n"
+      "[File_2]\nAssiciateFile=/v/c.mp4\nDataBaseName=c|d\n";
+  std::vector<std::string> seen;
+  int32_t n = 0;
+  ASSERT_EQ(MlvrX_Folder_ListIndex(dir_.c_str(), [](const MlvrX_IndexEntry* e, void* u) {
+    static_cast<std::vector<std::string>*>(u)->push_back(
+        std::to_string(e->nSection) + e->pszAssociateKey + "=" + e->pszDataBaseName + ":" +
+        std::to_string(e->nVerdict));
+  }, &seen, &n), 1) << MlvrX_LastError();
+  EXPECT_EQ(n, 3);
+  EXPECT_EQ(seen, (std::vector<std::string>{"0/v/\xC3\xA9t\xC3\xA9.mp4={A}:2",
+                                            "1/v/\xC3\xA9t\xC3\xA9.mp4={O}:0", "2/v/c.mp4=c|d:1"}));
+  fs::remove(dir_ / "Molvaren.ini");
+  ASSERT_EQ(MlvrX_Folder_ListIndex(dir_.c_str(), nullptr, nullptr, &n), 1);
+  EXPECT_EQ(n, -1);  // no index
+  EXPECT_EQ(MlvrX_Folder_ListIndex((dir_ / "{A}.otp").c_str(), nullptr, nullptr, &n), 0);
+  EXPECT_NE(std::string(MlvrX_LastError()).find("no such folder"), std::string::npos);
+  EXPECT_EQ(MlvrX_Folder_ListIndex(nullptr, nullptr, nullptr, &n), 0);
+  char key[8];
+  EXPECT_EQ(MlvrX_AssociateKey("/V/A.MP4", key, sizeof key), 0);  // 9 bytes needed
+  ASSERT_EQ(MlvrX_AssociateKey("/V/AB.M", key, sizeof key), 1);
+  EXPECT_STREQ(key, "/v/ab.m");
+  EXPECT_EQ(MlvrX_AssociateKey(nullptr, key, sizeof key), 0);
+}
+
 TEST_F(FolderRepair, RefusesAndChangesNothing) {
   const std::pair<const char*, std::function<void()>> cases[] = {
       {"not a database folder", [&] { fs::remove_all(dir_); fs::create_directories(dir_); }},

@@ -32,7 +32,7 @@ int32_t CMlvrDataBase::fnGetInfoArray(const char* pszDataBaseFolder, const char*
   LoadList(key, slot->second.get());
   if (ppArray != nullptr) {
     *ppArray = slot->second->pdsPathInfoArray;
-    HandOut(*ppArray);
+    m_identities.Hold(*ppArray);
   }
   return 1;
 }
@@ -99,7 +99,7 @@ int32_t CMlvrDataBase::fnDeleteInfoArray(const char* pszDataBaseFolder,
   auto slot = folder->second.find(AssociateKey(pszAssociateFile));
   if (slot == folder->second.end()) return 0;
   Changed();
-  Forget(slot->second->pdsPathInfoArray);
+  m_identities.Release(slot->second->pdsPathInfoArray);
   PathInfoArray_Release(slot->second->pdsPathInfoArray);
   slot->second->pdsPathInfoArray = nullptr;
   {

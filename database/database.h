@@ -7,9 +7,9 @@
 #include <map>
 #include <memory>
 #include <string>
-#include <unordered_set>
 
 #include "database/identity_cache.h"
+#include "model/path_info_array.h"
 
 #include "molvaren/molvaren.h"
 
@@ -20,7 +20,7 @@ struct _DATABASE_FILE_INFO_ {
   _DATABASE_FILE_INFO_() = default;
   _DATABASE_FILE_INFO_(const _DATABASE_FILE_INFO_&) = delete;
   _DATABASE_FILE_INFO_& operator=(const _DATABASE_FILE_INFO_&) = delete;
-  ~_DATABASE_FILE_INFO_();
+  ~_DATABASE_FILE_INFO_() { PathInfoArray_Release(pdsPathInfoArray); }
 
   std::string strDataBaseName;                   // base name of the path file
   _PATH_INFO_ARRAY_* pdsPathInfoArray = nullptr;  // owned; null until loaded or set
@@ -75,9 +75,14 @@ class CMlvrDataBase {
                      const std::string& dataBaseName);
   bool WriteBack(const char* pszDataBaseFolder);
 
-  FolderMap m_mapFolders;
+  // What is in memory, to look at.
+  const FolderMap& Folders() const { return m_mapFolders; }
+  // Drops every folder in memory without writing it back, for a reader
+  // that must leave the disk as it was.
+  void Discard();
 
  private:
+  FolderMap m_mapFolders;
   // Folder key -> the folder's name on disk, as first named (POSIX file
   // systems heed case, so the lower-cased key names no folder).
   std::map<std::string, std::string> m_mapFolderPaths;
@@ -87,45 +92,28 @@ class CMlvrDataBase {
   // differs on disk at a write-back was written by another process since.
   std::map<std::string, IndexNames> m_mapOnDisk;
 
-  // Lists that were handed to the host, which may change them behind the
-  // database's back.
-  std::unordered_set<const _PATH_INFO_ARRAY_*> m_setHeldLists;
-  // Bumped by everything that can change what an identity lookup finds.
-  uint64_t m_nGeneration = 1;
-  IdentityCache m_cacheIdentities;
-  // The places of the folder last looked in, valid at that generation.
-  IdentityPlaces* m_pLastPlaces = nullptr;
-  uint64_t m_nLastPlacesGeneration = 0;
-  std::string m_strLastPlacesFolder;
-  // The place found last in that folder, valid at that generation.
-  const IdentityPlace* m_pLastHit = nullptr;
-  uint64_t m_nLastHitGeneration = 0;
-  char m_szLastHitGUID[sizeof(IdentityKey::text)] = {};
+  // Where identities were found, and the lists the host holds.
+  IdentityCache m_identities;
   // The last folder text named and its key, to spare folding it per call.
   std::string m_strLastFolder;
   std::string m_strLastFolderKey;
 
   // Valid until the next call with another folder text.
   const std::string& KeyOf(const char* pszDataBaseFolder);
-  void Changed() { ++m_nGeneration; }
-  void HandOut(const _PATH_INFO_ARRAY_* list);
-  void Forget(const _PATH_INFO_ARRAY_* list) { m_setHeldLists.erase(list); }
+  // Wherever what an identity lookup finds can change.
+  void Changed() { m_identities.Invalidate(); }
   // Whether the list may differ from its file: one the host was handed or
   // an update gave. Any other list is written back only while its file is
   // still the one it was read from.
   bool MayHaveChanged(const _DATABASE_FILE_INFO_& entry) const {
     return entry.pdsPathInfoArray != nullptr &&
-           (entry.bUpdated || m_setHeldLists.count(entry.pdsPathInfoArray) != 0);
+           (entry.bUpdated || m_identities.IsHeld(entry.pdsPathInfoArray));
   }
   // The identity lookup without handing anything out.
   bool FindIdentity(const char* pszDataBaseFolder, const char* pszGUID, _PATH_INFO_** ppPathInfo,
                     const std::string** ppAssociateKey, const _PATH_INFO_ARRAY_** ppList,
                     bool* pAscending = nullptr);
   bool ScanIdentity(const std::string& key, const char* pszGUID, IdentityPlace* place);
-  const IdentityPlace* CachedIdentity(const IdentityPlaces& places, const char* pszGUID);
-  // Whether a place found earlier still answers for the identity, given
-  // what the host may have changed in the lists it holds.
-  bool PlaceHolds(const IdentityPlace& place, const char* pszGUID) const;
 
   const std::string& FolderOnDisk(const std::string& key, const std::string& asGiven);
   std::string FolderPathOf(const std::string& key) const;

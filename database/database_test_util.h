@@ -71,7 +71,7 @@ inline std::vector<std::string> OnDisk(const std::string& folder, const std::str
                                ">" + p.szAssociateFile
                          : std::string(p.szGUID));
   }
-  fresh.m_mapFolders.clear();  // read only: no write-back
+  fresh.Discard();  // read only: no write-back
   return out;
 }
 
@@ -80,8 +80,8 @@ inline std::string PathFileName(const std::string& folder, const std::string& fi
   CMlvrDataBase look;
   look.fnLoadDataBase(folder.c_str());
   const std::string name =
-      look.m_mapFolders.begin()->second.at(AssociateKey(file))->strDataBaseName;
-  look.m_mapFolders.clear();
+      look.Folders().begin()->second.at(AssociateKey(file))->strDataBaseName;
+  look.Discard();
   return name;
 }
 

@@ -6,6 +6,7 @@
 
 #include "database/database.h"
 #include "database/database_keys.h"
+#include "database/folder_index.h"
 #include "platform/platform.h"
 
 namespace mlvns {
@@ -32,8 +33,7 @@ std::vector<int> EntrySections(const std::vector<std::string>& names, int n) {
 
 }  // namespace
 
-CMlvrDataBase::IndexNames CMlvrDataBase::ReadIndex(const std::string& folderOnDisk) {
-  const std::string indexName = folderOnDisk + kIndexFileName;
+std::vector<IndexSection> ReadIndexSections(const std::string& folderOnDisk, int* numOfFiles) {
   const std::string lockName = folderOnDisk + kLockFileName;
   // The folder lock keeps another process's write-back from replacing the
   // index between the reads below (each may open the file anew). Reading
@@ -41,17 +41,29 @@ CMlvrDataBase::IndexNames CMlvrDataBase::ReadIndex(const std::string& folderOnDi
   // read as it is.
   std::unique_ptr<platform::FileLock> lock;
   if (platform::PathExists(lockName.c_str())) lock = platform::LockFile(lockName, true);
-  std::unique_ptr<platform::ProfileFile> index = platform::OpenProfile(indexName);
+  std::unique_ptr<platform::ProfileFile> index =
+      platform::OpenProfile(folderOnDisk + kIndexFileName);
   const int n = index->GetInt("Setting", "NumOfFiles", 0);
-  IndexNames names;
+  if (numOfFiles != nullptr) *numOfFiles = n;
+  std::vector<IndexSection> sections;
   for (int i : EntrySections(index->SectionNames(), n)) {
     const std::string section = "File_" + std::to_string(i);
-    std::string associate =
+    IndexSection s;
+    s.number = i;
+    s.associateKey =
         AssociateKey(index->GetString(section, "AssiciateFile", "", kIndexValueUnits));
-    std::string name = index->GetString(section, "DataBaseName", "", kIndexValueUnits);
+    s.dataBaseName = index->GetString(section, "DataBaseName", "", kIndexValueUnits);
+    s.usable = IsSafeDataBaseName(s.dataBaseName);
+    sections.push_back(std::move(s));
+  }
+  return sections;
+}
+
+CMlvrDataBase::IndexNames CMlvrDataBase::ReadIndex(const std::string& folderOnDisk) {
+  IndexNames names;
+  for (IndexSection& s : ReadIndexSections(folderOnDisk)) {
     // A name that could reach outside the folder counts as no name.
-    if (!IsSafeDataBaseName(name)) continue;
-    names[associate] = std::move(name);  // a later section wins
+    if (s.usable) names[s.associateKey] = std::move(s.dataBaseName);  // a later section wins
   }
   return names;
 }

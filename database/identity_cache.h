@@ -1,8 +1,9 @@
 // Where an identity was last found in a folder, so that a lookup repeated
-// every frame need not scan every path. A place is trusted only while
-// nothing it depends on can have changed: the database's generation (bumped
-// by every load, update, delete, write-back and hand-out) is the same, and
-// the parts the host may have edited since are checked again on every use.
+// every frame need not scan every path, and which lists the host holds. A
+// place is trusted only while nothing it depends on can have changed: the
+// database calls Invalidate wherever what a lookup finds can change (a load,
+// update, delete, write-back or hand-out), and the parts the host may have
+// edited since are checked again on every use.
 #ifndef MOLVAREN_DATABASE_IDENTITY_CACHE_H_
 #define MOLVAREN_DATABASE_IDENTITY_CACHE_H_
 
@@ -10,6 +11,7 @@
 #include <cstring>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "molvaren/molvaren.h"
@@ -39,17 +41,7 @@ struct IdentityKeyHash {
   }
 };
 
-// False for a text too long to be held; such identities are not cached.
-inline bool MakeIdentityKey(const char* text, IdentityKey* key) {
-  size_t n = strnlen(text, sizeof key->text);
-  if (n >= sizeof key->text) return false;
-  std::memset(key->text, 0, sizeof key->text);
-  std::memcpy(key->text, text, n);
-  return true;
-}
-
 struct IdentityPlace {
-  uint64_t generation = 0;
   const std::string* associateKey = nullptr;
   _DATABASE_FILE_INFO_* entry = nullptr;
   int32_t index = 0;
@@ -62,14 +54,63 @@ struct IdentityPlace {
   std::vector<const _PATH_INFO_ARRAY_*> heldBefore;
   bool ownListHeld = false;
   // The path's frames do not decrease. Known only for a list the host does
-  // not hold: nothing else can change its nodes without a new generation.
+  // not hold: nothing else can change its nodes without an invalidation.
   bool nodesAscending = false;
 };
 
-// Identity -> place, for one folder.
-using IdentityPlaces = std::unordered_map<IdentityKey, IdentityPlace, IdentityKeyHash>;
-// Folder key -> its places.
-using IdentityCache = std::unordered_map<std::string, IdentityPlaces>;
+class IdentityCache {
+ public:
+  // Forgets every place found so far. The one way places go stale.
+  void Invalidate();
+
+  // Lists handed to the host, which may change them behind the database's
+  // back. A list newly held changes what a lookup must check.
+  void Hold(const _PATH_INFO_ARRAY_* list) {
+    if (list != nullptr && m_setHeld.insert(list).second) Invalidate();
+  }
+  // Before the list is freed or leaves the database.
+  void Release(const _PATH_INFO_ARRAY_* list) {
+    if (m_setHeld.erase(list) != 0) Invalidate();
+  }
+  bool IsHeld(const _PATH_INFO_ARRAY_* list) const { return m_setHeld.count(list) != 0; }
+
+  // The place found last for the same folder text and identity, when it
+  // still answers: a host asks for the same path every frame.
+  const IdentityPlace* LastHit(const char* folderText, const char* guid) const;
+  // Whether the last lookup named this folder text and nothing changed
+  // since: the folder is still in memory and loading it would do nothing.
+  bool SameFolder(const char* folderText) const {
+    return m_pLastPlaces != nullptr && m_strLastFolder == folderText;
+  }
+  // A place found earlier in the folder `key` that still answers.
+  const IdentityPlace* Find(const std::string& key, const char* guid, bool sameFolder) const;
+  // Keeps a place a scan found and returns where it is kept: `fresh` itself
+  // for an identity too long to be cached.
+  const IdentityPlace* Keep(const std::string& key, const char* guid, IdentityPlace* fresh);
+  // Remembers the lookup just answered by `place` for the next one.
+  void Answered(const char* folderText, const std::string& key, const IdentityPlace* place,
+                const char* guid, bool folderInMemory);
+
+ private:
+  using Places = std::unordered_map<IdentityKey, IdentityPlace, IdentityKeyHash>;
+
+  // False for a text too long to be held; such identities are not cached.
+  static bool MakeKey(const char* text, IdentityKey* key);
+  // Whether a place found earlier still answers for the identity, given
+  // what the host may have changed in the lists it holds.
+  bool Holds(const IdentityPlace& place, const char* guid) const;
+  const IdentityPlace* FindIn(const Places& places, const char* guid) const;
+
+  std::unordered_set<const _PATH_INFO_ARRAY_*> m_setHeld;
+  // Folder key -> identity -> place.
+  std::unordered_map<std::string, Places> m_mapPlaces;
+  // The places of the folder last looked in, and the folder text named.
+  const Places* m_pLastPlaces = nullptr;
+  std::string m_strLastFolder;
+  // The place found last in that folder, and its identity.
+  const IdentityPlace* m_pLastHit = nullptr;
+  IdentityKey m_lastHitGuid = {};
+};
 
 }  // namespace mlvns
 

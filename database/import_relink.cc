@@ -175,7 +175,7 @@ int32_t CMlvrDataBase::fnRelinkAssociateFile(const char* pszDataBaseFolder, cons
     auto slot = folder->second.find(AssociateKey(pszOrgFile));
     if (slot != folder->second.end()) {
       oldName = slot->second->strDataBaseName;
-      Forget(slot->second->pdsPathInfoArray);
+      m_identities.Release(slot->second->pdsPathInfoArray);
       folder->second.erase(slot);
     }
   }

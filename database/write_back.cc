@@ -11,8 +11,6 @@
 
 namespace mlvns {
 
-_DATABASE_FILE_INFO_::~_DATABASE_FILE_INFO_() { PathInfoArray_Release(pdsPathInfoArray); }
-
 void CMlvrDataBase::MergeIndex(const std::string& key, const IndexNames& disk) {
   EntryMap& entries = m_mapFolders[key];
   IndexNames& known = m_mapOnDisk[key];
@@ -97,7 +95,7 @@ int32_t CMlvrDataBase::SaveFolder(const std::string& key, bool bRemove, bool* wr
              platform::WriteFileAtomically(file, bytes.data(), bytes.size()) &&
              ok;
       }
-      Forget(entry.pdsPathInfoArray);
+      m_identities.Release(entry.pdsPathInfoArray);
       PathInfoArray_Release(entry.pdsPathInfoArray);
       entry.pdsPathInfoArray = nullptr;
       entry.bPartialFromDisk = false;
@@ -118,7 +116,6 @@ int32_t CMlvrDataBase::SaveFolder(const std::string& key, bool bRemove, bool* wr
     m_mapFolders.erase(key);
     m_mapFolderPaths.erase(key);
     m_mapOnDisk.erase(key);
-    m_cacheIdentities.erase(key);
   }
   if (written != nullptr) *written = ok;
   return 1;
@@ -136,6 +133,15 @@ bool CMlvrDataBase::AdoptPathFile(const char* pszDataBaseFolder, const std::stri
   entry->strDataBaseName = dataBaseName;
   entries[associateKey] = std::move(entry);
   return true;
+}
+
+void CMlvrDataBase::Discard() {
+  for (auto& folder : m_mapFolders)
+    for (auto& slot : folder.second) m_identities.Release(slot.second->pdsPathInfoArray);
+  Changed();
+  m_mapFolders.clear();
+  m_mapFolderPaths.clear();
+  m_mapOnDisk.clear();
 }
 
 bool CMlvrDataBase::WriteBack(const char* pszDataBaseFolder) {

@@ -81,6 +81,19 @@ class File {
 // Opens an existing file read-only; null when it cannot be opened.
 std::unique_ptr<File> OpenFileForReading(const char* path);
 
+// Appends the rest of the file to `data` (a byte or char container); false
+// on a read error. The one read loop for whole files.
+template <class Bytes>
+bool ReadToEnd(File& file, Bytes* data) {
+  char chunk[65536];
+  for (;;) {
+    size_t got = 0;
+    if (!file.Read(chunk, sizeof chunk, &got)) return false;
+    if (got == 0) return true;
+    data->insert(data->end(), chunk, chunk + got);
+  }
+}
+
 // Creates a file, or truncates it when it exists, for writing; null when it
 // cannot be opened.
 std::unique_ptr<File> OpenFileForWriting(const char* path);

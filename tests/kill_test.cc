@@ -84,7 +84,7 @@ void CheckFolder(const std::string& folder, int run, std::vector<int>* held) {
         << (*held)[m];
     (*held)[m] = g;
   }
-  db.m_mapFolders.clear();  // read only: no write-back
+  db.Discard();  // read only: no write-back
 }
 
 TEST(DataBaseKill, WriteBackSurvivesSigkillAtAnyMoment) {

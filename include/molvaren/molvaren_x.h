@@ -206,6 +206,35 @@ MLVRX_API int32_t MlvrX_Folder_ListOrphans(const char* pszFolder, MlvrX_OrphanVi
  * *pnAdopted (may be null) receives the number adopted. */
 MLVRX_API int32_t MlvrX_Folder_AdoptOrphans(const char* pszFolder, int32_t* pnAdopted);
 
+/* ---- A folder's index as the library reads it ---- */
+
+/* One section File_n of a folder's index (Molvaren.ini). */
+typedef struct MlvrX_IndexEntry {
+  int32_t nSection;             /* n of File_n */
+  const char* pszAssociateKey;  /* the media file, folded as the library keys it */
+  const char* pszDataBaseName;  /* the path file's base name, as written */
+  int32_t nVerdict;             /* one of MLVRX_INDEX_* */
+} MlvrX_IndexEntry;
+
+#define MLVRX_INDEX_USED 0     /* the library keeps this entry */
+#define MLVRX_INDEX_SKIPPED 1  /* empty DataBaseName or one the library refuses */
+#define MLVRX_INDEX_REPLACED 2 /* a later used section names the same media file */
+
+typedef void (*MlvrX_IndexVisitor)(const MlvrX_IndexEntry* entry, void* user);
+
+/* Reads a database folder's index with the library's own reader, changing
+ * nothing, and calls visit once per section File_0 .. File_{NumOfFiles-1}
+ * that the index holds, in ascending order. *pnNumOfFiles (may be null)
+ * receives NumOfFiles, or -1 when the folder holds no index. 0 when the
+ * folder is missing or is not a folder. */
+MLVRX_API int32_t MlvrX_Folder_ListIndex(const char* pszFolder, MlvrX_IndexVisitor visit,
+                                         void* user, int32_t* pnNumOfFiles);
+
+/* The key the library files a media file under: pszFile folded as the
+ * library folds names (not only ASCII letters). 0 when pszFile or pszKey is
+ * null or the key and its terminating zero do not fit nKeyRoom bytes. */
+MLVRX_API int32_t MlvrX_AssociateKey(const char* pszFile, char* pszKey, int32_t nKeyRoom);
+
 #ifdef __cplusplus
 }  // extern "C"
 #endif

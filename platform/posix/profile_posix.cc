@@ -173,15 +173,9 @@ class PosixProfile final : public ProfileFile {
       unreadable_ = PathExists(path_.c_str());
       return;
     }
-    char chunk[65536];
-    for (;;) {
-      size_t got = 0;
-      if (!file->Read(chunk, sizeof chunk, &got)) {
-        unreadable_ = true;
-        return;
-      }
-      if (got == 0) break;
-      data.append(chunk, got);
+    if (!ReadToEnd(*file, &data)) {
+      unreadable_ = true;
+      return;
     }
     if (data.compare(0, 3, "\xEF\xBB\xBF") == 0) {
       bom_ = data.substr(0, 3);

@@ -13,9 +13,10 @@
 #include <string>
 
 #include "tools/mlvr/commands.h"
-#include "tools/mlvr/folder_index.h"
+#include "tools/mlvr/repair_command.h"
 #include "tools/mlvr/reports.h"
 #include "tools/mlvr/tool_support.h"
+#include "molvaren/molvaren_x.h"
 #include "tools/mlvr/tracker_io.h"
 
 namespace mlvr {
@@ -82,7 +83,7 @@ std::string RelinkRefusal(const std::string& folder, const std::string& old,
   if (static_cast<uint64_t>(seen) != recorded)
     return now + " is " + std::to_string(size) + " bytes but the paths record " +
            std::to_string(recorded) + " bytes";
-  if (MediaKey(old) == MediaKey(now)) return "the new file is the old one";
+  if (LibraryKey(old) == LibraryKey(now)) return "the new file is the old one";
   return "the library refused it";
 }
 
@@ -114,11 +115,6 @@ std::string FrameWarning(const _PATH_INFO_& p, int32_t frame) {
 FolderIndex ReadFolderIndexIfAny(const std::string& folder) {
   std::error_code ec;
   return std::filesystem::is_directory(folder, ec) ? ReadFolderIndex(folder) : FolderIndex{};
-}
-
-std::string Lower(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
 }
 
 }  // namespace
@@ -193,9 +189,9 @@ void AddDatabaseCommands(CLI::App& app, CLI::App& db) {
   show->callback([args] {
     RequireFolder(args->folder);
     // The library answers "no paths" for a path file it cannot read; say which.
-    const std::string key = MediaKey(args->media);
+    const std::string key = LibraryKey(args->media);
     for (const IndexEntry& e : ReadFolderIndex(args->folder).entries) {
-      if (MediaKey(e.associate) != key || !SafeDataBaseName(e.databaseName)) continue;
+      if (e.associate != key || e.verdict != MLVRX_INDEX_USED) continue;
       const std::string file = FolderPrefix(args->folder) + e.databaseName + ".otp";
       std::error_code ec;
       if (!std::filesystem::is_regular_file(file, ec))
@@ -229,7 +225,7 @@ void AddDatabaseCommands(CLI::App& app, CLI::App& db) {
       ->check(kSizeText);
   imp->callback([args] {
     for (const IndexEntry& e : ReadFolderIndexIfAny(args->folder).entries) {
-      if (MediaKey(e.associate) == MediaKey(args->media) && e.associate != Lower(args->media))
+      if (MediaKey(e.associate) == MediaKey(args->media) && e.associate != LibraryKey(args->media))
         std::fprintf(stderr, "mlvr: warning: the folder names this media file %s; %s makes a "
                      "second entry (names are kept as given)\n", e.associate.c_str(),
                      args->media.c_str());

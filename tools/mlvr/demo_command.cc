@@ -12,7 +12,7 @@
 
 #include "tools/mlvr/commands.h"
 #include "tools/mlvr/demo_tracks.h"
-#include "tools/mlvr/folder_index.h"
+#include "tools/mlvr/repair_command.h"
 #include "tools/mlvr/reports.h"
 #include "tools/mlvr/svg_plot.h"
 #include "tools/mlvr/tool_support.h"

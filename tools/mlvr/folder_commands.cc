@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "tools/mlvr/commands.h"
-#include "tools/mlvr/folder_index.h"
 #include "tools/mlvr/repair_command.h"
+#include "molvaren/molvaren_x.h"
 #include "tools/mlvr/reports.h"
 #include "tools/mlvr/tool_support.h"
 
@@ -116,10 +116,12 @@ Survey SurveyFolder(const std::string& folder, bool readPaths) {
     return s;
   }
   const std::string prefix = FolderPrefix(folder);
-  std::map<std::string, size_t> byAssociate;          // key -> entry counted
+  std::map<std::string, int> kept;                    // key -> the section the library keeps
   std::map<std::string, std::vector<int>> byFile;     // path file -> sections
   std::map<std::string, std::vector<std::string>> guids;
   std::map<std::string, std::set<std::string>> spellings;  // MediaKey -> names
+  for (const IndexEntry& e : s.index.entries)
+    if (e.verdict == MLVRX_INDEX_USED) kept[e.associate] = e.section;
   Progress progress(s.index.entries.size());
   size_t done = 0;
   for (const IndexEntry& e : s.index.entries) {
@@ -127,21 +129,16 @@ Survey SurveyFolder(const std::string& folder, bool readPaths) {
     if (e.databaseName.empty()) continue;  // an empty section, passed over
     EntryState st{e, "ok", 0};
     const std::string section = "File_" + std::to_string(e.section);
-    if (!SafeDataBaseName(e.databaseName)) {
+    if (e.verdict == MLVRX_INDEX_SKIPPED) {
       st.state = "unsafe name";
       s.problems.push_back(section + ": database name \"" + e.databaseName +
-                           "\" would leave the folder (the library skips it)");
+                           "\" is not one the library accepts (the library skips it)");
       s.entries.push_back(st);
       continue;
     }
-    auto earlier = byAssociate.find(e.associate);
-    if (earlier != byAssociate.end()) {
-      s.entries[earlier->second].state = "replaced";
-      s.problems.push_back("File_" + std::to_string(s.entries[earlier->second].entry.section) +
-                           " and " + section + " both name " + e.associate +
-                           " (the later one counts)");
-    }
-    byAssociate[e.associate] = s.entries.size();
+    if (e.verdict == MLVRX_INDEX_REPLACED)
+      s.problems.push_back(section + " and File_" + std::to_string(kept[e.associate]) +
+                           " both name " + e.associate + " (the later one counts)");
     spellings[MediaKey(e.associate)].insert(e.associate);
     const std::string file = e.databaseName + ".otp";
     byFile[file].push_back(e.section);
@@ -174,6 +171,7 @@ Survey SurveyFolder(const std::string& folder, bool readPaths) {
         }
       }
     }
+    if (e.verdict == MLVRX_INDEX_REPLACED) st.state = "replaced";
     s.entries.push_back(st);
   }
   for (const auto& sp : spellings) {
@@ -227,9 +225,15 @@ void AddFolderCommands(CLI::App& app, CLI::App& db, int* status) {
     if (*json) {
       int32_t total = 0;
       for (const EntryState& e : s.entries) total += e.paths;
+      nlohmann::ordered_json orphans = nlohmann::ordered_json::array();
+      for (const Orphan& o : ListOrphans(*folder)) {
+        orphans.push_back({{"pathFile", o.file},
+                           {"adoptAs", o.key.empty() ? nlohmann::ordered_json() : nlohmann::ordered_json(o.key)},
+                           {"reason", o.key.empty() ? o.reason : ""}});
+      }
       const nlohmann::ordered_json doc = {{"folder", *folder}, {"entries", s.entries.size()},
                                           {"paths", total}, {"healthy", s.problems.empty()},
-                                          {"problems", s.problems}};
+                                          {"problems", s.problems}, {"orphans", orphans}};
       return WriteOutput("", JsonText(doc));
     }
     std::string out = "folder " + *folder + "\n";

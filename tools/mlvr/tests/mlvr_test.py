@@ -286,7 +286,7 @@ class FolderCheck(ToolCase):
         self.assertEqual(set(report["problems"]) - {"File_8 (/v/e.mp4): path file {Z}.otp is missing"}, {
             "File_2 (/v/c.mp4): path file {C}.otp is not a readable path file",
             "File_3 (/v/gone.mp4): path file {GONE}.otp is missing",
-            'File_4: database name "../x" would leave the folder (the library skips it)',
+            'File_4: database name "../x" is not one the library accepts (the library skips it)',
             "File_0 and File_6 both name /v/a.mp4 (the later one counts)",
             "File_1, File_6 share the path file {B}.otp",
             "stray.otp: no entry names this path file",
@@ -411,6 +411,26 @@ class Demo(ToolCase):
             self.assertTrue(0 <= x <= 1 and 0 <= y <= 1 and 0 < w < 1, m.group(0))
         # A second run into the same folder refuses rather than mixing runs.
         self.assert_fails("demo", out, mentions="exists already")
+
+
+def test_index_read_as_the_library_reads_it(self):
+    # Names the library refuses are skipped, keys are folded as it folds them,
+    # and the orphan this leaves shows in the JSON report too.
+    self.file("{A}.otp", ob.otp([ob.path([(0, 0.2, 0.3, 0.1, 0.1)], guid=GUID_A)]))
+    self.file("{B}.otp", ob.otp([ob.path([(0, 0.2, 0.3, 0.1, 0.1)], guid=GUID_B, assoc="/v/b.mp4")]))
+    long_name = "n" * 300
+    self.file("Molvaren.ini", ("[Setting]\nNumOfFiles=3\n[File_0]\nAssiciateFile=/v/ÉTÉ.mp4\n"
+                               "DataBaseName={A}\n[File_1]\nAssiciateFile=/v/b.mp4\nDataBaseName={B}*\n"
+                               f"[File_2]\nAssiciateFile=/v/c.mp4\nDataBaseName={long_name}\n").encode())
+    self.assertEqual([e["media"] for e in self.json_of("db", "list", self.dir)],
+                     ["/v/été.mp4", "/v/b.mp4", "/v/c.mp4"])
+    report = json.loads(self.run_tool("check", self.dir, "--json", ok=False).stdout)
+    skipped = [p for p in report["problems"] if p.endswith("(the library skips it)")]
+    self.assertEqual([p.split(":")[0] for p in skipped], ["File_1", "File_2"])
+    self.assertEqual(report["orphans"], [{"pathFile": self.file("{B}.otp"), "adoptAs": "/v/b.mp4", "reason": ""}])
+
+
+FolderCheck.test_index_read_as_the_library_reads_it = test_index_read_as_the_library_reads_it
 
 
 if __name__ == "__main__":
