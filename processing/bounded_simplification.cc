@@ -41,13 +41,29 @@ inline void EdgesOf(const _PATH_NODE_& n, const Scale& s, double* e) {
   e[3] = (y + hh) * s.y;
 }
 
-// What the lookup's single-precision interpolation may add near this node,
-// in pixels: the width of the band in which the slope cones alone cannot
-// tell whether the lookup's answer stays within the tolerance.
-inline double Slack(const _PATH_NODE_& n, const Scale& s) {
-  return 8.0 * FLT_EPSILON *
-         ((std::fabs(n.fXPos) + std::fabs(n.fWidth)) * s.x +
-          (std::fabs(n.fYPos) + std::fabs(n.fHeight)) * s.y);
+// The lookup interpolates in single precision: between a and b, at a node
+// k, its answer is off by less than about 2 float steps of the edges of a
+// and of k (t, b - a and the sum each round once). Four times that, from
+// the sums of the edges' magnitudes in pixels, is the band in which the
+// slope cones alone cannot tell whether the answer stays within the bound.
+constexpr double kBandPerPixel = 8.0 * FLT_EPSILON;
+
+inline double Magnitude(const _PATH_NODE_& n, const Scale& s) {
+  double e[4];
+  EdgesOf(n, s, e);
+  return std::fabs(e[0]) + std::fabs(e[1]) + std::fabs(e[2]) + std::fabs(e[3]);
+}
+
+// 1 / k for the frame steps a scan mostly meets, so that a step needs no
+// division.
+constexpr int32_t kReciprocals = 1024;
+const double* Reciprocals() {
+  static const std::vector<double> table = [] {
+    std::vector<double> t(kReciprocals, 0.0);
+    for (int32_t k = 1; k < kReciprocals; ++k) t[static_cast<size_t>(k)] = 1.0 / k;
+    return t;
+  }();
+  return table.data();
 }
 
 inline bool Finite(const _PATH_NODE_& n) {
@@ -63,6 +79,7 @@ struct Pass {
   double tol;
   _PATH_INFO_ segment;
   _PATH_NODE_ ends[2];
+  const double* reciprocals = Reciprocals();
   std::vector<int32_t> unsure;  // a scan's ends inside the band
   int64_t reads = 0;            // nodes the lookups read
 
@@ -118,6 +135,12 @@ inline bool Inside(Pair x, Pair lo, Pair hi, Pair y, Pair ylo, Pair yhi) {
 inline bool Open(Pair lo, Pair hi, Pair ylo, Pair yhi) {
   return _mm_movemask_pd(_mm_or_pd(_mm_cmpgt_pd(lo.v, hi.v), _mm_cmpgt_pd(ylo.v, yhi.v))) == 0;
 }
+// The sum of the four edges' magnitudes.
+inline double Magnitude(Pair x, Pair y) {
+  const __m128d sign = _mm_set1_pd(-0.0);
+  const __m128d m = _mm_add_pd(_mm_andnot_pd(sign, x.v), _mm_andnot_pd(sign, y.v));
+  return _mm_cvtsd_f64(_mm_add_sd(m, _mm_unpackhi_pd(m, m)));
+}
 #else
 struct Pair {
   double lo, hi;
@@ -138,6 +161,9 @@ inline bool Inside(Pair x, Pair lo, Pair hi, Pair y, Pair ylo, Pair yhi) {
 inline bool Open(Pair lo, Pair hi, Pair ylo, Pair yhi) {
   return (lo.lo <= hi.lo) & (lo.hi <= hi.hi) & (ylo.lo <= yhi.lo) & (ylo.hi <= yhi.hi);
 }
+inline double Magnitude(Pair x, Pair y) {
+  return std::fabs(x.lo) + std::fabs(x.hi) + std::fabs(y.lo) + std::fabs(y.hi);
+}
 #endif
 
 // Calls onEnd(b, sure, maybe) for b = a + 1, a + 2, ... up to q: sure says
@@ -156,17 +182,20 @@ void ScanFrom(const Pass& pass, int32_t a, int32_t q, OnEnd&& onEnd) {
   const Pair ax = Edges(nodes[a].fXPos, 0.5 * static_cast<double>(nodes[a].fWidth), s.x);
   const Pair ay = Edges(nodes[a].fYPos, 0.5 * static_cast<double>(nodes[a].fHeight), s.y);
   const int64_t fa = nodes[a].nFrameIndex;
+  const double bandOfA = kBandPerPixel * Magnitude(ax, ay);
   Pair loX = Splat(-kInf), hiX = Splat(kInf), loY = loX, hiY = hiX;  // inner cones
   Pair outLoX = loX, outHiX = hiX, outLoY = loX, outHiY = hiX;        // outer cones
   for (int32_t j = a + 1;; ++j) {
     const _PATH_NODE_& n = nodes[j];
-    const double inv = 1.0 / static_cast<double>(n.nFrameIndex - fa);
-    const Pair sx = Mul(Sub(Edges(n.fXPos, 0.5 * static_cast<double>(n.fWidth), s.x), ax), inv);
-    const Pair sy = Mul(Sub(Edges(n.fYPos, 0.5 * static_cast<double>(n.fHeight), s.y), ay), inv);
+    const int64_t step = n.nFrameIndex - fa;
+    const double inv = step < kReciprocals ? pass.reciprocals[step] : 1.0 / static_cast<double>(step);
+    const Pair ex = Edges(n.fXPos, 0.5 * static_cast<double>(n.fWidth), s.x);
+    const Pair ey = Edges(n.fYPos, 0.5 * static_cast<double>(n.fHeight), s.y);
+    const Pair sx = Mul(Sub(ex, ax), inv), sy = Mul(Sub(ey, ay), inv);
     onEnd(j, Inside(sx, loX, hiX, sy, loY, hiY),
           Inside(sx, outLoX, outHiX, sy, outLoY, outHiY));
     if (j == q) break;
-    const double band = Slack(n, s);
+    const double band = kBandPerPixel * Magnitude(ex, ey) + bandOfA;
     const Pair in = Splat((pass.tol - band) * inv), out = Splat((pass.tol + band) * inv);
     loX = Max(loX, Sub(sx, in)), hiX = Min(hiX, Add(sx, in));
     loY = Max(loY, Sub(sy, in)), hiY = Min(hiY, Add(sy, in));
@@ -373,7 +402,8 @@ BoundedSimplification SimplifyWithinBound(_PATH_INFO_* path, double maxErrorPixe
       if (b == a + 1) return;
       double deviation = Deviation(nodes, a, b, scale);
       // Near the bound, what counts is what the lookup answers.
-      if (deviation > maxErrorPixels - 2 * std::max(Slack(nodes[a], scale), Slack(nodes[b], scale)))
+      const double band = kBandPerPixel * (Magnitude(nodes[a], scale) + Magnitude(nodes[b], scale));
+      if (deviation > maxErrorPixels - 2 * band)
         deviation = pass.LookupDeviation(a, b, std::numeric_limits<double>::infinity());
       out.largestDeviation = std::max(out.largestDeviation, deviation);
       for (int32_t i = a + 1; i < b; ++i) drops.m_pData[drops.m_nSize++] = static_cast<uint32_t>(i);
