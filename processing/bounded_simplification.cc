@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <cstddef>
 #include <cstdlib>
 #include <limits>
+#include <memory>
 #include <new>
 #include <stdexcept>
 #include <string>
@@ -80,10 +82,13 @@ struct Pass {
   _PATH_INFO_ segment;
   _PATH_NODE_ ends[2];
   const double* reciprocals = Reciprocals();
-  std::vector<int32_t> unsure;  // a scan's ends inside the band
+  // A scan's ends inside the band. Left uninitialised: a scan writes one
+  // slot per end it meets, and only the slots written are ever touched.
+  std::unique_ptr<int32_t[]> unsure;
   int64_t reads = 0;            // nodes the lookups read
 
-  Pass(const _PATH_NODE_* n, const Scale& scale, double t) : nodes(n), s(scale), tol(t) {
+  Pass(const _PATH_NODE_* n, int32_t count, const Scale& scale, double t)
+      : nodes(n), s(scale), tol(t), unsure(new int32_t[static_cast<size_t>(count)]) {
     segment.pPathNodes = ends;
     segment.nTotalPathNodeNum = 2;
   }
@@ -111,15 +116,25 @@ struct Pass {
   bool Within(int32_t a, int32_t b) { return LookupDeviation(a, b, tol) <= tol; }
 };
 
+static_assert(offsetof(_PATH_NODE_, fYPos) == offsetof(_PATH_NODE_, fXPos) + 4 &&
+                  offsetof(_PATH_NODE_, fWidth) == offsetof(_PATH_NODE_, fXPos) + 8 &&
+                  offsetof(_PATH_NODE_, fHeight) == offsetof(_PATH_NODE_, fXPos) + 12,
+              "a node's box is four floats in a row");
+
 #if defined(__SSE2__) || defined(_M_X64)
-// Two edges of a box side by side: left and right, or bottom and top.
+// Two edges of a box side by side: left and bottom, or right and top.
 struct Pair {
   __m128d v;
 };
-inline Pair Edges(double centre, double half, double scale) {
-  return {_mm_mul_pd(_mm_add_pd(_mm_set1_pd(centre), _mm_set_pd(half, -half)),
-                     _mm_set1_pd(scale))};
+// The box's x, y, width and height are read as one vector.
+inline void Edges(const _PATH_NODE_& n, Pair scale, Pair* low, Pair* high) {
+  const __m128 box = _mm_loadu_ps(&n.fXPos);
+  const __m128d centre = _mm_cvtps_pd(box);
+  const __m128d half = _mm_mul_pd(_mm_cvtps_pd(_mm_movehl_ps(box, box)), _mm_set1_pd(0.5));
+  low->v = _mm_mul_pd(_mm_sub_pd(centre, half), scale.v);
+  high->v = _mm_mul_pd(_mm_add_pd(centre, half), scale.v);
 }
+inline Pair Both(double x, double y) { return {_mm_set_pd(y, x)}; }
 inline Pair Sub(Pair a, Pair b) { return {_mm_sub_pd(a.v, b.v)}; }
 inline Pair Add(Pair a, Pair b) { return {_mm_add_pd(a.v, b.v)}; }
 inline Pair Mul(Pair a, double k) { return {_mm_mul_pd(a.v, _mm_set1_pd(k))}; }
@@ -145,9 +160,14 @@ inline double Magnitude(Pair x, Pair y) {
 struct Pair {
   double lo, hi;
 };
-inline Pair Edges(double centre, double half, double scale) {
-  return {(centre - half) * scale, (centre + half) * scale};
+inline void Edges(const _PATH_NODE_& n, Pair scale, Pair* low, Pair* high) {
+  const double x = n.fXPos, y = n.fYPos;
+  const double hw = 0.5 * static_cast<double>(n.fWidth);
+  const double hh = 0.5 * static_cast<double>(n.fHeight);
+  *low = {(x - hw) * scale.lo, (y - hh) * scale.hi};
+  *high = {(x + hw) * scale.lo, (y + hh) * scale.hi};
 }
+inline Pair Both(double x, double y) { return {x, y}; }
 inline Pair Sub(Pair a, Pair b) { return {a.lo - b.lo, a.hi - b.hi}; }
 inline Pair Add(Pair a, Pair b) { return {a.lo + b.lo, a.hi + b.hi}; }
 inline Pair Mul(Pair a, double k) { return {a.lo * k, a.hi * k}; }
@@ -179,29 +199,30 @@ void ScanFrom(const Pass& pass, int32_t a, int32_t q, OnEnd&& onEnd) {
   constexpr double kInf = std::numeric_limits<double>::infinity();
   const _PATH_NODE_* nodes = pass.nodes;
   const Scale& s = pass.s;
-  const Pair ax = Edges(nodes[a].fXPos, 0.5 * static_cast<double>(nodes[a].fWidth), s.x);
-  const Pair ay = Edges(nodes[a].fYPos, 0.5 * static_cast<double>(nodes[a].fHeight), s.y);
+  const Pair scale = Both(s.x, s.y);
+  Pair aLow, aHigh;  // left and bottom, right and top
+  Edges(nodes[a], scale, &aLow, &aHigh);
   const int64_t fa = nodes[a].nFrameIndex;
-  const double bandOfA = kBandPerPixel * Magnitude(ax, ay);
-  Pair loX = Splat(-kInf), hiX = Splat(kInf), loY = loX, hiY = hiX;  // inner cones
-  Pair outLoX = loX, outHiX = hiX, outLoY = loX, outHiY = hiX;        // outer cones
+  const double bandOfA = kBandPerPixel * Magnitude(aLow, aHigh);
+  Pair minLow = Splat(-kInf), maxLow = Splat(kInf), minHigh = minLow, maxHigh = maxLow;  // inner cones
+  Pair outMinLow = minLow, outMaxLow = maxLow, outMinHigh = minLow, outMaxHigh = maxLow;        // outer cones
   for (int32_t j = a + 1;; ++j) {
     const _PATH_NODE_& n = nodes[j];
     const int64_t step = n.nFrameIndex - fa;
     const double inv = step < kReciprocals ? pass.reciprocals[step] : 1.0 / static_cast<double>(step);
-    const Pair ex = Edges(n.fXPos, 0.5 * static_cast<double>(n.fWidth), s.x);
-    const Pair ey = Edges(n.fYPos, 0.5 * static_cast<double>(n.fHeight), s.y);
-    const Pair sx = Mul(Sub(ex, ax), inv), sy = Mul(Sub(ey, ay), inv);
-    onEnd(j, Inside(sx, loX, hiX, sy, loY, hiY),
-          Inside(sx, outLoX, outHiX, sy, outLoY, outHiY));
+    Pair low, high;
+    Edges(n, scale, &low, &high);
+    const Pair slopeLow = Mul(Sub(low, aLow), inv), slopeHigh = Mul(Sub(high, aHigh), inv);
+    onEnd(j, Inside(slopeLow, minLow, maxLow, slopeHigh, minHigh, maxHigh),
+          Inside(slopeLow, outMinLow, outMaxLow, slopeHigh, outMinHigh, outMaxHigh));
     if (j == q) break;
-    const double band = kBandPerPixel * Magnitude(ex, ey) + bandOfA;
+    const double band = kBandPerPixel * Magnitude(low, high) + bandOfA;
     const Pair in = Splat((pass.tol - band) * inv), out = Splat((pass.tol + band) * inv);
-    loX = Max(loX, Sub(sx, in)), hiX = Min(hiX, Add(sx, in));
-    loY = Max(loY, Sub(sy, in)), hiY = Min(hiY, Add(sy, in));
-    outLoX = Max(outLoX, Sub(sx, out)), outHiX = Min(outHiX, Add(sx, out));
-    outLoY = Max(outLoY, Sub(sy, out)), outHiY = Min(outHiY, Add(sy, out));
-    if (!Open(outLoX, outHiX, outLoY, outHiY)) break;
+    minLow = Max(minLow, Sub(slopeLow, in)), maxLow = Min(maxLow, Add(slopeLow, in));
+    minHigh = Max(minHigh, Sub(slopeHigh, in)), maxHigh = Min(maxHigh, Add(slopeHigh, in));
+    outMinLow = Max(outMinLow, Sub(slopeLow, out)), outMaxLow = Min(outMaxLow, Add(slopeLow, out));
+    outMinHigh = Max(outMinHigh, Sub(slopeHigh, out)), outMaxHigh = Min(outMaxHigh, Add(slopeHigh, out));
+    if (!Open(outMinLow, outMaxLow, outMinHigh, outMaxHigh)) break;
   }
 }
 
@@ -212,7 +233,7 @@ struct Reach {
 
 Reach ReachFrom(Pass& pass, int32_t a, int32_t q) {
   Reach reach{a + 1, -1, -1};
-  pass.unsure.clear();
+  int32_t unsure = 0;
   ScanFrom(pass, a, q, [&](int32_t j, bool sure, bool maybe) {
     // In masks, not branches: whether an end is valid is as good as random,
     // and a mispredicted branch costs more than the rest of the step.
@@ -220,12 +241,13 @@ Reach ReachFrom(Pass& pass, int32_t a, int32_t q) {
     reach.third = (reach.second & take) | (reach.third & ~take);
     reach.second = (reach.best & take) | (reach.second & ~take);
     reach.best = (j & take) | (reach.best & ~take);
-    if (maybe & !sure) pass.unsure.push_back(j);
+    pass.unsure[unsure] = j;
+    unsure += maybe & !sure;
   });
   // Ends inside the band, furthest first, are looked up only while they
   // could still be among the three.
-  for (auto it = pass.unsure.rbegin(); it != pass.unsure.rend(); ++it) {
-    const int32_t j = *it;
+  while (unsure > 0) {
+    const int32_t j = pass.unsure[--unsure];
     if (j < reach.third) break;
     if (!pass.Within(a, j)) continue;
     if (j > reach.best) {
@@ -393,7 +415,7 @@ BoundedSimplification SimplifyWithinBound(_PATH_INFO_* path, double maxErrorPixe
   if (drops.m_pData == nullptr) throw std::bad_alloc();
   drops.m_nMaxSize = static_cast<intptr_t>(room);
 
-  Pass pass(nodes, scale, maxErrorPixels);
+  Pass pass(nodes, n, scale, maxErrorPixels);
   int32_t p = 0;
   while (p < n - 1) {
     int32_t q = p + 1;
