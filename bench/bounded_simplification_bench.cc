@@ -110,7 +110,8 @@ double LookupError(const _PATH_NODE_* n, int a, int b, int i, Frame f = kHd) {
   segment.nTotalPathNodeNum = 2;
   _PATH_NODE_ box = n[i];
   mlvns::SelectNodeAtFrame(segment, n[i].nFrameIndex, true, &box);
-  const double dx = (double(box.fXPos) - n[i].fXPos) * f.w, dy = (double(box.fYPos) - n[i].fYPos) * f.h;
+  const double dx = (double(box.fXPos) - n[i].fXPos) * f.w,
+               dy = (double(box.fYPos) - n[i].fYPos) * f.h;
   const double dw = (double(box.fWidth) - n[i].fWidth) / 2 * f.w;
   const double dh = (double(box.fHeight) - n[i].fHeight) / 2 * f.h;
   return std::max({std::fabs(dx - dw), std::fabs(dx + dw), std::fabs(dy - dh), std::fabs(dy + dh)});

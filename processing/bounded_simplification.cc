@@ -85,7 +85,7 @@ struct Pass {
   // A scan's ends inside the band. Left uninitialised: a scan writes one
   // slot per end it meets, and only the slots written are ever touched.
   std::unique_ptr<int32_t[]> unsure;
-  int64_t reads = 0;            // nodes the lookups read
+  int64_t reads = 0;  // nodes the lookups read
 
   Pass(const _PATH_NODE_* n, int32_t count, const Scale& scale, double t)
       : nodes(n), s(scale), tol(t), unsure(new int32_t[static_cast<size_t>(count)]) {
@@ -175,8 +175,8 @@ inline Pair Max(Pair a, Pair b) { return {std::max(a.lo, b.lo), std::max(a.hi, b
 inline Pair Min(Pair a, Pair b) { return {std::min(a.lo, b.lo), std::min(a.hi, b.hi)}; }
 inline Pair Splat(double k) { return {k, k}; }
 inline bool Inside(Pair x, Pair lo, Pair hi, Pair y, Pair ylo, Pair yhi) {
-  return (x.lo >= lo.lo) & (x.lo <= hi.lo) & (x.hi >= lo.hi) & (x.hi <= hi.hi) &
-         (y.lo >= ylo.lo) & (y.lo <= yhi.lo) & (y.hi >= ylo.hi) & (y.hi <= yhi.hi);
+  return (x.lo >= lo.lo) & (x.lo <= hi.lo) & (x.hi >= lo.hi) & (x.hi <= hi.hi) & (y.lo >= ylo.lo) &
+         (y.lo <= yhi.lo) & (y.hi >= ylo.hi) & (y.hi <= yhi.hi);
 }
 inline bool Open(Pair lo, Pair hi, Pair ylo, Pair yhi) {
   return (lo.lo <= hi.lo) & (lo.hi <= hi.hi) & (ylo.lo <= yhi.lo) & (ylo.hi <= yhi.hi);
@@ -204,12 +204,14 @@ void ScanFrom(const Pass& pass, int32_t a, int32_t q, OnEnd&& onEnd) {
   Edges(nodes[a], scale, &aLow, &aHigh);
   const int64_t fa = nodes[a].nFrameIndex;
   const double bandOfA = kBandPerPixel * Magnitude(aLow, aHigh);
-  Pair minLow = Splat(-kInf), maxLow = Splat(kInf), minHigh = minLow, maxHigh = maxLow;  // inner cones
-  Pair outMinLow = minLow, outMaxLow = maxLow, outMinHigh = minLow, outMaxHigh = maxLow;        // outer cones
+  // The cones inside the band and, with the out prefix, those outside it.
+  Pair minLow = Splat(-kInf), maxLow = Splat(kInf), minHigh = minLow, maxHigh = maxLow;
+  Pair outMinLow = minLow, outMaxLow = maxLow, outMinHigh = minLow, outMaxHigh = maxLow;
   for (int32_t j = a + 1;; ++j) {
     const _PATH_NODE_& n = nodes[j];
     const int64_t step = n.nFrameIndex - fa;
-    const double inv = step < kReciprocals ? pass.reciprocals[step] : 1.0 / static_cast<double>(step);
+    const double inv =
+        step < kReciprocals ? pass.reciprocals[step] : 1.0 / static_cast<double>(step);
     Pair low, high;
     Edges(n, scale, &low, &high);
     const Pair slopeLow = Mul(Sub(low, aLow), inv), slopeHigh = Mul(Sub(high, aHigh), inv);
@@ -218,10 +220,14 @@ void ScanFrom(const Pass& pass, int32_t a, int32_t q, OnEnd&& onEnd) {
     if (j == q) break;
     const double band = kBandPerPixel * Magnitude(low, high) + bandOfA;
     const Pair in = Splat((pass.tol - band) * inv), out = Splat((pass.tol + band) * inv);
-    minLow = Max(minLow, Sub(slopeLow, in)), maxLow = Min(maxLow, Add(slopeLow, in));
-    minHigh = Max(minHigh, Sub(slopeHigh, in)), maxHigh = Min(maxHigh, Add(slopeHigh, in));
-    outMinLow = Max(outMinLow, Sub(slopeLow, out)), outMaxLow = Min(outMaxLow, Add(slopeLow, out));
-    outMinHigh = Max(outMinHigh, Sub(slopeHigh, out)), outMaxHigh = Min(outMaxHigh, Add(slopeHigh, out));
+    minLow = Max(minLow, Sub(slopeLow, in));
+    maxLow = Min(maxLow, Add(slopeLow, in));
+    minHigh = Max(minHigh, Sub(slopeHigh, in));
+    maxHigh = Min(maxHigh, Add(slopeHigh, in));
+    outMinLow = Max(outMinLow, Sub(slopeLow, out));
+    outMaxLow = Min(outMaxLow, Add(slopeLow, out));
+    outMinHigh = Max(outMinHigh, Sub(slopeHigh, out));
+    outMaxHigh = Min(outMaxHigh, Add(slopeHigh, out));
     if (!Open(outMinLow, outMaxLow, outMinHigh, outMaxHigh)) break;
   }
 }
