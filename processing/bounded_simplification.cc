@@ -3,13 +3,20 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <cstddef>
 #include <cstdlib>
 #include <limits>
+#include <memory>
 #include <new>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#endif
+
+#include "processing/node_lookup.h"
 #include "processing/simplification.h"
 
 namespace mlvns {
@@ -36,12 +43,29 @@ inline void EdgesOf(const _PATH_NODE_& n, const Scale& s, double* e) {
   e[3] = (y + hh) * s.y;
 }
 
-// What the lookup's single-precision interpolation may add near this node,
-// in pixels; kept out of the tolerance so that its answers stay in bound.
-inline double Slack(const _PATH_NODE_& n, const Scale& s) {
-  return 8.0 * FLT_EPSILON *
-         ((std::fabs(n.fXPos) + std::fabs(n.fWidth)) * s.x +
-          (std::fabs(n.fYPos) + std::fabs(n.fHeight)) * s.y);
+// The lookup interpolates in single precision: between a and b, at a node
+// k, its answer is off by less than about 2 float steps of the edges of a
+// and of k (t, b - a and the sum each round once). Four times that, from
+// the sums of the edges' magnitudes in pixels, is the band in which the
+// slope cones alone cannot tell whether the answer stays within the bound.
+constexpr double kBandPerPixel = 8.0 * FLT_EPSILON;
+
+inline double Magnitude(const _PATH_NODE_& n, const Scale& s) {
+  double e[4];
+  EdgesOf(n, s, e);
+  return std::fabs(e[0]) + std::fabs(e[1]) + std::fabs(e[2]) + std::fabs(e[3]);
+}
+
+// 1 / k for the frame steps a scan mostly meets, so that a step needs no
+// division.
+constexpr int32_t kReciprocals = 1024;
+const double* Reciprocals() {
+  static const std::vector<double> table = [] {
+    std::vector<double> t(kReciprocals, 0.0);
+    for (int32_t k = 1; k < kReciprocals; ++k) t[static_cast<size_t>(k)] = 1.0 / k;
+    return t;
+  }();
+  return table.data();
 }
 
 inline bool Finite(const _PATH_NODE_& n) {
@@ -49,36 +73,162 @@ inline bool Finite(const _PATH_NODE_& n) {
          std::isfinite(n.fHeight);
 }
 
-// Calls onEnd(b, valid) for b = a + 1, a + 2, ... up to q, where valid says
+// One pass's nodes, frame scale and tolerance, and a two-node path through
+// which a segment is looked up exactly as the database would.
+struct Pass {
+  const _PATH_NODE_* nodes;
+  Scale s;
+  double tol;
+  _PATH_INFO_ segment;
+  _PATH_NODE_ ends[2];
+  const double* reciprocals = Reciprocals();
+  // A scan's ends inside the band. Left uninitialised: a scan writes one
+  // slot per end it meets, and only the slots written are ever touched.
+  std::unique_ptr<int32_t[]> unsure;
+  int64_t reads = 0;  // nodes the lookups read
+
+  Pass(const _PATH_NODE_* n, int32_t count, const Scale& scale, double t)
+      : nodes(n), s(scale), tol(t), unsure(new int32_t[static_cast<size_t>(count)]) {
+    segment.pPathNodes = ends;
+    segment.nTotalPathNodeNum = 2;
+  }
+  Pass(const Pass&) = delete;
+  Pass& operator=(const Pass&) = delete;
+
+  // The largest edge difference, in pixels, between the box the lookup
+  // gives at each original node strictly between a and b from the segment
+  // a-b and that node's own box; it stops once beyond `stopAbove`.
+  double LookupDeviation(int32_t a, int32_t b, double stopAbove) {
+    ends[0] = nodes[a];
+    ends[1] = nodes[b];
+    double worst = 0.0;
+    for (int32_t i = a + 1; i < b && worst <= stopAbove; ++i) {
+      _PATH_NODE_ box;
+      SelectNodeAtFrame(segment, nodes[i].nFrameIndex, true, &box);
+      double was[4], is[4];
+      EdgesOf(nodes[i], s, was);
+      EdgesOf(box, s, is);
+      for (int k = 0; k < 4; ++k) worst = std::max(worst, std::fabs(is[k] - was[k]));
+    }
+    reads += b - a - 1;
+    return worst;
+  }
+  bool Within(int32_t a, int32_t b) { return LookupDeviation(a, b, tol) <= tol; }
+};
+
+static_assert(offsetof(_PATH_NODE_, fYPos) == offsetof(_PATH_NODE_, fXPos) + 4 &&
+                  offsetof(_PATH_NODE_, fWidth) == offsetof(_PATH_NODE_, fXPos) + 8 &&
+                  offsetof(_PATH_NODE_, fHeight) == offsetof(_PATH_NODE_, fXPos) + 12,
+              "a node's box is four floats in a row");
+
+#if defined(__SSE2__) || defined(_M_X64)
+// Two edges of a box side by side: left and bottom, or right and top.
+struct Pair {
+  __m128d v;
+};
+// The box's x, y, width and height are read as one vector.
+inline void Edges(const _PATH_NODE_& n, Pair scale, Pair* low, Pair* high) {
+  const __m128 box = _mm_loadu_ps(&n.fXPos);
+  const __m128d centre = _mm_cvtps_pd(box);
+  const __m128d half = _mm_mul_pd(_mm_cvtps_pd(_mm_movehl_ps(box, box)), _mm_set1_pd(0.5));
+  low->v = _mm_mul_pd(_mm_sub_pd(centre, half), scale.v);
+  high->v = _mm_mul_pd(_mm_add_pd(centre, half), scale.v);
+}
+inline Pair Both(double x, double y) { return {_mm_set_pd(y, x)}; }
+inline Pair Sub(Pair a, Pair b) { return {_mm_sub_pd(a.v, b.v)}; }
+inline Pair Add(Pair a, Pair b) { return {_mm_add_pd(a.v, b.v)}; }
+inline Pair Mul(Pair a, double k) { return {_mm_mul_pd(a.v, _mm_set1_pd(k))}; }
+inline Pair Max(Pair a, Pair b) { return {_mm_max_pd(a.v, b.v)}; }
+inline Pair Min(Pair a, Pair b) { return {_mm_min_pd(a.v, b.v)}; }
+inline Pair Splat(double k) { return {_mm_set1_pd(k)}; }
+// Both lanes of x in [lo, hi] and of y in [ylo, yhi].
+inline bool Inside(Pair x, Pair lo, Pair hi, Pair y, Pair ylo, Pair yhi) {
+  const __m128d in = _mm_and_pd(_mm_and_pd(_mm_cmpge_pd(x.v, lo.v), _mm_cmple_pd(x.v, hi.v)),
+                                _mm_and_pd(_mm_cmpge_pd(y.v, ylo.v), _mm_cmple_pd(y.v, yhi.v)));
+  return _mm_movemask_pd(in) == 3;
+}
+inline bool Open(Pair lo, Pair hi, Pair ylo, Pair yhi) {
+  return _mm_movemask_pd(_mm_or_pd(_mm_cmpgt_pd(lo.v, hi.v), _mm_cmpgt_pd(ylo.v, yhi.v))) == 0;
+}
+// The sum of the four edges' magnitudes.
+inline double Magnitude(Pair x, Pair y) {
+  const __m128d sign = _mm_set1_pd(-0.0);
+  const __m128d m = _mm_add_pd(_mm_andnot_pd(sign, x.v), _mm_andnot_pd(sign, y.v));
+  return _mm_cvtsd_f64(_mm_add_sd(m, _mm_unpackhi_pd(m, m)));
+}
+#else
+struct Pair {
+  double lo, hi;
+};
+inline void Edges(const _PATH_NODE_& n, Pair scale, Pair* low, Pair* high) {
+  const double x = n.fXPos, y = n.fYPos;
+  const double hw = 0.5 * static_cast<double>(n.fWidth);
+  const double hh = 0.5 * static_cast<double>(n.fHeight);
+  *low = {(x - hw) * scale.lo, (y - hh) * scale.hi};
+  *high = {(x + hw) * scale.lo, (y + hh) * scale.hi};
+}
+inline Pair Both(double x, double y) { return {x, y}; }
+inline Pair Sub(Pair a, Pair b) { return {a.lo - b.lo, a.hi - b.hi}; }
+inline Pair Add(Pair a, Pair b) { return {a.lo + b.lo, a.hi + b.hi}; }
+inline Pair Mul(Pair a, double k) { return {a.lo * k, a.hi * k}; }
+inline Pair Max(Pair a, Pair b) { return {std::max(a.lo, b.lo), std::max(a.hi, b.hi)}; }
+inline Pair Min(Pair a, Pair b) { return {std::min(a.lo, b.lo), std::min(a.hi, b.hi)}; }
+inline Pair Splat(double k) { return {k, k}; }
+inline bool Inside(Pair x, Pair lo, Pair hi, Pair y, Pair ylo, Pair yhi) {
+  return (x.lo >= lo.lo) & (x.lo <= hi.lo) & (x.hi >= lo.hi) & (x.hi <= hi.hi) & (y.lo >= ylo.lo) &
+         (y.lo <= yhi.lo) & (y.hi >= ylo.hi) & (y.hi <= yhi.hi);
+}
+inline bool Open(Pair lo, Pair hi, Pair ylo, Pair yhi) {
+  return (lo.lo <= hi.lo) & (lo.hi <= hi.hi) & (ylo.lo <= yhi.lo) & (ylo.hi <= yhi.hi);
+}
+inline double Magnitude(Pair x, Pair y) {
+  return std::fabs(x.lo) + std::fabs(x.hi) + std::fabs(y.lo) + std::fabs(y.hi);
+}
+#endif
+
+// Calls onEnd(b, sure, maybe) for b = a + 1, a + 2, ... up to q: sure says
 // that the straight segment from a to b keeps every node between them
-// within `tol` on all four edges. Per edge, each node between narrows the
-// cone of slopes the segment may take; once a cone is empty no further b can
-// be valid and the scan ends. Written out per edge, without early exits, so
-// that the loop stays in registers.
+// within the tolerance less the band on all four edges, so that the
+// lookup's answers stay within it; not maybe says that some node is beyond
+// the tolerance plus the band, so that they do not. Per edge, each node
+// between narrows the cone of slopes the segment may take, once for each
+// side of the band; once the outer cones are empty no further b can be
+// valid and the scan ends.
 template <class OnEnd>
-void ScanFrom(const _PATH_NODE_* nodes, int32_t a, int32_t q, const Scale& s, double tol,
-              OnEnd&& onEnd) {
+void ScanFrom(const Pass& pass, int32_t a, int32_t q, OnEnd&& onEnd) {
   constexpr double kInf = std::numeric_limits<double>::infinity();
-  double ea[4];
-  EdgesOf(nodes[a], s, ea);
+  const _PATH_NODE_* nodes = pass.nodes;
+  const Scale& s = pass.s;
+  const Pair scale = Both(s.x, s.y);
+  Pair aLow, aHigh;  // left and bottom, right and top
+  Edges(nodes[a], scale, &aLow, &aHigh);
   const int64_t fa = nodes[a].nFrameIndex;
-  double lo0 = -kInf, lo1 = -kInf, lo2 = -kInf, lo3 = -kInf;
-  double hi0 = kInf, hi1 = kInf, hi2 = kInf, hi3 = kInf;
+  const double bandOfA = kBandPerPixel * Magnitude(aLow, aHigh);
+  // The cones inside the band and, with the out prefix, those outside it.
+  Pair minLow = Splat(-kInf), maxLow = Splat(kInf), minHigh = minLow, maxHigh = maxLow;
+  Pair outMinLow = minLow, outMaxLow = maxLow, outMinHigh = minLow, outMaxHigh = maxLow;
   for (int32_t j = a + 1;; ++j) {
-    double e[4];
-    EdgesOf(nodes[j], s, e);
-    const double inv = 1.0 / static_cast<double>(nodes[j].nFrameIndex - fa);
-    const double d0 = e[0] - ea[0], d1 = e[1] - ea[1], d2 = e[2] - ea[2], d3 = e[3] - ea[3];
-    const double s0 = d0 * inv, s1 = d1 * inv, s2 = d2 * inv, s3 = d3 * inv;
-    onEnd(j, (s0 >= lo0) & (s0 <= hi0) & (s1 >= lo1) & (s1 <= hi1) & (s2 >= lo2) & (s2 <= hi2) &
-                 (s3 >= lo3) & (s3 <= hi3));
+    const _PATH_NODE_& n = nodes[j];
+    const int64_t step = n.nFrameIndex - fa;
+    const double inv =
+        step < kReciprocals ? pass.reciprocals[step] : 1.0 / static_cast<double>(step);
+    Pair low, high;
+    Edges(n, scale, &low, &high);
+    const Pair slopeLow = Mul(Sub(low, aLow), inv), slopeHigh = Mul(Sub(high, aHigh), inv);
+    onEnd(j, Inside(slopeLow, minLow, maxLow, slopeHigh, minHigh, maxHigh),
+          Inside(slopeLow, outMinLow, outMaxLow, slopeHigh, outMinHigh, outMaxHigh));
     if (j == q) break;
-    const double r = (tol - Slack(nodes[j], s)) * inv;
-    lo0 = std::max(lo0, s0 - r), hi0 = std::min(hi0, s0 + r);
-    lo1 = std::max(lo1, s1 - r), hi1 = std::min(hi1, s1 + r);
-    lo2 = std::max(lo2, s2 - r), hi2 = std::min(hi2, s2 + r);
-    lo3 = std::max(lo3, s3 - r), hi3 = std::min(hi3, s3 + r);
-    if (!((lo0 <= hi0) & (lo1 <= hi1) & (lo2 <= hi2) & (lo3 <= hi3))) break;
+    const double band = kBandPerPixel * Magnitude(low, high) + bandOfA;
+    const Pair in = Splat((pass.tol - band) * inv), out = Splat((pass.tol + band) * inv);
+    minLow = Max(minLow, Sub(slopeLow, in));
+    maxLow = Min(maxLow, Add(slopeLow, in));
+    minHigh = Max(minHigh, Sub(slopeHigh, in));
+    maxHigh = Min(maxHigh, Add(slopeHigh, in));
+    outMinLow = Max(outMinLow, Sub(slopeLow, out));
+    outMaxLow = Min(outMaxLow, Add(slopeLow, out));
+    outMinHigh = Max(outMinHigh, Sub(slopeHigh, out));
+    outMaxHigh = Min(outMaxHigh, Add(slopeHigh, out));
+    if (!Open(outMinLow, outMaxLow, outMinHigh, outMaxHigh)) break;
   }
 }
 
@@ -87,15 +237,33 @@ struct Reach {
   int32_t best, second, third;
 };
 
-Reach ReachFrom(const _PATH_NODE_* nodes, int32_t a, int32_t q, const Scale& s, double tol) {
+Reach ReachFrom(Pass& pass, int32_t a, int32_t q) {
   Reach reach{a + 1, -1, -1};
-  ScanFrom(nodes, a, q, s, tol, [&reach](int32_t j, bool valid) {
-    // Without a branch: whether an end is valid is as good as random.
-    const bool take = valid & (j > reach.best);
-    reach.third = take ? reach.second : reach.third;
-    reach.second = take ? reach.best : reach.second;
-    reach.best = take ? j : reach.best;
+  int32_t unsure = 0;
+  ScanFrom(pass, a, q, [&](int32_t j, bool sure, bool maybe) {
+    // In masks, not branches: whether an end is valid is as good as random,
+    // and a mispredicted branch costs more than the rest of the step.
+    const int32_t take = -static_cast<int32_t>(sure & (j > reach.best));
+    reach.third = (reach.second & take) | (reach.third & ~take);
+    reach.second = (reach.best & take) | (reach.second & ~take);
+    reach.best = (j & take) | (reach.best & ~take);
+    pass.unsure[unsure] = j;
+    unsure += maybe & !sure;
   });
+  // Ends inside the band, furthest first, are looked up only while they
+  // could still be among the three.
+  while (unsure > 0) {
+    const int32_t j = pass.unsure[--unsure];
+    if (j < reach.third) break;
+    if (!pass.Within(a, j)) continue;
+    if (j > reach.best) {
+      reach = {j, reach.best, reach.second};
+    } else if (j > reach.second) {
+      reach = {reach.best, j, reach.second};
+    } else {
+      reach.third = j;
+    }
+  }
   return reach;
 }
 
@@ -111,8 +279,7 @@ constexpr int64_t kExactSteps = 64;
 // in order; each is valid. The look-ahead pass calls it as it goes, while
 // the nodes are still in the cache.
 template <class OnSegment>
-void KeepWithin(const _PATH_NODE_* nodes, int32_t p, int32_t q, const Scale& s, double tol,
-                OnSegment&& onSegment) {
+void KeepWithin(Pass& pass, int32_t p, int32_t q, OnSegment&& onSegment) {
   if (q - p <= kExactUpTo) {
     std::vector<int32_t> hops(static_cast<size_t>(q - p + 1), q - p + 1), from(hops.size(), p);
     hops[0] = 0;
@@ -120,10 +287,13 @@ void KeepWithin(const _PATH_NODE_* nodes, int32_t p, int32_t q, const Scale& s, 
     const int64_t budget = kExactSteps * (q - p);
     for (int32_t a = p; a < q && steps <= budget; ++a) {
       const int32_t h = hops[a - p] + 1;
-      ScanFrom(nodes, a, q, s, tol, [&](int32_t j, bool valid) {
+      pass.reads = 0;
+      ScanFrom(pass, a, q, [&](int32_t j, bool sure, bool maybe) {
         ++steps;
-        if (valid && h < hops[j - p]) hops[j - p] = h, from[j - p] = a;
+        if (maybe && h < hops[j - p] && (sure || pass.Within(a, j)))
+          hops[j - p] = h, from[j - p] = a;
       });
+      steps += pass.reads;
     }
     if (steps <= budget) {
       std::vector<int32_t> kept(static_cast<size_t>(hops[q - p]) + 1, p);
@@ -135,15 +305,15 @@ void KeepWithin(const _PATH_NODE_* nodes, int32_t p, int32_t q, const Scale& s, 
   // Longer: of the three furthest nodes a segment can reach, the one from
   // which the next segment reaches furthest; much closer to the fewest
   // nodes than always taking the furthest, as kept nodes keep their jitter.
-  Reach here = ReachFrom(nodes, p, q, s, tol);
+  Reach here = ReachFrom(pass, p, q);
   for (int32_t a = p; a < q;) {
     int32_t b = here.best;
     Reach next{q, -1, -1};
     if (b < q) {
-      next = ReachFrom(nodes, b, q, s, tol);
+      next = ReachFrom(pass, b, q);
       for (int32_t c : {here.second, here.third}) {
         if (c <= a) continue;
-        const Reach after = ReachFrom(nodes, c, q, s, tol);
+        const Reach after = ReachFrom(pass, c, q);
         if (after.best > next.best) next = after, b = c;
       }
     }
@@ -251,13 +421,19 @@ BoundedSimplification SimplifyWithinBound(_PATH_INFO_* path, double maxErrorPixe
   if (drops.m_pData == nullptr) throw std::bad_alloc();
   drops.m_nMaxSize = static_cast<intptr_t>(room);
 
+  Pass pass(nodes, n, scale, maxErrorPixels);
   int32_t p = 0;
   while (p < n - 1) {
     int32_t q = p + 1;
     while (pin[q] == 0) ++q;
-    KeepWithin(nodes, p, q, scale, maxErrorPixels, [&](int32_t a, int32_t b) {
+    KeepWithin(pass, p, q, [&](int32_t a, int32_t b) {
       if (b == a + 1) return;
-      out.largestDeviation = std::max(out.largestDeviation, Deviation(nodes, a, b, scale));
+      double deviation = Deviation(nodes, a, b, scale);
+      // Near the bound, what counts is what the lookup answers.
+      const double band = kBandPerPixel * (Magnitude(nodes[a], scale) + Magnitude(nodes[b], scale));
+      if (deviation > maxErrorPixels - 2 * band)
+        deviation = pass.LookupDeviation(a, b, std::numeric_limits<double>::infinity());
+      out.largestDeviation = std::max(out.largestDeviation, deviation);
       for (int32_t i = a + 1; i < b; ++i) drops.m_pData[drops.m_nSize++] = static_cast<uint32_t>(i);
       nodes[a].fCtrlXPos = Middle(nodes[a].fXPos, nodes[b].fXPos);
       nodes[a].fCtrlYPos = Middle(nodes[a].fYPos, nodes[b].fYPos);

@@ -25,7 +25,8 @@ bool OwnFrameSize(const _PATH_INFO_& path, int32_t* width, int32_t* height);
 
 // Simplifies `path` in place so that, measured in a frame of width x height
 // pixels, every edge of the looked-up box stays within maxErrorPixels of the
-// original at every frame. It keeps the fewest nodes possible where the
+// original at every frame, as the lookup's own single-precision
+// interpolation answers it. It keeps the fewest nodes possible where the
 // nodes that must stay lie at most 4096 apart; further apart, a linear pass
 // that looks one segment ahead comes within a few percent of that. Kept
 // nodes keep their values; kept nodes whose successor went get their
