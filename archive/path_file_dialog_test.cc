@@ -6,7 +6,8 @@
 #include <vector>
 
 #include "archive/path_file.h"
-#include "platform/platform.h"
+#include "platform/env.h"
+#include "tests/support/test_env.h"
 #include "tests/support/test_support.h"
 
 namespace mlvns {
@@ -17,38 +18,18 @@ using testing_support::NewList;
 using testing_support::NewPath;
 using testing_support::Node;
 using testing_support::ReadFileBytes;
+using testing_support::ScopedModuleEnv;
+using testing_support::ScriptedDialogEnv;
 using testing_support::TempDir;
 using testing_support::WriteFileBytes;
 
-// Answers every dialog with the next scripted name ("" cancels) and keeps
-// what it was asked to show.
-class ScriptedDialog : public platform::FileDialog {
- public:
-  explicit ScriptedDialog(std::vector<std::string> answers)
-      : answers_(std::move(answers)), previous_(platform::SetFileDialog(this)) {}
-  ~ScriptedDialog() override { platform::SetFileDialog(previous_); }
-
-  bool Show(const platform::FileDialogSettings& s, std::string* chosen) override {
-    shown.push_back(s);
-    if (next_ >= answers_.size() || answers_[next_].empty()) {
-      ++next_;
-      return false;
-    }
-    *chosen = answers_[next_++];
-    return true;
-  }
-
-  std::vector<platform::FileDialogSettings> shown;
-
- private:
-  std::vector<std::string> answers_;
-  size_t next_ = 0;
-  platform::FileDialog* previous_;
-};
-
-void ExpectCommonSettings(const platform::FileDialogSettings& s, bool save, uint32_t flags) {
+// Both ask for an existing folder, with the read-only box ticked and hidden;
+// saving asks before overwriting, opening needs an existing file.
+void ExpectCommonSettings(const platform::FileDialogSettings& s, bool save) {
   EXPECT_EQ(s.save, save);
-  EXPECT_EQ(s.flags, flags);
+  EXPECT_TRUE(s.readOnlyChecked && s.hideReadOnly && s.pathMustExist);
+  EXPECT_EQ(s.overwritePrompt, save);
+  EXPECT_EQ(s.fileMustExist, !save);
   EXPECT_EQ(s.filter, "Object Tracking Path File (*.otp)|*.otp||");
   EXPECT_EQ(s.defaultExtension, "otp");
   EXPECT_EQ(s.fileName, "ObjTrckngPaths.otp");
@@ -59,16 +40,16 @@ TEST(PathFileDialog, SaveTitleFollowsThePathCountAndTheChosenFileIsWritten) {
   ListHolder none(NewList({}));
   ListHolder one(NewList({NewPath({Node(0, 0.5f, 0.5f), Node(1, 0.6f, 0.5f)})}));
   ListHolder two(NewList({NewPath({}), NewPath({})}));
-  ScriptedDialog dialog({dir.File("none.otp"), dir.File("one.otp"), dir.File("two.otp")});
+  ScriptedDialogEnv dialog({dir.File("none.otp"), dir.File("one.otp"), dir.File("two.otp")});
   int owner = 0;
-  EXPECT_EQ(PathInfo_OpenSaveDialog(1, none.ref(), nullptr), 1);
-  EXPECT_EQ(PathInfo_OpenSaveDialog(1, one.ref(), &owner), 1);
-  EXPECT_EQ(PathInfo_OpenSaveDialog(7, two.ref(), nullptr), 1);
+  EXPECT_EQ(PathInfo_OpenSaveDialog(dialog, 1, none.ref(), nullptr), 1);
+  EXPECT_EQ(PathInfo_OpenSaveDialog(dialog, 1, one.ref(), &owner), 1);
+  EXPECT_EQ(PathInfo_OpenSaveDialog(dialog, 7, two.ref(), nullptr), 1);
   ASSERT_EQ(dialog.shown.size(), 3u);
   EXPECT_EQ(dialog.shown[0].title, "Save Object Tracking Paths File");
   EXPECT_EQ(dialog.shown[1].title, "Save Object Tracking Path File");
   EXPECT_EQ(dialog.shown[2].title, "Save Object Tracking Paths File");
-  for (const auto& s : dialog.shown) ExpectCommonSettings(s, true, 0x807u);
+  for (const auto& s : dialog.shown) ExpectCommonSettings(s, true);
   EXPECT_EQ(dialog.shown[0].owner, nullptr);
   EXPECT_EQ(dialog.shown[1].owner, &owner);
 
@@ -86,23 +67,24 @@ TEST(PathFileDialog, OpenReadsTheChosenFileAndCancelTouchesNothing) {
   WriteFileBytes(dir.File("not.otp"), {41, 'x', 'y'});
 
   ListHolder into;
-  ScriptedDialog dialog({dir.File("p.otp"), "", dir.File("not.otp"), ""});
-  EXPECT_EQ(PathInfo_OpenSaveDialog(0, into.ref(), nullptr), 1);
+  ScriptedDialogEnv dialog({dir.File("p.otp"), "", dir.File("not.otp"), ""});
+  ScopedModuleEnv use(&dialog);  // for the export below
+  EXPECT_EQ(PathInfo_OpenSaveDialog(dialog, 0, into.ref(), nullptr), 1);
   ASSERT_NE(into.get(), nullptr);
   EXPECT_EQ(into->nNumOfPathInfos, 2);
   EXPECT_EQ(into->ppPathInfos[0]->pPathNodes[0].nFrameIndex, 3);
   _PATH_INFO_ARRAY_* before = into.get();
 
-  EXPECT_EQ(PathInfo_OpenSaveDialog(0, into.ref(), nullptr), 2);  // cancelled
+  EXPECT_EQ(PathInfo_OpenSaveDialog(dialog, 0, into.ref(), nullptr), 2);  // cancelled
   // Confirmed on something that is not a path file: 1, list untouched.
-  EXPECT_EQ(PathInfo_OpenSaveDialog(0, into.ref(), nullptr), 1);
+  EXPECT_EQ(PathInfo_OpenSaveDialog(dialog, 0, into.ref(), nullptr), 1);
   EXPECT_EQ(into.get(), before);
   EXPECT_EQ(into->nNumOfPathInfos, 2);
 
   ASSERT_EQ(dialog.shown.size(), 3u);
   for (const auto& s : dialog.shown) {
     EXPECT_EQ(s.title, "Open Object Tracking Path(s) File");
-    ExpectCommonSettings(s, false, 0x1807u);
+    ExpectCommonSettings(s, false);
   }
 
   // A cancelled save writes nothing.
@@ -112,9 +94,10 @@ TEST(PathFileDialog, OpenReadsTheChosenFileAndCancelTouchesNothing) {
 }
 
 TEST(PathFileDialog, SavingWithoutAnArrayIsRefusedBeforeAnyDialog) {
-  ScriptedDialog dialog({"unused.otp"});
+  ScriptedDialogEnv dialog({"unused.otp"});
+  ScopedModuleEnv use(&dialog);
   _PATH_INFO_ARRAY_* nothing = nullptr;
-  EXPECT_EQ(PathInfo_OpenSaveDialog(1, nullptr, nullptr), 0);
+  EXPECT_EQ(PathInfo_OpenSaveDialog(dialog, 1, nullptr, nullptr), 0);
   EXPECT_EQ(Mlvr_OpenSavePathInfoDialog(1, &nothing, nullptr), 0);
   EXPECT_TRUE(dialog.shown.empty());
 }

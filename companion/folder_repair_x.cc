@@ -15,7 +15,7 @@
 #include "database/database.h"
 #include "database/database_keys.h"
 #include "model/path_info_array.h"
-#include "platform/platform.h"
+#include "platform/env.h"
 #include "molvaren/molvaren_x.h"
 
 namespace mlvns {
@@ -69,7 +69,7 @@ Survey SurveyFolder(const char* pszFolder) {
   Survey s;
   s.folder = FolderWithSeparator(pszFolder);
   std::vector<std::string> files;
-  if (!platform::PathExists(s.folder.c_str()) || !platform::ListFiles(s.folder, &files))
+  if (!ModuleEnv().PathExists(s.folder.c_str()) || !ModuleEnv().ListFiles(s.folder, &files))
     Fail("cannot read the folder " + s.folder);
   bool index = false, pathFiles = false;
   for (const std::string& f : files) {
@@ -154,7 +154,7 @@ MLVRX_API int32_t MlvrX_Folder_AdoptOrphans(const char* pszFolder, int32_t* pnAd
     mlvns::SurveyFolder(pszFolder);  // a database folder at all
     bool busy = false;
     std::unique_ptr<mlvns::platform::FileLock> lock =
-        mlvns::platform::LockFile(folder + mlvns::kLockFileName, false, &busy);
+        mlvns::ModuleEnv().LockFile(folder + mlvns::kLockFileName, false, &busy);
     if (!lock && busy)
       mlvns::Fail("the folder " + folder + " is in use by another process; nothing was changed");
     if (!lock) mlvns::Fail("the folder " + folder + " is not writable; nothing was changed");

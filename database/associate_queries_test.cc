@@ -2,7 +2,7 @@
 
 #include "database/database.h"
 #include "database/database_test_util.h"
-#include "platform/platform.h"
+#include "platform/env.h"
 
 namespace mlvns {
 namespace {
@@ -60,7 +60,7 @@ TEST(AssociateQueries, FetchUpdateDeleteInMemory) {
   _PATH_INFO_ARRAY_* empty = nullptr;
   ASSERT_EQ(db.fnGetInfoArray(f.c_str(), "/v/b.mp4", &empty), 1);
   ASSERT_TRUE(empty != nullptr && empty->nNumOfPathInfos == 0);
-  EXPECT_FALSE(platform::PathExists(dir.File("Molvaren.ini").c_str()));  // nothing on disk yet
+  EXPECT_FALSE(platform::Env::Default()->PathExists(dir.File("Molvaren.ini").c_str()));  // nothing on disk yet
 
   EXPECT_EQ(db.fnDeleteInfoArray(f.c_str(), "/v/none.mp4"), 0);
   ASSERT_EQ(db.fnDeleteInfoArray(f.c_str(), "/V/a.mp4"), 1);
@@ -79,7 +79,7 @@ TEST(AssociateQueries, DeleteRemovesThePathFileAtOnceButNotTheIndexEntry) {
   {
     CMlvrDataBase db;
     ASSERT_EQ(db.fnDeleteInfoArray(f.c_str(), "A"), 1);
-    EXPECT_FALSE(platform::PathExists(dir.File("{A}.otp").c_str()));
+    EXPECT_FALSE(platform::Env::Default()->PathExists(dir.File("{A}.otp").c_str()));
     EXPECT_EQ(dbtest::ReadText(dir.File("Molvaren.ini")), index);
     db.m_mapFolders.clear();  // as if the run ended without a write-back
   }
@@ -105,7 +105,7 @@ TEST(AssociateQueries, FolderThatCannotBeCreated) {
   EXPECT_EQ(Guids(list), std::vector<std::string>{"{P}"});
   // Its write-back fails unnoticed and creates nothing.
   EXPECT_EQ(db.fnSaveDataBase(bad.c_str(), 1), 1);
-  EXPECT_FALSE(platform::PathExists(bad.c_str()));
+  EXPECT_FALSE(platform::Env::Default()->PathExists(bad.c_str()));
 }
 
 }  // namespace

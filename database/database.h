@@ -10,6 +10,7 @@
 #include <unordered_set>
 
 #include "database/identity_cache.h"
+#include "platform/env.h"
 
 #include "molvaren/molvaren.h"
 
@@ -42,7 +43,10 @@ class CMlvrDataBase {
   // Folder key -> entry map, ordered byte-wise.
   using FolderMap = std::map<std::string, EntryMap>;
 
-  CMlvrDataBase() = default;
+  // Reaches files and folders through `env`, which must outlive it; by
+  // default the module's environment.
+  CMlvrDataBase() : CMlvrDataBase(ModuleEnv()) {}
+  explicit CMlvrDataBase(platform::Env& env) : m_env(env) {}
   CMlvrDataBase(const CMlvrDataBase&) = delete;
   CMlvrDataBase& operator=(const CMlvrDataBase&) = delete;
   // Writes every folder in memory back to disk.
@@ -78,6 +82,7 @@ class CMlvrDataBase {
   FolderMap m_mapFolders;
 
  private:
+  platform::Env& m_env;
   // Folder key -> the folder's name on disk, as first named (POSIX file
   // systems heed case, so the lower-cased key names no folder).
   std::map<std::string, std::string> m_mapFolderPaths;
@@ -131,7 +136,7 @@ class CMlvrDataBase {
   std::string FolderPathOf(const std::string& key) const;
   std::string PathFileOf(const std::string& key, const _DATABASE_FILE_INFO_& entry) const;
   void LoadList(const std::string& key, _DATABASE_FILE_INFO_* entry);
-  static IndexNames ReadIndex(const std::string& folderOnDisk);
+  IndexNames ReadIndex(const std::string& folderOnDisk);
   // Takes in what other processes changed in the index since this one read
   // it: entries they added or renamed, unless this process changed them too,
   // go in; entries they removed, unless changed here, go out.

@@ -6,7 +6,7 @@
 
 #include "database/database.h"
 #include "database/database_keys.h"
-#include "platform/platform.h"
+#include "platform/env.h"
 
 namespace mlvns {
 namespace {
@@ -34,7 +34,7 @@ std::vector<int> EntrySections(const std::vector<std::string>& names, int n) {
 
 CMlvrDataBase::IndexNames CMlvrDataBase::ReadIndex(const std::string& folderOnDisk) {
   std::unique_ptr<platform::ProfileFile> index =
-      platform::OpenProfile(folderOnDisk + kIndexFileName);
+      platform::OpenProfile(m_env, folderOnDisk + kIndexFileName);
   const int n = index->GetInt("Setting", "NumOfFiles", 0);
   IndexNames names;
   for (int i : EntrySections(index->SectionNames(), n)) {
@@ -78,11 +78,11 @@ int32_t CMlvrDataBase::fnLoadDataBase(const char* pszDataBaseFolder) {
   // makes it anew should it have gone meanwhile.
   if (m_mapFolders.count(KeyOf(pszDataBaseFolder)) != 0) return 1;
   const std::string given = pszDataBaseFolder;
-  MakeFolder(given);
+  MakeFolder(m_env, given);
   const std::string key = FolderKey(given);
 
   const std::string folder = FolderWithSeparator(given);
-  if (!platform::PathExists(folder.c_str())) return 0;
+  if (!m_env.PathExists(folder.c_str())) return 0;
 
   IndexNames names = ReadIndex(folder);
   EntryMap* entries = nullptr;

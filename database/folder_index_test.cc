@@ -2,7 +2,7 @@
 
 #include "database/database.h"
 #include "database/database_test_util.h"
-#include "platform/platform.h"
+#include "platform/env.h"
 
 namespace mlvns {
 namespace {
@@ -21,8 +21,8 @@ std::vector<std::string> Keys(const CMlvrDataBase& db, const std::string& folder
 TEST(FolderIndex, ParsesEntriesAndIsReadOncePerFolder) {
   TempDir dir;
   const std::string folder = dir.File("Data/Tracks");
-  ASSERT_TRUE(platform::CreateFolder(dir.File("Data").c_str()));
-  ASSERT_TRUE(platform::CreateFolder(folder.c_str()));
+  ASSERT_TRUE(platform::Env::Default()->CreateFolder(dir.File("Data").c_str()));
+  ASSERT_TRUE(platform::Env::Default()->CreateFolder(folder.c_str()));
   WriteText(folder + "/Molvaren.ini",
             "[Setting]\r\nNumOfFiles=4\r\n"
             "[File_0]\r\nAssiciateFile=/V/Clip.MP4\r\nDataBaseName={A}\r\n"
@@ -51,7 +51,7 @@ TEST(FolderIndex, MissingFoldersAreMadeAndAFolderWithoutEntriesIsReadAgain) {
   CMlvrDataBase db;
   ASSERT_EQ(db.fnLoadDataBase(dir.path().c_str()), 1);  // no index at all
   EXPECT_TRUE(db.m_mapFolders.empty());
-  EXPECT_FALSE(platform::PathExists(dir.File("Molvaren.ini").c_str()));  // none is made
+  EXPECT_FALSE(platform::Env::Default()->PathExists(dir.File("Molvaren.ini").c_str()));  // none is made
   WriteText(dir.File("Molvaren.ini"),
             "[Setting]\nNumOfFiles=1\n[File_0]\nAssiciateFile=a\nDataBaseName={A}\n");
   ASSERT_EQ(db.fnLoadDataBase(dir.path().c_str()), 1);
@@ -61,7 +61,7 @@ TEST(FolderIndex, MissingFoldersAreMadeAndAFolderWithoutEntriesIsReadAgain) {
   // Missing folders are made, level by level.
   const std::string deep = dir.File("one/two/three");
   ASSERT_EQ(db.fnLoadDataBase(deep.c_str()), 1);
-  EXPECT_TRUE(platform::PathExists(deep.c_str()));
+  EXPECT_TRUE(platform::Env::Default()->PathExists(deep.c_str()));
   EXPECT_EQ(db.fnLoadDataBase(""), 0);
   EXPECT_EQ(db.fnLoadDataBase(nullptr), 0);
 }
@@ -69,7 +69,7 @@ TEST(FolderIndex, MissingFoldersAreMadeAndAFolderWithoutEntriesIsReadAgain) {
 TEST(FolderIndex, HostileAndOversizedValuesNeverNameFilesOutsideTheFolder) {
   TempDir dir;
   const std::string folder = dir.File("db");
-  ASSERT_TRUE(platform::CreateFolder(folder.c_str()));
+  ASSERT_TRUE(platform::Env::Default()->CreateFolder(folder.c_str()));
   WriteText(dir.File("x.otp"), "outside");
   const std::string longName(600, 'n');
   const std::string longKey(600, 'k');
@@ -88,7 +88,7 @@ TEST(FolderIndex, HostileAndOversizedValuesNeverNameFilesOutsideTheFolder) {
   EXPECT_EQ(Keys(db, key), std::vector<std::string>{std::string(519, 'k') + "={OK}"});
   // Deleting such entries cannot touch the file outside.
   EXPECT_EQ(db.fnDeleteInfoArray(folder.c_str(), "a"), 0);
-  EXPECT_TRUE(platform::PathExists(dir.File("x.otp").c_str()));
+  EXPECT_TRUE(platform::Env::Default()->PathExists(dir.File("x.otp").c_str()));
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/platform.h"
+#include "platform/env.h"
 #include "tests/support/test_support.h"
 
 namespace mlvns {
@@ -43,11 +43,11 @@ TEST(PosixFileDialog, WithoutDisplayOrZenityTheDialogIsCancelled) {
 
   unsetenv("DISPLAY");
   unsetenv("WAYLAND_DISPLAY");
-  EXPECT_FALSE(platform::SystemFileDialog(s, &chosen));
+  EXPECT_FALSE(platform::Env::Default()->ShowFileDialog(s, &chosen));
   // A display but no zenity on the PATH.
   setenv("DISPLAY", ":99", 1);
   setenv("PATH", "/nonexistent", 1);
-  EXPECT_FALSE(platform::SystemFileDialog(s, &chosen));
+  EXPECT_FALSE(platform::Env::Default()->ShowFileDialog(s, &chosen));
   EXPECT_EQ(chosen, "untouched");
 }
 
@@ -72,7 +72,7 @@ TEST(PosixFileDialog, ZenitysAnswerBecomesTheChosenName) {
   s.fileName = "ObjTrckngPaths.otp";
   s.filter = "Paths (*.otp)|*.otp|All (*.a;*.b)|*.a;*.b||";
   s.defaultExtension = "otp";
-  s.flags = 0x2;
+  s.overwritePrompt = true;
   const struct {
     const char* answer;
     const char* status;
@@ -89,7 +89,7 @@ TEST(PosixFileDialog, ZenitysAnswerBecomesTheChosenName) {
     testing_support::WriteFileBytes(zenity + ".answer", text(c.answer));
     testing_support::WriteFileBytes(zenity + ".status", text(c.status));
     std::string chosen = "untouched";
-    EXPECT_EQ(platform::SystemFileDialog(s, &chosen), c.chosen) << c.answer;
+    EXPECT_EQ(platform::Env::Default()->ShowFileDialog(s, &chosen), c.chosen) << c.answer;
     EXPECT_EQ(chosen, c.name);
   }
   const std::vector<uint8_t> args = testing_support::ReadFileBytes(zenity + ".args");
