@@ -12,25 +12,12 @@ namespace mlvns {
 namespace {
 
 // Restores an environment variable on scope exit.
-class EnvSaved {
- public:
-  explicit EnvSaved(const char* name) : name_(name) {
-    const char* v = getenv(name);
-    had_ = v != nullptr;
-    if (had_) value_ = v;
-  }
-  ~EnvSaved() {
-    if (had_) {
-      setenv(name_, value_.c_str(), 1);
-    } else {
-      unsetenv(name_);
-    }
-  }
-
- private:
-  const char* name_;
-  bool had_;
-  std::string value_;
+struct EnvSaved {
+  explicit EnvSaved(const char* n) : name(n), had(getenv(n)), value(had ? getenv(n) : "") {}
+  ~EnvSaved() { had ? setenv(name, value.c_str(), 1) : unsetenv(name); }
+  const char* name;
+  bool had;
+  std::string value;
 };
 
 TEST(PosixFileDialog, WithoutDisplayOrZenityTheDialogIsCancelled) {

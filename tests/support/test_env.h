@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -15,16 +16,17 @@
 namespace mlvns {
 namespace testing_support {
 
+using platform::Env;
+using platform::File;
+
 // Makes `env` what ModuleEnv() returns while it lives; scopes nest.
 class ScopedModuleEnv {
  public:
-  explicit ScopedModuleEnv(platform::Env* env);
+  explicit ScopedModuleEnv(Env* env);
   ~ScopedModuleEnv();
-  ScopedModuleEnv(const ScopedModuleEnv&) = delete;
-  ScopedModuleEnv& operator=(const ScopedModuleEnv&) = delete;
 
  private:
-  platform::Env* previous_;
+  Env* previous_;
 };
 
 // The module's environment, keeping every debug-output line instead of
@@ -32,9 +34,18 @@ class ScopedModuleEnv {
 class CaptureEnv : public platform::EnvWrapper {
  public:
   CaptureEnv() : EnvWrapper(&ModuleEnv()), scope_(this) {}
-  void DebugLine(const char* line) override;
-  std::vector<std::string> Lines() const;
-  void Clear();
+  void DebugLine(const char* line) override {
+    std::lock_guard<std::mutex> hold(mutex_);
+    lines_.emplace_back(line);
+  }
+  std::vector<std::string> Lines() const {
+    std::lock_guard<std::mutex> hold(mutex_);
+    return lines_;
+  }
+  void Clear() {
+    std::lock_guard<std::mutex> hold(mutex_);
+    lines_.clear();
+  }
 
  private:
   mutable std::mutex mutex_;
@@ -46,28 +57,40 @@ enum class FileOp { kWrite, kRename, kSync, kCreate, kDelete, kKinds };
 
 // The platform's environment with its file operations counted by kind; the
 // armed Nth of a kind fails as the system call would (a full disk, a
-// vanished folder).
+// vanished folder). Writes and syncs count on the files it opens.
 class FaultEnv : public platform::EnvWrapper {
  public:
-  FaultEnv() : EnvWrapper(platform::Env::Default()) {}
-  // Counts start again and nothing is armed.
-  void Reset();
-  // As Reset, then the `nth` operation of the kind fails.
+  FaultEnv() : EnvWrapper(Env::Default()) {}
+  // Counts start again; then the `nth` operation of `op` fails (0: none).
   void Arm(FileOp op, uint64_t nth);
-  uint64_t Count(FileOp op) const { return counts_[static_cast<int>(op)].load(); }
+  void Reset() { Arm(FileOp::kWrite, 0); }
+  uint64_t Count(FileOp op) const { return counts_[static_cast<int>(op)]; }
   // Counts one operation; true when it is the armed one.
-  bool Fails(FileOp op);
+  bool Fails(FileOp op) {
+    return ++counts_[static_cast<int>(op)] == armed_[static_cast<int>(op)];
+  }
 
-  bool CreateFolder(const char* path) override;
-  bool DeleteFile(const char* path) override;
-  bool RenameFile(const char* from, const char* to) override;
-  std::unique_ptr<platform::File> OpenFileForWriting(const char* path) override;
-  std::unique_ptr<platform::File> NewTemporaryFile(const std::string& beside,
-                                                   std::string* name) override;
-  bool SyncFolderOf(const std::string& path) override;
+  bool CreateFolder(const char* p) override {
+    return !Fails(FileOp::kCreate) && EnvWrapper::CreateFolder(p);
+  }
+  bool DeleteFile(const char* p) override {
+    return !Fails(FileOp::kDelete) && EnvWrapper::DeleteFile(p);
+  }
+  bool RenameFile(const char* from, const char* to) override {
+    return !Fails(FileOp::kRename) && EnvWrapper::RenameFile(from, to);
+  }
+  bool SyncFolderOf(const std::string& p) override {
+    return !Fails(FileOp::kSync) && EnvWrapper::SyncFolderOf(p);
+  }
+  std::unique_ptr<File> OpenFileForWriting(const char* p) override {
+    return Fails(FileOp::kCreate) ? nullptr : Counted(EnvWrapper::OpenFileForWriting(p));
+  }
+  std::unique_ptr<File> NewTemporaryFile(const std::string& beside, std::string* name) override {
+    return Fails(FileOp::kCreate) ? nullptr : Counted(EnvWrapper::NewTemporaryFile(beside, name));
+  }
 
  private:
-  std::unique_ptr<platform::File> Counted(std::unique_ptr<platform::File> file);
+  std::unique_ptr<File> Counted(std::unique_ptr<File> file);
 
   std::atomic<uint64_t> counts_[static_cast<int>(FileOp::kKinds)] = {};
   std::atomic<uint64_t> armed_[static_cast<int>(FileOp::kKinds)] = {};
@@ -78,15 +101,18 @@ class FaultEnv : public platform::EnvWrapper {
 class ScriptedDialogEnv : public platform::EnvWrapper {
  public:
   explicit ScriptedDialogEnv(std::vector<std::string> answers)
-      : EnvWrapper(platform::Env::Default()), answers_(std::move(answers)) {}
-  bool ShowFileDialog(const platform::FileDialogSettings& settings,
-                      std::string* chosen) override;
+      : EnvWrapper(Env::Default()), answers_(std::move(answers)) {}
+  bool ShowFileDialog(const platform::FileDialogSettings& s, std::string* chosen) override {
+    shown.push_back(s);
+    const std::string answer = shown.size() <= answers_.size() ? answers_[shown.size() - 1] : "";
+    if (!answer.empty()) *chosen = answer;
+    return !answer.empty();
+  }
 
   std::vector<platform::FileDialogSettings> shown;
 
  private:
   std::vector<std::string> answers_;
-  size_t next_ = 0;
 };
 
 }  // namespace testing_support

@@ -124,11 +124,6 @@ class PathHolder {
   PathHolder& operator=(const PathHolder&) = delete;
   _PATH_INFO_* get() const { return path_; }
   _PATH_INFO_* operator->() const { return path_; }
-  _PATH_INFO_* release() {
-    _PATH_INFO_* p = path_;
-    path_ = nullptr;
-    return p;
-  }
 
  private:
   _PATH_INFO_* path_;
