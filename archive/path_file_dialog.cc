@@ -22,13 +22,13 @@ int32_t PathInfo_OpenSaveDialog(platform::Env& env, int32_t bSave, _PATH_INFO_AR
   settings.defaultExtension = "otp";
   settings.fileName = "ObjTrckngPaths.otp";
   settings.owner = hParent;
-  // The read-only box ticked and hidden, and the folder must exist; saving
-  // asks before overwriting, opening needs an existing file.
+  // The read-only box ticked and hidden, the overwrite prompt (which only
+  // saving shows) and an existing folder; opening also needs the file.
   settings.readOnlyChecked = true;
   settings.hideReadOnly = true;
+  settings.overwritePrompt = true;
   settings.pathMustExist = true;
   if (bSave) {
-    settings.overwritePrompt = true;
     settings.title = (*ppArray)->nNumOfPathInfos == 1 ? "Save Object Tracking Path File"
                                                       : "Save Object Tracking Paths File";
   } else {

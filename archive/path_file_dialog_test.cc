@@ -23,12 +23,11 @@ using testing_support::ScriptedDialogEnv;
 using testing_support::TempDir;
 using testing_support::WriteFileBytes;
 
-// Both ask for an existing folder, with the read-only box ticked and hidden;
-// saving asks before overwriting, opening needs an existing file.
+// Both: the read-only box ticked and hidden, the overwrite prompt and an
+// existing folder; opening also needs an existing file.
 void ExpectCommonSettings(const platform::FileDialogSettings& s, bool save) {
   EXPECT_EQ(s.save, save);
-  EXPECT_TRUE(s.readOnlyChecked && s.hideReadOnly && s.pathMustExist);
-  EXPECT_EQ(s.overwritePrompt, save);
+  EXPECT_TRUE(s.readOnlyChecked && s.hideReadOnly && s.overwritePrompt && s.pathMustExist);
   EXPECT_EQ(s.fileMustExist, !save);
   EXPECT_EQ(s.filter, "Object Tracking Path File (*.otp)|*.otp||");
   EXPECT_EQ(s.defaultExtension, "otp");
