@@ -8,7 +8,7 @@
 #include "archive/archive.h"
 #include "archive/path_stream.h"
 #include "archive/string_length.h"
-#include "platform/platform.h"
+#include "platform/env.h"
 
 namespace mlvns {
 
@@ -33,8 +33,8 @@ uint64_t Fingerprint(const std::vector<uint8_t>& data) {
   return h;
 }
 
-bool ReadAll(const char* name, std::vector<uint8_t>* data) {
-  std::unique_ptr<platform::File> file = platform::OpenFileForReading(name);
+bool ReadAll(platform::Env& env, const char* name, std::vector<uint8_t>* data) {
+  std::unique_ptr<platform::File> file = env.OpenFileForReading(name);
   if (!file) return false;
   uint64_t size = 0;
   if (file->Size(&size) && size < SIZE_MAX) data->reserve(static_cast<size_t>(size));
@@ -43,9 +43,10 @@ bool ReadAll(const char* name, std::vector<uint8_t>* data) {
   return read;
 }
 
-int32_t Open(const char* name, _PATH_INFO_ARRAY_** ppArray, uint64_t* pFingerprint = nullptr) {
+int32_t Open(platform::Env& env, const char* name, _PATH_INFO_ARRAY_** ppArray,
+             uint64_t* pFingerprint = nullptr) {
   std::vector<uint8_t> data;
-  if (!ReadAll(name, &data)) return 0;
+  if (!ReadAll(env, name, &data)) return 0;
   if (pFingerprint != nullptr) *pFingerprint = Fingerprint(data);
 
   ArchiveReader ar(data.data(), data.size());
@@ -58,8 +59,8 @@ int32_t Open(const char* name, _PATH_INFO_ARRAY_** ppArray, uint64_t* pFingerpri
   return PathInfoArray_Serialize(ar, ppArray);
 }
 
-int32_t Save(const char* name, _PATH_INFO_ARRAY_** ppArray) {
-  std::unique_ptr<platform::File> file = platform::OpenFileForWriting(name);
+int32_t Save(platform::Env& env, const char* name, _PATH_INFO_ARRAY_** ppArray) {
+  std::unique_ptr<platform::File> file = env.OpenFileForWriting(name);
   if (!file) return 0;
   std::vector<uint8_t> data;
   bool encoded = PathFile_Encode(ppArray, &data);
@@ -88,20 +89,25 @@ bool PathFile_Encode(_PATH_INFO_ARRAY_** ppArray, std::vector<uint8_t>* out) {
   return true;
 }
 
-int32_t PathInfo_OpenSave(const char* pszFileName, int32_t bSave, _PATH_INFO_ARRAY_** ppArray) {
+int32_t PathInfo_OpenSave(platform::Env& env, const char* pszFileName, int32_t bSave,
+                          _PATH_INFO_ARRAY_** ppArray) {
   if (pszFileName == nullptr) return 0;
-  return bSave != 0 ? Save(pszFileName, ppArray) : Open(pszFileName, ppArray);
+  return bSave != 0 ? Save(env, pszFileName, ppArray) : Open(env, pszFileName, ppArray);
 }
 
-int32_t PathFile_Open(const char* pszFileName, _PATH_INFO_ARRAY_** ppArray,
+int32_t PathInfo_OpenSave(const char* pszFileName, int32_t bSave, _PATH_INFO_ARRAY_** ppArray) {
+  return PathInfo_OpenSave(ModuleEnv(), pszFileName, bSave, ppArray);
+}
+
+int32_t PathFile_Open(platform::Env& env, const char* pszFileName, _PATH_INFO_ARRAY_** ppArray,
                       uint64_t* pFingerprint) {
   if (pszFileName == nullptr) return 0;
-  return Open(pszFileName, ppArray, pFingerprint);
+  return Open(env, pszFileName, ppArray, pFingerprint);
 }
 
-bool PathFile_Fingerprint(const char* pszFileName, uint64_t* pFingerprint) {
+bool PathFile_Fingerprint(platform::Env& env, const char* pszFileName, uint64_t* pFingerprint) {
   std::vector<uint8_t> data;
-  if (pszFileName == nullptr || !ReadAll(pszFileName, &data)) return false;
+  if (pszFileName == nullptr || !ReadAll(env, pszFileName, &data)) return false;
   *pFingerprint = Fingerprint(data);
   return true;
 }

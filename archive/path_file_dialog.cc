@@ -4,11 +4,11 @@
 #include <string>
 
 #include "archive/path_file.h"
-#include "platform/platform.h"
+#include "platform/env.h"
 
 namespace mlvns {
 
-int32_t PathInfo_OpenSaveDialog(int32_t bSave, _PATH_INFO_ARRAY_** ppArray, void* hParent) {
+int32_t PathInfo_OpenSaveDialog(platform::Env& env, int32_t bSave, _PATH_INFO_ARRAY_** ppArray, void* hParent) {
   // The save title reads the array's count: refuse before showing anything
   // when there is none to read.
   if (bSave && (ppArray == nullptr || *ppArray == nullptr)) return 0;
@@ -22,19 +22,24 @@ int32_t PathInfo_OpenSaveDialog(int32_t bSave, _PATH_INFO_ARRAY_** ppArray, void
   settings.defaultExtension = "otp";
   settings.fileName = "ObjTrckngPaths.otp";
   settings.owner = hParent;
+  // The read-only box ticked and hidden, the overwrite prompt (which only
+  // saving shows) and an existing folder; opening also needs the file.
+  settings.readOnlyChecked = true;
+  settings.hideReadOnly = true;
+  settings.overwritePrompt = true;
+  settings.pathMustExist = true;
   if (bSave) {
-    settings.flags = 0x807;  // read-only box selected and hidden, overwrite prompt, folder exists
     settings.title = (*ppArray)->nNumOfPathInfos == 1 ? "Save Object Tracking Path File"
                                                       : "Save Object Tracking Paths File";
   } else {
-    settings.flags = 0x1807;  // and the file must exist
+    settings.fileMustExist = true;
     settings.title = "Open Object Tracking Path(s) File";
   }
 
   std::string chosen;
-  if (!platform::ShowFileDialog(settings, &chosen)) return kDialogCancelled;
+  if (!env.ShowFileDialog(settings, &chosen)) return kDialogCancelled;
   // The open or save result shows in the array or the file, not here.
-  PathInfo_OpenSave(chosen.c_str(), bSave, ppArray);
+  PathInfo_OpenSave(env, chosen.c_str(), bSave, ppArray);
   return kDialogConfirmed;
 }
 

@@ -6,16 +6,18 @@
 #include <cstdint>
 
 #include "molvaren/molvaren.h"
+#include "platform/env.h"
 
 namespace mlvns {
 
 constexpr int32_t kDialogConfirmed = 1;  // IDOK
 constexpr int32_t kDialogCancelled = 2;  // IDCANCEL
 
-// Shows the open (bSave 0) or save dialog owned by hParent and, when the
+// Shows env's open (bSave 0) or save dialog owned by hParent and, when the
 // user confirmed a name, opens or saves it with PathInfo_OpenSave. Returns
 // the dialog's result; 0 without showing anything when saving has no array.
-int32_t PathInfo_OpenSaveDialog(int32_t bSave, _PATH_INFO_ARRAY_** ppArray, void* hParent);
+int32_t PathInfo_OpenSaveDialog(platform::Env& env, int32_t bSave, _PATH_INFO_ARRAY_** ppArray,
+                                void* hParent);
 
 }  // namespace mlvns
 

@@ -6,7 +6,8 @@
 #include <vector>
 
 #include "archive/path_file.h"
-#include "platform/platform.h"
+#include "platform/env.h"
+#include "tests/support/test_env.h"
 #include "tests/support/test_support.h"
 
 namespace mlvns {
@@ -17,38 +18,17 @@ using testing_support::NewList;
 using testing_support::NewPath;
 using testing_support::Node;
 using testing_support::ReadFileBytes;
+using testing_support::ScopedModuleEnv;
+using testing_support::ScriptedDialogEnv;
 using testing_support::TempDir;
 using testing_support::WriteFileBytes;
 
-// Answers every dialog with the next scripted name ("" cancels) and keeps
-// what it was asked to show.
-class ScriptedDialog : public platform::FileDialog {
- public:
-  explicit ScriptedDialog(std::vector<std::string> answers)
-      : answers_(std::move(answers)), previous_(platform::SetFileDialog(this)) {}
-  ~ScriptedDialog() override { platform::SetFileDialog(previous_); }
-
-  bool Show(const platform::FileDialogSettings& s, std::string* chosen) override {
-    shown.push_back(s);
-    if (next_ >= answers_.size() || answers_[next_].empty()) {
-      ++next_;
-      return false;
-    }
-    *chosen = answers_[next_++];
-    return true;
-  }
-
-  std::vector<platform::FileDialogSettings> shown;
-
- private:
-  std::vector<std::string> answers_;
-  size_t next_ = 0;
-  platform::FileDialog* previous_;
-};
-
-void ExpectCommonSettings(const platform::FileDialogSettings& s, bool save, uint32_t flags) {
+// Both: the read-only box ticked and hidden, the overwrite prompt and an
+// existing folder; opening also needs an existing file.
+void ExpectCommonSettings(const platform::FileDialogSettings& s, bool save) {
   EXPECT_EQ(s.save, save);
-  EXPECT_EQ(s.flags, flags);
+  EXPECT_TRUE(s.readOnlyChecked && s.hideReadOnly && s.overwritePrompt && s.pathMustExist);
+  EXPECT_EQ(s.fileMustExist, !save);
   EXPECT_EQ(s.filter, "Object Tracking Path File (*.otp)|*.otp||");
   EXPECT_EQ(s.defaultExtension, "otp");
   EXPECT_EQ(s.fileName, "ObjTrckngPaths.otp");
@@ -59,16 +39,16 @@ TEST(PathFileDialog, SaveTitleFollowsThePathCountAndTheChosenFileIsWritten) {
   ListHolder none(NewList({}));
   ListHolder one(NewList({NewPath({Node(0, 0.5f, 0.5f), Node(1, 0.6f, 0.5f)})}));
   ListHolder two(NewList({NewPath({}), NewPath({})}));
-  ScriptedDialog dialog({dir.File("none.otp"), dir.File("one.otp"), dir.File("two.otp")});
+  ScriptedDialogEnv dialog({dir.File("none.otp"), dir.File("one.otp"), dir.File("two.otp")});
   int owner = 0;
-  EXPECT_EQ(PathInfo_OpenSaveDialog(1, none.ref(), nullptr), 1);
-  EXPECT_EQ(PathInfo_OpenSaveDialog(1, one.ref(), &owner), 1);
-  EXPECT_EQ(PathInfo_OpenSaveDialog(7, two.ref(), nullptr), 1);
+  EXPECT_EQ(PathInfo_OpenSaveDialog(dialog, 1, none.ref(), nullptr), 1);
+  EXPECT_EQ(PathInfo_OpenSaveDialog(dialog, 1, one.ref(), &owner), 1);
+  EXPECT_EQ(PathInfo_OpenSaveDialog(dialog, 7, two.ref(), nullptr), 1);
   ASSERT_EQ(dialog.shown.size(), 3u);
   EXPECT_EQ(dialog.shown[0].title, "Save Object Tracking Paths File");
   EXPECT_EQ(dialog.shown[1].title, "Save Object Tracking Path File");
   EXPECT_EQ(dialog.shown[2].title, "Save Object Tracking Paths File");
-  for (const auto& s : dialog.shown) ExpectCommonSettings(s, true, 0x807u);
+  for (const auto& s : dialog.shown) ExpectCommonSettings(s, true);
   EXPECT_EQ(dialog.shown[0].owner, nullptr);
   EXPECT_EQ(dialog.shown[1].owner, &owner);
 
@@ -79,44 +59,43 @@ TEST(PathFileDialog, SaveTitleFollowsThePathCountAndTheChosenFileIsWritten) {
   EXPECT_EQ(one->nNumOfPathInfos, 1);  // saving leaves the list as it was
 }
 
-TEST(PathFileDialog, OpenReadsTheChosenFileAndCancelTouchesNothing) {
+TEST(PathFileDialog, OpenReadsTheChosenFileCancelTouchesNothingSavingNeedsAList) {
   TempDir dir;
   ListHolder saved(NewList({NewPath({Node(3, 0.1f, 0.2f)}), NewPath({})}));
   ASSERT_EQ(PathInfo_OpenSave(dir.File("p.otp").c_str(), 1, saved.ref()), 1);
   WriteFileBytes(dir.File("not.otp"), {41, 'x', 'y'});
 
   ListHolder into;
-  ScriptedDialog dialog({dir.File("p.otp"), "", dir.File("not.otp"), ""});
-  EXPECT_EQ(PathInfo_OpenSaveDialog(0, into.ref(), nullptr), 1);
+  ScriptedDialogEnv dialog({dir.File("p.otp"), "", dir.File("not.otp"), ""});
+  ScopedModuleEnv use(&dialog);  // for the export below
+  EXPECT_EQ(PathInfo_OpenSaveDialog(dialog, 0, into.ref(), nullptr), 1);
   ASSERT_NE(into.get(), nullptr);
   EXPECT_EQ(into->nNumOfPathInfos, 2);
   EXPECT_EQ(into->ppPathInfos[0]->pPathNodes[0].nFrameIndex, 3);
   _PATH_INFO_ARRAY_* before = into.get();
 
-  EXPECT_EQ(PathInfo_OpenSaveDialog(0, into.ref(), nullptr), 2);  // cancelled
+  EXPECT_EQ(PathInfo_OpenSaveDialog(dialog, 0, into.ref(), nullptr), 2);  // cancelled
   // Confirmed on something that is not a path file: 1, list untouched.
-  EXPECT_EQ(PathInfo_OpenSaveDialog(0, into.ref(), nullptr), 1);
+  EXPECT_EQ(PathInfo_OpenSaveDialog(dialog, 0, into.ref(), nullptr), 1);
   EXPECT_EQ(into.get(), before);
   EXPECT_EQ(into->nNumOfPathInfos, 2);
 
   ASSERT_EQ(dialog.shown.size(), 3u);
   for (const auto& s : dialog.shown) {
     EXPECT_EQ(s.title, "Open Object Tracking Path(s) File");
-    ExpectCommonSettings(s, false, 0x1807u);
+    ExpectCommonSettings(s, false);
   }
 
   // A cancelled save writes nothing.
   EXPECT_EQ(Mlvr_OpenSavePathInfoDialog(1, saved.ref(), nullptr), 2);
   EXPECT_EQ(dialog.shown.size(), 4u);
   EXPECT_EQ(ReadFileBytes(dir.File("ObjTrckngPaths.otp")).size(), 0u);
-}
 
-TEST(PathFileDialog, SavingWithoutAnArrayIsRefusedBeforeAnyDialog) {
-  ScriptedDialog dialog({"unused.otp"});
+  // Saving without an array is refused before any dialog.
   _PATH_INFO_ARRAY_* nothing = nullptr;
-  EXPECT_EQ(PathInfo_OpenSaveDialog(1, nullptr, nullptr), 0);
+  EXPECT_EQ(PathInfo_OpenSaveDialog(dialog, 1, nullptr, nullptr), 0);
   EXPECT_EQ(Mlvr_OpenSavePathInfoDialog(1, &nothing, nullptr), 0);
-  EXPECT_TRUE(dialog.shown.empty());
+  EXPECT_EQ(dialog.shown.size(), 4u);
 }
 
 }  // namespace

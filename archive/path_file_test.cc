@@ -67,7 +67,7 @@ TEST(PathFile, HeaderTextAndVersionAreChecked) {
   EXPECT_TRUE(refused(Bytes().u8(41).raw(kHead).u8(101)));
   EXPECT_EQ(PathInfo_OpenSave(dir.File("missing.otp").c_str(), 0, untouched.ref()), 0);
   EXPECT_EQ(untouched.get(), nullptr);
-  EXPECT_FALSE(platform::PathExists(dir.File("missing.otp").c_str()));  // not created
+  EXPECT_FALSE(platform::Env::Default()->PathExists(dir.File("missing.otp").c_str()));  // not created
 
   // Header text and version without the list's header record: the decode
   // fails and leaves an empty list for the caller to release.

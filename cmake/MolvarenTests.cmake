@@ -24,7 +24,7 @@ function(molvaren_add_tests name)
     set(tier system)
   endif()
   add_executable(${name} ${ARGN})
-  target_link_libraries(${name} PRIVATE molvaren_core molvaren_test_support GTest::gtest
+  target_link_libraries(${name} PRIVATE molvaren_test_env molvaren_core molvaren_test_support GTest::gtest
                         GTest::gmock GTest::gtest_main)
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
                        PROPERTIES TIMEOUT 300 LABELS ${tier})

@@ -9,7 +9,7 @@
 #include "companion/last_error.h"
 #include "database/database_keys.h"
 #include "database/folder_index.h"
-#include "platform/platform.h"
+#include "platform/env.h"
 #include "molvaren/molvaren_x.h"
 
 using mlvns::CompanionCall;
@@ -22,15 +22,15 @@ MLVRX_API int32_t MlvrX_Folder_ListIndex(const char* pszFolder, MlvrX_IndexVisit
     if (pszFolder == nullptr || pszFolder[0] == '\0') throw std::runtime_error("no folder given");
     const std::string folder = mlvns::FolderWithSeparator(pszFolder);
     // A file named with a separator after it does not exist as a path.
-    if (!mlvns::platform::PathExists(folder.c_str()))
+    if (!mlvns::ModuleEnv().PathExists(folder.c_str()))
       throw std::runtime_error(std::string(pszFolder) + ": no such folder");
-    if (!mlvns::platform::PathExists((folder + mlvns::kIndexFileName).c_str())) {
+    if (!mlvns::ModuleEnv().PathExists((folder + mlvns::kIndexFileName).c_str())) {
       if (pnNumOfFiles != nullptr) *pnNumOfFiles = -1;
       return 1;
     }
     int numOfFiles = 0;
     const std::vector<mlvns::IndexSection> sections =
-        mlvns::ReadIndexSections(folder, &numOfFiles);
+        mlvns::ReadIndexSections(mlvns::ModuleEnv(), folder, &numOfFiles);
     // The last used section of each media file is the one the library keeps.
     std::map<std::string, int> kept;
     for (const mlvns::IndexSection& s : sections)

@@ -15,7 +15,7 @@
 #include "database/database.h"
 #include "database/database_keys.h"
 #include "model/path_info_array.h"
-#include "platform/platform.h"
+#include "platform/env.h"
 #include "molvaren/molvaren_x.h"
 
 namespace mlvns {
@@ -69,7 +69,7 @@ std::string MediaKeyOf(const _PATH_INFO_ARRAY_& list, std::string* reason) {
 std::string DatabaseFolder(const char* pszFolder, std::vector<std::string>* files) {
   if (pszFolder == nullptr || pszFolder[0] == '\0') Fail("no folder given");
   std::string folder = FolderWithSeparator(pszFolder);
-  if (!platform::PathExists(folder.c_str()) || !platform::ListFiles(folder, files))
+  if (!ModuleEnv().PathExists(folder.c_str()) || !ModuleEnv().ListFiles(folder, files))
     Fail("cannot read the folder " + folder);
   bool index = false, pathFiles = false;
   for (const std::string& f : *files) {
@@ -177,11 +177,11 @@ MLVRX_API int32_t MlvrX_Folder_AdoptOrphans(const char* pszFolder, int32_t* pnAd
     // A refusal leaves not even a lock file behind: where there is none yet,
     // what cannot be adopted is found before one is made.
     const std::string lockName = folder + mlvns::kLockFileName;
-    if (!mlvns::platform::PathExists(lockName.c_str()))
+    if (!mlvns::ModuleEnv().PathExists(lockName.c_str()))
       mlvns::RefuseUnadoptable(mlvns::SurveyFolder(pszFolder));
     bool busy = false;
     std::unique_ptr<mlvns::platform::FileLock> lock =
-        mlvns::platform::LockFile(lockName, false, &busy);
+        mlvns::ModuleEnv().LockFile(lockName, false, &busy);
     if (!lock && busy)
       mlvns::Fail("the folder " + folder + " is in use by another process; nothing was changed");
     if (!lock) mlvns::Fail("the folder " + folder + " is not writable; nothing was changed");

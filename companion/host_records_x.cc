@@ -7,7 +7,6 @@
 #include <limits>
 #include <cstring>
 #include <memory>
-#include <mutex>
 #include <stdexcept>
 #include <string>
 
@@ -15,7 +14,7 @@
 #include "model/box_geometry.h"
 #include "model/path_info_ops.h"
 #include "model/records.h"
-#include "platform/platform.h"
+#include "platform/env.h"
 #include "processing/dump.h"
 #include "molvaren/molvaren_x.h"
 
@@ -68,11 +67,11 @@ void NeedAscendingFrames(const int32_t* frames, int32_t count) {
   }
 }
 
-// Collects the dump's lines. The companion carries its own copy of the core,
-// so the sink catches only what the companion itself writes.
-class TextSink : public platform::DebugSink {
+// Collects the dump's lines instead of writing them out.
+class TextEnv : public platform::EnvWrapper {
  public:
-  void Write(const char* line) override {
+  TextEnv() : EnvWrapper(&ModuleEnv()) {}
+  void DebugLine(const char* line) override {
     text_ += line;
     text_ += '\n';
   }
@@ -81,8 +80,6 @@ class TextSink : public platform::DebugSink {
  private:
   std::string text_;
 };
-
-std::mutex g_dumpMutex;
 
 }  // namespace
 }  // namespace mlvns
@@ -214,14 +211,8 @@ MLVRX_API int32_t MlvrX_DumpPathInfosText(const _PATH_INFO_* pPathInfos, int32_t
                                           uint32_t nCapacity, uint32_t* pnBytes) {
   return mlvns::CompanionCall([&] {
     if (pPathInfos == nullptr) Fail("the paths are null");
-    mlvns::TextSink sink;
-    {
-      // The sink is process-wide: one dump at a time.
-      std::lock_guard<std::mutex> hold(mlvns::g_dumpMutex);
-      mlvns::platform::DebugSink* before = mlvns::platform::SetDebugSink(&sink);
-      mlvns::DumpPathInfos(pPathInfos, nCount, pszComment);
-      mlvns::platform::SetDebugSink(before);
-    }
+    mlvns::TextEnv sink;
+    mlvns::DumpPathInfos(sink, pPathInfos, nCount, pszComment);
     const std::string& text = sink.text();
     const uint32_t needed = static_cast<uint32_t>(text.size() + 1);
     if (pnBytes != nullptr) *pnBytes = needed;

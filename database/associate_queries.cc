@@ -6,7 +6,7 @@
 #include "database/database.h"
 #include "database/database_keys.h"
 #include "model/path_info_array.h"
-#include "platform/platform.h"
+#include "platform/env.h"
 #include "platform/trace.h"
 
 namespace mlvns {
@@ -16,7 +16,7 @@ void CMlvrDataBase::LoadList(const std::string& key, _DATABASE_FILE_INFO_* entry
   Changed();
   const std::string file = PathFileOf(key, *entry);
   entry->qwReadFingerprint = 0;
-  int32_t whole = PathFile_Open(file.c_str(), &entry->pdsPathInfoArray, &entry->qwReadFingerprint);
+  int32_t whole = PathFile_Open(m_env, file.c_str(), &entry->pdsPathInfoArray, &entry->qwReadFingerprint);
   entry->bPartialFromDisk = whole == 0 && entry->pdsPathInfoArray != nullptr;
 }
 
@@ -62,7 +62,7 @@ int32_t CMlvrDataBase::fnUpdateInfoArray(const char* pszDataBaseFolder,
   if (!known) FolderOnDisk(key, pszDataBaseFolder);
   std::unique_ptr<_DATABASE_FILE_INFO_>& slot = entries[AssociateKey(pszAssociateFile)];
   if (!slot) {
-    std::string name = platform::NewGuidText();
+    std::string name = m_env.NewGuidText();
     if (name.empty()) {
       PathInfoArray_Release(copy);
       entries.erase(AssociateKey(pszAssociateFile));
@@ -107,10 +107,10 @@ int32_t CMlvrDataBase::fnDeleteInfoArray(const char* pszDataBaseFolder,
     // names it.
     const std::string folderOnDisk = FolderPathOf(key);
     std::unique_ptr<platform::FileLock> lock =
-        platform::LockFile(folderOnDisk + kLockFileName, true);
+        m_env.LockFile(folderOnDisk + kLockFileName, true, nullptr);
     const std::string name = slot->second->strDataBaseName;
     if (!ClaimedElsewhere(name, ReadIndex(folderOnDisk), m_mapOnDisk[key]))
-      platform::DeleteFile(PathFileOf(key, *slot->second).c_str());
+      m_env.DeleteFile(PathFileOf(key, *slot->second).c_str());
   }
   folder->second.erase(slot);
   return 1;

@@ -10,6 +10,7 @@
 
 #include "database/identity_cache.h"
 #include "model/path_info_array.h"
+#include "platform/env.h"
 
 #include "molvaren/molvaren.h"
 
@@ -42,7 +43,10 @@ class CMlvrDataBase {
   // Folder key -> entry map, ordered byte-wise.
   using FolderMap = std::map<std::string, EntryMap>;
 
-  CMlvrDataBase() = default;
+  // Reaches files and folders through `env`, which must outlive it; by
+  // default the module's environment.
+  CMlvrDataBase() : CMlvrDataBase(ModuleEnv()) {}
+  explicit CMlvrDataBase(platform::Env& env) : m_env(env) {}
   CMlvrDataBase(const CMlvrDataBase&) = delete;
   CMlvrDataBase& operator=(const CMlvrDataBase&) = delete;
   // Writes every folder in memory back to disk.
@@ -82,6 +86,7 @@ class CMlvrDataBase {
   void Discard();
 
  private:
+  platform::Env& m_env;
   FolderMap m_mapFolders;
   // Folder key -> the folder's name on disk, as first named (POSIX file
   // systems heed case, so the lower-cased key names no folder).
@@ -93,7 +98,7 @@ class CMlvrDataBase {
   std::map<std::string, IndexNames> m_mapOnDisk;
 
   // Where identities were found, and the lists the host holds.
-  IdentityCache m_identities;
+  IdentityCache m_identities{m_env};
   // The last folder text named and its key, to spare folding it per call.
   std::string m_strLastFolder;
   std::string m_strLastFolderKey;
@@ -119,7 +124,7 @@ class CMlvrDataBase {
   std::string FolderPathOf(const std::string& key) const;
   std::string PathFileOf(const std::string& key, const _DATABASE_FILE_INFO_& entry) const;
   void LoadList(const std::string& key, _DATABASE_FILE_INFO_* entry);
-  static IndexNames ReadIndex(const std::string& folderOnDisk);
+  IndexNames ReadIndex(const std::string& folderOnDisk);
   // Takes in what other processes changed in the index since this one read
   // it: entries they added or renamed, unless this process changed them too,
   // go in; entries they removed, unless changed here, go out.

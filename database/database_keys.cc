@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "platform/platform.h"
+#include "platform/env.h"
 
 namespace mlvns {
 
@@ -30,10 +30,10 @@ bool IsSafeDataBaseName(const std::string& name) {
 
 // Creates the folder, level by level when one step is not enough; single
 // failures do not matter, only whether the folder stands at the end.
-void MakeFolder(const std::string& folder) {
-  if (platform::PathExists(folder.c_str())) return;
-  platform::CreateFolder(folder.c_str());
-  if (platform::PathExists(folder.c_str())) return;
+void MakeFolder(platform::Env& env, const std::string& folder) {
+  if (env.PathExists(folder.c_str())) return;
+  env.CreateFolder(folder.c_str());
+  if (env.PathExists(folder.c_str())) return;
   std::string prefix = folder.front() == '/' ? "/" : "";
   size_t start = 0;
   while (start < folder.size()) {
@@ -41,7 +41,7 @@ void MakeFolder(const std::string& folder) {
     if (end == std::string::npos) end = folder.size();
     if (end > start) {
       prefix += folder.substr(start, end - start) + "/";
-      platform::CreateFolder(prefix.c_str());
+      env.CreateFolder(prefix.c_str());
     }
     start = end + 1;
   }

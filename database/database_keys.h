@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "platform/env.h"
+
 namespace mlvns {
 
 constexpr char kIndexFileName[] = "Molvaren.ini";
@@ -32,7 +34,7 @@ std::string AssociateKey(const std::string& file);
 bool IsSafeDataBaseName(const std::string& name);
 
 // Creates the folder, level by level when one step is not enough.
-void MakeFolder(const std::string& folder);
+void MakeFolder(platform::Env& env, const std::string& folder);
 
 }  // namespace mlvns
 

@@ -6,7 +6,7 @@
 
 #include "database/database.h"
 #include "database/database_test_util.h"
-#include "platform/platform.h"
+#include "platform/env.h"
 
 namespace mlvns {
 namespace {
@@ -102,8 +102,8 @@ std::vector<std::string> Keys(const CMlvrDataBase& db, const std::string& folder
 TEST(FolderIndex, ParsesEntriesAndIsReadOncePerFolder) {
   TempDir dir;
   const std::string folder = dir.File("Data/Tracks");
-  ASSERT_TRUE(platform::CreateFolder(dir.File("Data").c_str()));
-  ASSERT_TRUE(platform::CreateFolder(folder.c_str()));
+  ASSERT_TRUE(platform::Env::Default()->CreateFolder(dir.File("Data").c_str()));
+  ASSERT_TRUE(platform::Env::Default()->CreateFolder(folder.c_str()));
   WriteText(folder + "/Molvaren.ini",
             "[Setting]\r\nNumOfFiles=4\r\n"
             "[File_0]\r\nAssiciateFile=/V/Clip.MP4\r\nDataBaseName={A}\r\n"
@@ -132,7 +132,7 @@ TEST(FolderIndex, MissingFoldersAreMadeAndAFolderWithoutEntriesIsReadAgain) {
   CMlvrDataBase db;
   ASSERT_EQ(db.fnLoadDataBase(dir.path().c_str()), 1);  // no index at all
   EXPECT_TRUE(db.Folders().empty());
-  EXPECT_FALSE(platform::PathExists(dir.File("Molvaren.ini").c_str()));  // none is made
+  EXPECT_FALSE(platform::Env::Default()->PathExists(dir.File("Molvaren.ini").c_str()));  // none is made
   WriteText(dir.File("Molvaren.ini"),
             "[Setting]\nNumOfFiles=1\n[File_0]\nAssiciateFile=a\nDataBaseName={A}\n");
   ASSERT_EQ(db.fnLoadDataBase(dir.path().c_str()), 1);
@@ -142,7 +142,7 @@ TEST(FolderIndex, MissingFoldersAreMadeAndAFolderWithoutEntriesIsReadAgain) {
   // Missing folders are made, level by level.
   const std::string deep = dir.File("one/two/three");
   ASSERT_EQ(db.fnLoadDataBase(deep.c_str()), 1);
-  EXPECT_TRUE(platform::PathExists(deep.c_str()));
+  EXPECT_TRUE(platform::Env::Default()->PathExists(deep.c_str()));
   EXPECT_EQ(db.fnLoadDataBase(""), 0);
   EXPECT_EQ(db.fnLoadDataBase(nullptr), 0);
 }
@@ -150,7 +150,7 @@ TEST(FolderIndex, MissingFoldersAreMadeAndAFolderWithoutEntriesIsReadAgain) {
 TEST(FolderIndex, HostileAndOversizedValuesNeverNameFilesOutsideTheFolder) {
   TempDir dir;
   const std::string folder = dir.File("db");
-  ASSERT_TRUE(platform::CreateFolder(folder.c_str()));
+  ASSERT_TRUE(platform::Env::Default()->CreateFolder(folder.c_str()));
   WriteText(dir.File("x.otp"), "outside");
   const std::string longName(600, 'n');
   const std::string longKey(600, 'k');
@@ -170,7 +170,7 @@ TEST(FolderIndex, HostileAndOversizedValuesNeverNameFilesOutsideTheFolder) {
   EXPECT_EQ(Keys(db, key), std::vector<std::string>{std::string(519, 'k') + "={OK}"});
   // Deleting such entries cannot touch the file outside.
   EXPECT_EQ(db.fnDeleteInfoArray(folder.c_str(), "a"), 0);
-  EXPECT_TRUE(platform::PathExists(dir.File("x.otp").c_str()));
+  EXPECT_TRUE(platform::Env::Default()->PathExists(dir.File("x.otp").c_str()));
 }
 
 TEST(AssociateQueries, FetchUpdateDeleteInMemory) {
@@ -219,7 +219,7 @@ TEST(AssociateQueries, FetchUpdateDeleteInMemory) {
   _PATH_INFO_ARRAY_* empty = nullptr;
   ASSERT_EQ(db.fnGetInfoArray(f.c_str(), "/v/b.mp4", &empty), 1);
   ASSERT_TRUE(empty != nullptr && empty->nNumOfPathInfos == 0);
-  EXPECT_FALSE(platform::PathExists(dir.File("Molvaren.ini").c_str()));  // nothing on disk yet
+  EXPECT_FALSE(platform::Env::Default()->PathExists(dir.File("Molvaren.ini").c_str()));  // nothing on disk yet
 
   EXPECT_EQ(db.fnDeleteInfoArray(f.c_str(), "/v/none.mp4"), 0);
   ASSERT_EQ(db.fnDeleteInfoArray(f.c_str(), "/V/a.mp4"), 1);
@@ -238,7 +238,7 @@ TEST(AssociateQueries, DeleteRemovesThePathFileAtOnceButNotTheIndexEntry) {
   {
     CMlvrDataBase db;
     ASSERT_EQ(db.fnDeleteInfoArray(f.c_str(), "A"), 1);
-    EXPECT_FALSE(platform::PathExists(dir.File("{A}.otp").c_str()));
+    EXPECT_FALSE(platform::Env::Default()->PathExists(dir.File("{A}.otp").c_str()));
     EXPECT_EQ(dbtest::ReadText(dir.File("Molvaren.ini")), index);
     db.Discard();  // as if the run ended without a write-back
   }
@@ -264,7 +264,7 @@ TEST(AssociateQueries, FolderThatCannotBeCreated) {
   EXPECT_EQ(Guids(list), std::vector<std::string>{"{P}"});
   // Its write-back fails unnoticed and creates nothing.
   EXPECT_EQ(db.fnSaveDataBase(bad.c_str(), 1), 1);
-  EXPECT_FALSE(platform::PathExists(bad.c_str()));
+  EXPECT_FALSE(platform::Env::Default()->PathExists(bad.c_str()));
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 #include "database/database.h"
 #include "database/database_keys.h"
 #include "database/folder_index.h"
-#include "platform/platform.h"
+#include "platform/env.h"
 
 namespace mlvns {
 namespace {
@@ -33,16 +33,17 @@ std::vector<int> EntrySections(const std::vector<std::string>& names, int n) {
 
 }  // namespace
 
-std::vector<IndexSection> ReadIndexSections(const std::string& folderOnDisk, int* numOfFiles) {
+std::vector<IndexSection> ReadIndexSections(platform::Env& env, const std::string& folderOnDisk,
+                                            int* numOfFiles) {
   const std::string lockName = folderOnDisk + kLockFileName;
   // The folder lock keeps another process's write-back from replacing the
   // index between the reads below (each may open the file anew). Reading
   // never creates the lock file: a folder no write-back has locked yet is
   // read as it is.
   std::unique_ptr<platform::FileLock> lock;
-  if (platform::PathExists(lockName.c_str())) lock = platform::LockFile(lockName, true);
+  if (env.PathExists(lockName.c_str())) lock = env.LockFile(lockName, true, nullptr);
   std::unique_ptr<platform::ProfileFile> index =
-      platform::OpenProfile(folderOnDisk + kIndexFileName);
+      platform::OpenProfile(env, folderOnDisk + kIndexFileName);
   const int n = index->GetInt("Setting", "NumOfFiles", 0);
   if (numOfFiles != nullptr) *numOfFiles = n;
   std::vector<IndexSection> sections;
@@ -61,7 +62,7 @@ std::vector<IndexSection> ReadIndexSections(const std::string& folderOnDisk, int
 
 CMlvrDataBase::IndexNames CMlvrDataBase::ReadIndex(const std::string& folderOnDisk) {
   IndexNames names;
-  for (IndexSection& s : ReadIndexSections(folderOnDisk)) {
+  for (IndexSection& s : ReadIndexSections(m_env, folderOnDisk)) {
     // A name that could reach outside the folder counts as no name.
     if (s.usable) names[s.associateKey] = std::move(s.dataBaseName);  // a later section wins
   }
@@ -97,11 +98,11 @@ int32_t CMlvrDataBase::fnLoadDataBase(const char* pszDataBaseFolder) {
   // makes it anew should it have gone meanwhile.
   if (m_mapFolders.count(KeyOf(pszDataBaseFolder)) != 0) return 1;
   const std::string given = pszDataBaseFolder;
-  MakeFolder(given);
+  MakeFolder(m_env, given);
   const std::string key = FolderKey(given);
 
   const std::string folder = FolderWithSeparator(given);
-  if (!platform::PathExists(folder.c_str())) return 0;
+  if (!m_env.PathExists(folder.c_str())) return 0;
 
   IndexNames names = ReadIndex(folder);
   EntryMap* entries = nullptr;

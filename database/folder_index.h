@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/env.h"
+
 namespace mlvns {
 
 struct IndexSection {
@@ -20,7 +22,7 @@ struct IndexSection {
 // The sections File_0 .. File_{NumOfFiles-1} that the index holds, in
 // ascending order; *numOfFiles (may be null) receives NumOfFiles. A missing
 // index reads as an empty one.
-std::vector<IndexSection> ReadIndexSections(const std::string& folderOnDisk,
+std::vector<IndexSection> ReadIndexSections(platform::Env& env, const std::string& folderOnDisk,
                                             int* numOfFiles = nullptr);
 
 }  // namespace mlvns

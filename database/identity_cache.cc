@@ -4,7 +4,6 @@
 
 #include "database/database.h"
 #include "model/fixed_text.h"
-#include "platform/platform.h"
 
 namespace mlvns {
 
@@ -81,7 +80,7 @@ bool IdentityCache::Holds(const IdentityPlace& place, const char* guid) const {
     return false;
   // Whatever the scan would meet first.
   for (const std::string& file : place.missingFilesBefore)
-    if (platform::PathExists(file.c_str())) return false;
+    if (m_env.PathExists(file.c_str())) return false;
   // Held lists are searched on every lookup, so each identity is first
   // compared by its leading bytes as one word: the text's first eight, or
   // all of it and its end when shorter.

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "molvaren/molvaren.h"
+#include "platform/env.h"
 
 namespace mlvns {
 
@@ -60,6 +61,9 @@ struct IdentityPlace {
 
 class IdentityCache {
  public:
+  // `env` tells whether a path file has appeared since a place was found.
+  explicit IdentityCache(platform::Env& env) : m_env(env) {}
+
   // Forgets every place found so far. The one way places go stale.
   void Invalidate();
 
@@ -92,6 +96,7 @@ class IdentityCache {
                 const char* guid, bool folderInMemory);
 
  private:
+  platform::Env& m_env;
   using Places = std::unordered_map<IdentityKey, IdentityPlace, IdentityKeyHash>;
 
   // False for a text too long to be held; such identities are not cached.

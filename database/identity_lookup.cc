@@ -6,7 +6,7 @@
 #include "database/database.h"
 #include "database/database_keys.h"
 #include "model/fixed_text.h"
-#include "platform/platform.h"
+#include "platform/env.h"
 #include "platform/trace.h"
 #include "processing/node_conversion.h"
 #include "processing/node_lookup.h"
@@ -21,7 +21,7 @@ bool CMlvrDataBase::ScanIdentity(const std::string& key, const char* pszGUID,
     _DATABASE_FILE_INFO_& entry = *slot.second;
     if (entry.pdsPathInfoArray == nullptr) {
       const std::string file = PathFileOf(key, entry);
-      if (platform::PathExists(file.c_str())) LoadList(key, &entry);
+      if (m_env.PathExists(file.c_str())) LoadList(key, &entry);
       if (entry.pdsPathInfoArray == nullptr) {
         place->missingFilesBefore.push_back(file);
         continue;

@@ -8,7 +8,7 @@
 #include "model/path_info_array.h"
 #include "model/path_info_ops.h"
 #include "model/records.h"
-#include "platform/platform.h"
+#include "platform/env.h"
 #include "platform/trace.h"
 
 namespace mlvns {
@@ -101,7 +101,7 @@ int32_t CMlvrDataBase::fnRelinkAssociateFile(const char* pszDataBaseFolder, cons
   if (pszDataBaseFolder == nullptr || pszOrgFile == nullptr || pszNewFile == nullptr) return 0;
   Trace("fnRelinkAssociateFile org:%s new:%s", pszOrgFile, pszNewFile);
   fnLoadDataBase(pszDataBaseFolder);
-  if (!platform::PathExists(pszNewFile)) {
+  if (!m_env.PathExists(pszNewFile)) {
     Trace("  error 1. %s not exist", pszNewFile);
     return 0;
   }
@@ -111,7 +111,7 @@ int32_t CMlvrDataBase::fnRelinkAssociateFile(const char* pszDataBaseFolder, cons
     return 0;
   }
   uint64_t size = 0;
-  if (!platform::FileSize(pszNewFile, &size)) size = 0;
+  if (!m_env.FileSize(pszNewFile, &size)) size = 0;
   // Only the low 32 bits count, taken as a signed number.
   const int32_t low = static_cast<int32_t>(static_cast<uint32_t>(size));
   const uint64_t z = static_cast<uint64_t>(static_cast<int64_t>(low));

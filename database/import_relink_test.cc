@@ -4,7 +4,7 @@
 
 #include "database/database.h"
 #include "database/database_test_util.h"
-#include "platform/platform.h"
+#include "platform/env.h"
 
 namespace mlvns {
 namespace {
@@ -114,7 +114,7 @@ TEST_F(Relink, RefusesWhatItCannotMove) {
                                       dir_.File("OLD.mp4").c_str()), 0);
   db_.Discard();
   EXPECT_EQ(OnDisk(f_, "/old.mp4").size(), 2u);
-  EXPECT_TRUE(platform::PathExists(oldFile_.c_str()));
+  EXPECT_TRUE(platform::Env::Default()->PathExists(oldFile_.c_str()));
 }
 
 // The sizes compared are their low 32 bits: the new file, sparse, is 4 GiB
@@ -123,7 +123,7 @@ TEST_F(Relink, MovesAWholeListToAFileWithoutOne) {
   const std::string newFile = dir_.File("new.mp4");
   std::filesystem::resize_file(newFile, (uintmax_t{1} << 32) + 10);
   ASSERT_EQ(db_.fnRelinkAssociateFile(f_.c_str(), "/OLD.mp4", newFile.c_str()), 1);
-  EXPECT_FALSE(platform::PathExists(oldFile_.c_str()));
+  EXPECT_FALSE(platform::Env::Default()->PathExists(oldFile_.c_str()));
   EXPECT_TRUE(OnDisk(f_, "/old.mp4").empty());
   EXPECT_EQ(OnDisk(f_, newFile),
             (std::vector<std::string>{"{A}@20240505.000000.000<>/old.mp4",
@@ -147,7 +147,7 @@ TEST_F(Relink, MergesIntoAnExistingList) {
                                       "{B}@20251231.000000.000<>",
                                       "{C}@20240101.000000.000<>",
                                       "{D}@20240505.000000.000<>" + newFile}));
-  EXPECT_FALSE(platform::PathExists(oldFile_.c_str()));
+  EXPECT_FALSE(platform::Env::Default()->PathExists(oldFile_.c_str()));
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 #include "database/database.h"
 #include "database/database_keys.h"
 #include "model/path_info_array.h"
-#include "platform/platform.h"
+#include "platform/env.h"
 
 namespace mlvns {
 
@@ -59,18 +59,18 @@ int32_t CMlvrDataBase::SaveFolder(const std::string& key, bool bRemove, bool* wr
   if (folder == m_mapFolders.end()) return 1;
   const std::string onDisk = FolderPathOf(key);
   Changed();
-  MakeFolder(onDisk);
+  MakeFolder(m_env, onDisk);
 
   // Write-backs of one folder by several processes take turns; each starts
   // from the index as the last one left it.
-  std::unique_ptr<platform::FileLock> lock = platform::LockFile(onDisk + kLockFileName, true);
-  const bool indexThere = platform::PathExists((onDisk + kIndexFileName).c_str());
+  std::unique_ptr<platform::FileLock> lock = m_env.LockFile(onDisk + kLockFileName, true, nullptr);
+  const bool indexThere = m_env.PathExists((onDisk + kIndexFileName).c_str());
   const IndexNames disk = indexThere ? ReadIndex(onDisk) : IndexNames();
   const IndexNames known = m_mapOnDisk[key];
   // A missing index tells nothing of other processes; the write makes it anew.
   if (indexThere) MergeIndex(key, disk);
 
-  std::unique_ptr<platform::ProfileFile> index = platform::OpenProfile(onDisk + kIndexFileName);
+  std::unique_ptr<platform::ProfileFile> index = platform::OpenProfile(m_env, onDisk + kIndexFileName);
   int i = 0;
   bool ok = true;
   std::vector<uint8_t> bytes;
@@ -88,11 +88,11 @@ int32_t CMlvrDataBase::SaveFolder(const std::string& key, bool bRemove, bool* wr
       const std::string file = PathFileOf(key, entry);
       uint64_t now = 0;
       const bool rewrittenElsewhere = !MayHaveChanged(entry) &&
-                                      (!PathFile_Fingerprint(file.c_str(), &now) ||
+                                      (!PathFile_Fingerprint(m_env, file.c_str(), &now) ||
                                        now != entry.qwReadFingerprint);
       if (!entry.bPartialFromDisk && !rewrittenElsewhere) {
         ok = PathFile_Encode(&entry.pdsPathInfoArray, &bytes) &&
-             platform::WriteFileAtomically(file, bytes.data(), bytes.size()) &&
+             platform::WriteFileAtomically(m_env, file, bytes.data(), bytes.size()) &&
              ok;
       }
       m_identities.Release(entry.pdsPathInfoArray);
@@ -111,7 +111,7 @@ int32_t CMlvrDataBase::SaveFolder(const std::string& key, bool bRemove, bool* wr
   // A path file given up goes only once the index no longer names it, and
   // never while another process's index does.
   if (ok && !dropName.empty() && !ClaimedElsewhere(dropName, disk, known))
-    platform::DeleteFile((onDisk + dropName + kPathFileExtension).c_str());
+    m_env.DeleteFile((onDisk + dropName + kPathFileExtension).c_str());
   if (bRemove) {
     m_mapFolders.erase(key);
     m_mapFolderPaths.erase(key);

@@ -11,7 +11,8 @@
 #include <gtest/gtest.h>
 
 #include "database/database_test_util.h"
-#include "platform/platform.h"
+#include "platform/env.h"
+#include "tests/support/test_env.h"
 
 namespace mlvns {
 namespace {
@@ -19,7 +20,8 @@ namespace {
 using dbtest::Path;
 using dbtest::WritePathFile;
 using dbtest::WriteText;
-using platform::FileOp;
+using testing_support::FaultEnv;
+using testing_support::FileOp;
 using testing_support::ListHolder;
 using testing_support::NewList;
 using testing_support::ReadFileBytes;
@@ -55,7 +57,7 @@ void ReplaceFolder(const std::string& folder, const Files& files) {
 // whose path file was never written; sections out of key order, so that the
 // write-back renumbers them.
 Files OldFolder(const std::string& folder) {
-  platform::CreateFolder(folder.c_str());
+  platform::Env::Default()->CreateFolder(folder.c_str());
   for (int i = 0; i < 4; ++i) {
     WritePathFile(folder + "/" + kNames[i] + ".otp",
                   {Path(Guid("OLD", i).c_str()), Path("{OLD-2}")});
@@ -81,18 +83,19 @@ TEST(DataBaseWriteBackFaults, EveryFailedCallLeavesOldOrNewFiles) {
   TempDir dir;
   const std::string folder = dir.File("db");
   const Files before = OldFolder(folder);
+  FaultEnv faults;
 
   // A clean write-back: the new versions, and how many calls of each kind
   // it makes.
   Files after;
   uint64_t calls[static_cast<int>(FileOp::kKinds)];
   {
-    CMlvrDataBase db;
+    CMlvrDataBase db(faults);
     ChangeEverything(db, folder);
-    platform::ResetFileOps();
+    faults.Reset();
     db.fnSaveDataBase(folder.c_str(), 1);
     for (int k = 0; k < static_cast<int>(FileOp::kKinds); ++k)
-      calls[k] = platform::FileOpCount(static_cast<FileOp>(k));
+      calls[k] = faults.Count(static_cast<FileOp>(k));
     after = ReadFolder(folder);
   }
   ASSERT_EQ(after.size(), 6u);  // five path files and the index
@@ -109,12 +112,11 @@ TEST(DataBaseWriteBackFaults, EveryFailedCallLeavesOldOrNewFiles) {
       SCOPED_TRACE("file operation kind " + std::to_string(k) + ", call #" + std::to_string(n));
       ReplaceFolder(folder, before);
       {
-        CMlvrDataBase db;
+        CMlvrDataBase db(faults);
         ChangeEverything(db, folder);
-        platform::ResetFileOps();
-        platform::ArmFileFault(op, n);
+        faults.Arm(op, n);
         EXPECT_EQ(db.fnSaveDataBase(folder.c_str(), 1), 1);
-        platform::ResetFileOps();
+        faults.Reset();
       }
       const Files now = ReadFolder(folder);
       if (now != after) ++failedRuns;
@@ -152,7 +154,7 @@ TEST(DataBaseWriteBackFaults, AFolderThatVanishesBetweenCallsIsMadeAgain) {
   CMlvrDataBase db;
   ListHolder list(NewList({Path("{KEEP}")}));
   ASSERT_EQ(db.fnUpdateInfoArray(folder.c_str(), "/v/a.mp4", list.get()), 1);
-  ASSERT_TRUE(platform::PathExists(folder.c_str()));
+  ASSERT_TRUE(platform::Env::Default()->PathExists(folder.c_str()));
   ASSERT_GT(std::filesystem::remove_all(dir.File("gone")), 0u);
 
   _PATH_INFO_* found = nullptr;
@@ -171,6 +173,7 @@ TEST(DataBaseWriteBackFaults, ImportAndRelinkNeverLoseTheOldFile) {
   const std::string media = dir.File("new.mp4");
   WriteText(media, std::string(10, 'v'));
   ListHolder imported(NewList({Path("{IMPORTED}", "20250101.000000.000")}));
+  FaultEnv faults;
   for (bool relink : {false, true}) {
     for (int k = 0; k < static_cast<int>(FileOp::kKinds); ++k) {
       for (uint64_t n = 1; n <= 8; ++n) {
@@ -185,16 +188,15 @@ TEST(DataBaseWriteBackFaults, ImportAndRelinkNeverLoseTheOldFile) {
                   "[File_0]\nAssiciateFile=/v/old.mp4\nDataBaseName={OLD}\n"
                   "[Setting]\nNumOfFiles=1\n");
         {
-          CMlvrDataBase db;
-          platform::ResetFileOps();
-          platform::ArmFileFault(static_cast<FileOp>(k), n);
+          CMlvrDataBase db(faults);
+          faults.Arm(static_cast<FileOp>(k), n);
           if (relink)
             db.fnRelinkAssociateFile(folder.c_str(), "/v/old.mp4", media.c_str());
           else
             db.fnImportPathInfo(folder.c_str(), "/v/old.mp4", imported->ppPathInfos[0], nullptr);
-          platform::ResetFileOps();
+          faults.Reset();
         }
-        const bool oldThere = platform::PathExists((folder + "/{OLD}.otp").c_str());
+        const bool oldThere = platform::Env::Default()->PathExists((folder + "/{OLD}.otp").c_str());
         const auto guids = dbtest::OnDisk(folder, relink ? media : "/v/old.mp4");
         const bool kept = std::count(guids.begin(), guids.end(), "{MOVED}") == 1;
         EXPECT_TRUE(oldThere || kept) << "the paths of /v/old.mp4 are gone";

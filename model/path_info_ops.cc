@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "model/records.h"
-#include "platform/platform.h"
+#include "platform/env.h"
 
 namespace mlvns {
 namespace {
@@ -42,7 +42,7 @@ int32_t SourceNodeCount(const _PATH_INFO_* p) {
 
 int32_t PathInfo_AssignGUID(_PATH_INFO_* pPathInfo) {
   if (pPathInfo == nullptr) return 0;
-  std::string text = platform::NewGuidText();
+  std::string text = ModuleEnv().NewGuidText();
   if (text.size() >= sizeof pPathInfo->szGUID) text.clear();
   WriteText(pPathInfo->szGUID, text);
   return 1;
@@ -50,7 +50,7 @@ int32_t PathInfo_AssignGUID(_PATH_INFO_* pPathInfo) {
 
 int32_t PathInfo_AssignTimeStamp(_PATH_INFO_* pPathInfo) {
   if (pPathInfo == nullptr) return 0;
-  platform::LocalTime t = platform::CurrentLocalTime();
+  platform::LocalTime t = ModuleEnv().CurrentLocalTime();
   char text[260] = {};
   std::snprintf(text, sizeof text, "%04d%02d%02d.%02d%02d%02d.%03d", t.year, t.month, t.day,
                 t.hour, t.minute, t.second, t.millisecond);
@@ -174,8 +174,8 @@ int32_t PathInfo_Clone(_PATH_INFO_* pDst, const _PATH_INFO_* pSrc, int32_t bCopy
 
 int32_t PathInfo_PathNodeAppend(_PATH_INFO_* pPathInfo, const _PATH_NODE_* pNodes,
                                 int32_t nNumNodes, int32_t bKeepFrameIndex) {
-  if (pPathInfo == nullptr) platform::DebugLine("pPathInfo == NULL\n");
-  if (pNodes == nullptr) platform::DebugLine("pNodes == NULL\n");
+  if (pPathInfo == nullptr) ModuleEnv().DebugLine("pPathInfo == NULL\n");
+  if (pNodes == nullptr) ModuleEnv().DebugLine("pNodes == NULL\n");
   if (pPathInfo == nullptr || pNodes == nullptr) return 0;
   if (nNumNodes < 0) return 0;
 

@@ -4,6 +4,7 @@
 #include "archive/path_file.h"
 #include "archive/path_file_dialog.h"
 #include "module/export_guard.h"
+#include "platform/env.h"
 #include "molvaren/molvaren.h"
 
 using namespace mlvns;
@@ -27,13 +28,13 @@ MLVR_API int32_t Mlvr_PathInfoArray_Unpack(const uint8_t* pBuffer, MLVR_UINT nBy
 
 MLVR_API int32_t Mlvr_OpenSavePathInfo(const char* pszFileName, MLVR_BOOL bSave,
                                        _PATH_INFO_ARRAY_** ppArray) {
-  return Guarded(0, [&] { return PathInfo_OpenSave(pszFileName, bSave, ppArray); });
+  return Guarded(0, [&] { return PathInfo_OpenSave(ModuleEnv(), pszFileName, bSave, ppArray); });
 }
 
 MLVR_API int32_t Mlvr_OpenSavePathInfoDialog(MLVR_BOOL bSave, _PATH_INFO_ARRAY_** ppArray,
                                              MLVR_HWND hParent) {
   return Guarded(kDialogCancelled,
-                 [&] { return PathInfo_OpenSaveDialog(bSave, ppArray, hParent); });
+                 [&] { return PathInfo_OpenSaveDialog(ModuleEnv(), bSave, ppArray, hParent); });
 }
 
 }  // extern "C"

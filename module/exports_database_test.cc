@@ -35,7 +35,7 @@ TEST(DataBaseExports, WithoutADatabaseObjectNothingIsTouched) {
   EXPECT_EQ(Mlvr_DataBase_ImportPathInfo(f.c_str(), "a", l->ppPathInfos[0], &guid), 1);
   EXPECT_EQ(guid.m_pszData, nullptr);
   EXPECT_EQ(Mlvr_DataBase_RelinkAssociateFile(f.c_str(), "a", "b"), 0);
-  EXPECT_FALSE(platform::PathExists(f.c_str()));
+  EXPECT_FALSE(platform::Env::Default()->PathExists(f.c_str()));
 }
 
 // The lock exports keep every other thread's database calls out until the

@@ -1,6 +1,7 @@
 // Exports of the processing layer: conversion between frame shapes,
 // simplification, resuming and the diagnostic dump.
 #include "module/export_guard.h"
+#include "platform/env.h"
 #include "molvaren/molvaren.h"
 #include "processing/dump.h"
 #include "processing/node_conversion.h"
@@ -38,7 +39,7 @@ MLVR_API int32_t Mlvr_PathInfo_ResumFromAnother2(int32_t nRun, _PATH_INFO_* pDst
 MLVR_API int32_t Mlvr_DumpPathInfos(const _PATH_INFO_* pPathInfos, int32_t nCount,
                                     const char* pszComment) {
   return Guarded(pPathInfos != nullptr ? 1 : 0,
-                 [&] { return DumpPathInfos(pPathInfos, nCount, pszComment); });
+                 [&] { return DumpPathInfos(ModuleEnv(), pPathInfos, nCount, pszComment); });
 }
 
 }  // extern "C"

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "database/database.h"
-#include "platform/platform.h"
+#include "platform/env.h"
 #include "platform/trace.h"
 
 namespace mlvns {
@@ -22,10 +22,11 @@ thread_local int g_hostHolds = 0;
 int32_t ModuleLoad() {
   if (!platform::RegisterExtensionModule()) return 0;
   if (g_attachCount.load() <= 0) {
-    CMlvrDataBase* db = new (std::nothrow) CMlvrDataBase();
+    platform::Env& env = ModuleEnv();
+    CMlvrDataBase* db = new (std::nothrow) CMlvrDataBase(env);
     // Only the existence of the file beside the executable counts.
-    std::string marker = platform::FileBesideExecutable("Molvaren.ini");
-    if (!marker.empty() && platform::PathExists(marker.c_str())) SetTraceEnabled(true);
+    std::string marker = env.FileBesideExecutable("Molvaren.ini");
+    if (!marker.empty() && env.PathExists(marker.c_str())) SetTraceEnabled(true);
     g_database = db;
   }
   g_attachCount.fetch_add(1);

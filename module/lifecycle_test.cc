@@ -6,7 +6,7 @@
 
 #include "module/export_guard.h"
 #include "platform/trace.h"
-#include "platform/platform.h"
+#include "platform/env.h"
 
 namespace mlvns {
 namespace {
@@ -32,7 +32,7 @@ TEST(ModuleLifecycle, FirstLoadCreatesTheDatabaseAndLastUnloadDestroysIt) {
 }
 
 TEST(ModuleLifecycle, TraceSwitchFollowsTheFileBesideTheExecutable) {
-  const std::string marker = platform::FileBesideExecutable("Molvaren.ini");
+  const std::string marker = platform::Env::Default()->FileBesideExecutable("Molvaren.ini");
   ASSERT_FALSE(marker.empty());
   std::remove(marker.c_str());
 

@@ -1,7 +1,7 @@
-// The narrow layer through which the library reaches its platform: debug
-// output, files and folders, identities, the clock, the executable's folder
-// and text conversion. posix/ and win32/ implement it; nothing else in the
-// library includes a system header of either platform.
+// The platform's records and its text conversion. The calls that reach the
+// system go through the environment (platform/env.h). posix/ and win32/
+// implement both; nothing else in the library includes a system header of
+// either platform.
 #ifndef MOLVAREN_PLATFORM_PLATFORM_H_
 #define MOLVAREN_PLATFORM_PLATFORM_H_
 
@@ -14,57 +14,7 @@
 namespace mlvns {
 namespace platform {
 
-// ---- Debug output -------------------------------------------------------
-
-// Receives every debug-output line. Tests install a capture sink; without
-// one, lines go to the platform's own channel.
-class DebugSink {
- public:
-  virtual ~DebugSink() = default;
-  virtual void Write(const char* line) = 0;
-};
-
-// Installs `sink` (null restores the platform channel) and returns the sink
-// that was installed before. The caller keeps ownership.
-DebugSink* SetDebugSink(DebugSink* sink);
-
-// Hands one line, as it stands, to the installed sink or the platform channel.
-void DebugLine(const char* line);
-
-// The platform's own channel, bypassing any installed sink.
-void SystemDebugLine(const char* line);
-
-// ---- Files and folders --------------------------------------------------
-
-// True when a file or folder of that name exists.
-bool PathExists(const char* path);
-
-// Creates one folder level; false when it could not be created.
-bool CreateFolder(const char* path);
-
-// Removes a file silently and permanently; false when nothing was removed.
-bool DeleteFile(const char* path);
-
-// Size of a file in bytes; false when its status cannot be read.
-bool FileSize(const char* path, uint64_t* size);
-
-// Replaces `to` with `from` in one step.
-bool RenameFile(const char* from, const char* to);
-
-// File operations by kind, counted for tests that make the Nth of a kind
-// fail as the system call would (a full disk, a vanished folder).
-enum class FileOp { kWrite, kRename, kSync, kCreate, kDelete, kKinds };
-// The `nth` operation of the kind from the last reset on fails; 0 never.
-void ArmFileFault(FileOp op, uint64_t nth);
-// Counts back to 0 and nothing armed.
-void ResetFileOps();
-uint64_t FileOpCount(FileOp op);
-// Counts one operation; true when it is the one armed to fail.
-bool FileOpFails(FileOp op);
-
-// Writes `path` whole or not at all: a temporary file in the same folder,
-// synced, then renamed over `path`. On failure the old file is intact.
-bool WriteFileAtomically(const std::string& path, const void* data, size_t n);
+// ---- What the environment (platform/env.h) hands out --------------------
 
 // An open file. Closed by Close() or, at the latest, by the destructor.
 class File {
@@ -77,9 +27,6 @@ class File {
   virtual bool Close() = 0;
   virtual bool Size(uint64_t* size) = 0;
 };
-
-// Opens an existing file read-only; null when it cannot be opened.
-std::unique_ptr<File> OpenFileForReading(const char* path);
 
 // Appends the rest of the file to `data` (a byte or char container); false
 // on a read error. The one read loop for whole files.
@@ -94,30 +41,13 @@ bool ReadToEnd(File& file, Bytes* data) {
   }
 }
 
-// Creates a file, or truncates it when it exists, for writing; null when it
-// cannot be opened.
-std::unique_ptr<File> OpenFileForWriting(const char* path);
-
-// ---- Folder lock -------------------------------------------------------
-
-// An advisory lock between processes, held through the file `path` (created
+// An advisory lock between processes, held through a lock file (created
 // when missing) until the object is destroyed. Taking it again in a process
 // that holds it nests instead of waiting on itself.
 class FileLock {
  public:
   virtual ~FileLock() = default;
 };
-
-// Waits for the lock when `wait`; otherwise null at once when another process
-// holds it, with *busy set. Null with *busy false when the lock file cannot
-// be opened (a read-only folder, say).
-std::unique_ptr<FileLock> LockFile(const std::string& path, bool wait, bool* busy = nullptr);
-
-// The names of the plain files in `folder`, in no particular order; false
-// when the folder cannot be read.
-bool ListFiles(const std::string& folder, std::vector<std::string>* names);
-
-// ---- Private-profile index ----------------------------------------------
 
 // One index file of the private-profile (INI) kind. Texts are 8-bit in the
 // platform's ANSI code page (UTF-8 on POSIX); the platform converts them to
@@ -145,16 +75,6 @@ class ProfileFile {
   virtual bool Commit() = 0;
 };
 
-// Opens the index file `path`; a missing file reads as empty and is created
-// by the first Commit() after a SetString().
-std::unique_ptr<ProfileFile> OpenProfile(const std::string& path);
-
-// ---- Identity, clock, executable ------------------------------------------
-
-// A new random GUID as registry text: braces, upper-case 8-4-4-4-12 digits,
-// 38 characters. Empty when no text could be formed.
-std::string NewGuidText();
-
 struct LocalTime {
   int year;
   int month;
@@ -164,18 +84,6 @@ struct LocalTime {
   int second;
   int millisecond;
 };
-LocalTime CurrentLocalTime();
-
-// The full name of `name` in the folder of the host process's executable.
-// Empty when the executable's name cannot be read.
-std::string FileBesideExecutable(const char* name);
-
-// Registration of the module with the host's class framework, where one
-// exists; false fails the load.
-bool RegisterExtensionModule();
-void UnregisterExtensionModule();
-
-// ---- File dialog ---------------------------------------------------------
 
 // What a modal open/save file dialog is asked to show.
 struct FileDialogSettings {
@@ -184,28 +92,18 @@ struct FileDialogSettings {
   std::string filter;            // "description (pattern)|pattern||"
   std::string defaultExtension;  // without the dot
   std::string fileName;          // initial name
-  uint32_t flags = 0;            // the Win32 open-file-name flags
+  bool readOnlyChecked = false;  // the read-only box starts ticked
+  bool hideReadOnly = false;     // and is not shown
+  bool overwritePrompt = false;  // saving over a file asks first
+  bool pathMustExist = false;    // the chosen folder must exist
+  bool fileMustExist = false;    // the chosen file must exist
   void* owner = nullptr;         // the host's window, may be null
 };
 
-// A dialog. Tests install a scripted one; without one, the platform's own.
-class FileDialog {
- public:
-  virtual ~FileDialog() = default;
-  // True with the chosen full name in *chosen when the user confirmed.
-  virtual bool Show(const FileDialogSettings& settings, std::string* chosen) = 0;
-};
-
-// Installs `dialog` (null restores the platform's) and returns the previous
-// one. The caller keeps ownership.
-FileDialog* SetFileDialog(FileDialog* dialog);
-
-// Shows the installed dialog or the platform's own.
-bool ShowFileDialog(const FileDialogSettings& settings, std::string* chosen);
-
-// The platform's own dialog, bypassing any installed one. False (cancelled)
-// when no dialog can be shown.
-bool SystemFileDialog(const FileDialogSettings& settings, std::string* chosen);
+// Registration of the module with the host's class framework, where one
+// exists; false fails the load.
+bool RegisterExtensionModule();
+void UnregisterExtensionModule();
 
 // ---- Text ----------------------------------------------------------------
 

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/platform.h"
+#include "platform/env.h"
 #include "tests/support/test_support.h"
 
 #ifdef _WIN32
@@ -34,7 +34,7 @@ class Profile : public ::testing::Test {
   std::string File(const std::string& name) const { return dir_.path() + kSep + name; }
   std::unique_ptr<platform::ProfileFile> Open(const std::string& name, const std::string& text) {
     testing_support::WriteFileBytes(File(name), std::vector<uint8_t>(text.begin(), text.end()));
-    return platform::OpenProfile(File(name));
+    return platform::OpenProfile(*platform::Env::Default(), File(name));
   }
   std::string Text(const std::string& name) const {
     auto bytes = testing_support::ReadFileBytes(File(name));
@@ -98,10 +98,10 @@ TEST_F(Profile, ReadsNamesInAnyCaseAndTheFirstOfEach) {
   EXPECT_EQ(p->SectionNames(), (std::vector<std::string>{"Spaced", "File_0", "file_0"}));
 
   // A missing file reads as empty, and committing nothing creates nothing.
-  auto missing = platform::OpenProfile(File("none.ini"));
+  auto missing = platform::OpenProfile(*platform::Env::Default(), File("none.ini"));
   EXPECT_EQ(missing->GetInt("Setting", "NumOfFiles", 3), 3);
   EXPECT_TRUE(missing->Commit());
-  EXPECT_FALSE(platform::PathExists(File("none.ini").c_str()));
+  EXPECT_FALSE(platform::Env::Default()->PathExists(File("none.ini").c_str()));
 }
 
 TEST_F(Profile, StringsAreCutToTheBufferLessOne) {
@@ -118,7 +118,7 @@ TEST_F(Profile, StringsAreCutToTheBufferLessOne) {
 }
 
 TEST_F(Profile, WritesAFreshFileInWin32Order) {
-  auto p = platform::OpenProfile(File("new.ini"));
+  auto p = platform::OpenProfile(*platform::Env::Default(), File("new.ini"));
   p->SetString("File_0", "AssiciateFile", "z:\\media\\clip.mp4");
   p->SetString("File_0", "DataBaseName", "{A}");
   p->SetString("File_1", "AssiciateFile", "z:\\media\\other.mp4");
@@ -126,7 +126,7 @@ TEST_F(Profile, WritesAFreshFileInWin32Order) {
   p->SetString("Setting", "NumOfFiles", "2");
   p->SetString("File_0", "Extra", "  padded  ");      // at the end of its section, unpadded
   p->SetString("FILE_1", "DATABASENAME", "{C}");     // same key, other case: replaced
-  EXPECT_FALSE(platform::PathExists(File("new.ini").c_str()));  // nothing before the commit
+  EXPECT_FALSE(platform::Env::Default()->PathExists(File("new.ini").c_str()));  // nothing before the commit
   ASSERT_TRUE(p->Commit());
   EXPECT_EQ(Text("new.ini"),
             "[File_0]\r\nAssiciateFile=z:\\media\\clip.mp4\r\nDataBaseName={A}\r\n"
@@ -179,10 +179,10 @@ TEST_F(Profile, ARewriteLeavesEveryOtherLineAsItWas) {
 
 TEST_F(Profile, AFailedCommitKeepsTheOldFile) {
   // A folder that does not exist: nothing is written anywhere.
-  auto lost = platform::OpenProfile(File("gone") + kSep + "x.ini");
+  auto lost = platform::OpenProfile(*platform::Env::Default(), File("gone") + kSep + "x.ini");
   lost->SetString("S", "K", "v");
   EXPECT_FALSE(lost->Commit());
-  EXPECT_FALSE(platform::PathExists(File("gone").c_str()));
+  EXPECT_FALSE(platform::Env::Default()->PathExists(File("gone").c_str()));
 }
 
 #ifndef _WIN32
@@ -202,11 +202,11 @@ TEST_F(Profile, PosixEngineCutsUtf8InUtf16UnitsAndWritesOnlyChanges) {
   EXPECT_EQ(Text("same.ini"), "x");
 
   // A folder where the file should be cannot be read, so it is never replaced.
-  ASSERT_TRUE(platform::CreateFolder(File("blocked.ini").c_str()));
-  auto blocked = platform::OpenProfile(File("blocked.ini"));
+  ASSERT_TRUE(platform::Env::Default()->CreateFolder(File("blocked.ini").c_str()));
+  auto blocked = platform::OpenProfile(*platform::Env::Default(), File("blocked.ini"));
   blocked->SetString("S", "K", "v");
   EXPECT_FALSE(blocked->Commit());
-  EXPECT_TRUE(platform::PathExists(File("blocked.ini").c_str()));
+  EXPECT_TRUE(platform::Env::Default()->PathExists(File("blocked.ini").c_str()));
 }
 #endif
 

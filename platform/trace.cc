@@ -5,14 +5,14 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/platform.h"
+#include "platform/env.h"
 
 namespace mlvns {
 namespace {
 
 std::atomic<bool> g_trace{false};
 
-void WriteFormatted(const char* format, va_list args) {
+void WriteFormatted(platform::Env& env, const char* format, va_list args) {
   char small[512];
   va_list again;
   va_copy(again, args);
@@ -22,12 +22,12 @@ void WriteFormatted(const char* format, va_list args) {
     return;
   }
   if (static_cast<size_t>(n) < sizeof small) {
-    platform::DebugLine(small);
+    env.DebugLine(small);
   } else {
     std::string big(static_cast<size_t>(n) + 1, '\0');
     std::vsnprintf(&big[0], big.size(), format, again);
     big.resize(static_cast<size_t>(n));
-    platform::DebugLine(big.c_str());
+    env.DebugLine(big.c_str());
   }
   va_end(again);
 }
@@ -41,14 +41,21 @@ void Trace(const char* format, ...) {
   if (!TraceEnabled()) return;
   va_list args;
   va_start(args, format);
-  WriteFormatted(format, args);
+  WriteFormatted(ModuleEnv(), format, args);
   va_end(args);
 }
 
 void DebugPrint(const char* format, ...) {
   va_list args;
   va_start(args, format);
-  WriteFormatted(format, args);
+  WriteFormatted(ModuleEnv(), format, args);
+  va_end(args);
+}
+
+void DebugPrint(platform::Env& env, const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  WriteFormatted(env, format, args);
   va_end(args);
 }
 

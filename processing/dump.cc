@@ -8,16 +8,19 @@ namespace {
 constexpr int32_t kHeaderSize = 8;
 }  // namespace
 
-int32_t DumpPathInfos(const _PATH_INFO_* pPathInfos, int32_t nCount, const char* pszComment) {
+int32_t DumpPathInfos(platform::Env& env, const _PATH_INFO_* pPathInfos, int32_t nCount,
+                      const char* pszComment) {
   if (pPathInfos == nullptr) return 0;
-  DebugPrint("==== Begin dump path info ==== [%s]", pszComment != nullptr ? pszComment : "No comment");
-  DebugPrint("==> Header size: %d", kHeaderSize);
-  DebugPrint("==> nTotalPathInfoNum: %d", nCount);
+  DebugPrint(env, "==== Begin dump path info ==== [%s]",
+             pszComment != nullptr ? pszComment : "No comment");
+  DebugPrint(env, "==> Header size: %d", kHeaderSize);
+  DebugPrint(env, "==> nTotalPathInfoNum: %d", nCount);
   // The size figure is a 32-bit sum; it wraps rather than overflowing.
   uint32_t size = kHeaderSize;
   for (int32_t i = 0; i < nCount; ++i) {
     const _PATH_INFO_& info = pPathInfos[i];
     DebugPrint(
+        env,
         "    %04d (path info nIdx), nPathInIndex: %d, nPathOutIndex: %d, nTotalPathNodeNum: %d, "
         "node size: %d",
         i, info.nPathInIndex, info.nPathOutIndex, info.nTotalPathNodeNum,
@@ -28,6 +31,7 @@ int32_t DumpPathInfos(const _PATH_INFO_* pPathInfos, int32_t nCount, const char*
     for (int32_t j = 0; j < nodes; ++j) {
       const _PATH_NODE_& node = info.pPathNodes[j];
       DebugPrint(
+          env,
           "        %04d (node nIdx), nFrameIndex: %d, fConfidence: %f, fXPos: %f, fYPos: %f, "
           "fWidth: %f, fHeight: %f, node size: %d, dwSize: %d",
           j, node.nFrameIndex, static_cast<double>(node.fConfidence),
@@ -37,8 +41,8 @@ int32_t DumpPathInfos(const _PATH_INFO_* pPathInfos, int32_t nCount, const char*
       size += kNodeSize;
     }
   }
-  DebugPrint("==> nSizeOfpPathInfo: %d", static_cast<int32_t>(size));
-  DebugPrint("==== End dump path info ====");
+  DebugPrint(env, "==> nSizeOfpPathInfo: %d", static_cast<int32_t>(size));
+  DebugPrint(env, "==== End dump path info ====");
   return 1;
 }
 

@@ -10,12 +10,13 @@
 
 #include "module/lifecycle.h"
 #include "platform/trace.h"
+#include "tests/support/test_env.h"
 #include "tests/support/test_support.h"
 
 namespace mlvns {
 namespace {
 
-using testing_support::CaptureSink;
+using testing_support::CaptureEnv;
 using testing_support::ListHolder;
 using testing_support::NewList;
 using testing_support::NewPath;
@@ -35,7 +36,7 @@ Lines Simplified(float bx, float by, int32_t last,
                  const std::function<void(_PATH_NODE_*)>& edit = nullptr) {
   PathHolder p(NewPath({Node(0, 0.25f, 0.5f), Node(10, bx, by), Node(last, 0.75f, 0.5f)}));
   if (edit) edit(p->pPathNodes);
-  CaptureSink sink;
+  CaptureEnv sink;
   EXPECT_EQ(Mlvr_LinearRegressionPathInfo(p.get()), 1);
   return sink.Lines();
 }
@@ -108,7 +109,7 @@ TEST_F(TraceGolden, ResumeDumpAndAppend) {
     SetTraceEnabled(traced);
     PathHolder dst(NewPath(ten));
     PathHolder src(NewPath({Node(5, 0.2f, 0.2f), Node(7, 0.3f, 0.3f)}));
-    CaptureSink sink;
+    CaptureEnv sink;
     ASSERT_EQ(Mlvr_PathInfo_ResumFromAnother2(0, dst.get(), src.get()), 1);
     EXPECT_EQ(sink.Lines(), (Lines{"========== resume [0:10] ==========\n", "[0:5] -> [5:5]\n",
                                    "[1:7] -> [6:6]\n"}));
@@ -139,7 +140,7 @@ TEST_F(TraceGolden, ResumeDumpAndAppend) {
 // Bad blocks: nothing for a null one; a record whose count has no array,
 // or a negative count, lists no nodes.
 TEST_F(TraceGolden, DumpOfBadBlocks) {
-  CaptureSink sink;
+  CaptureEnv sink;
   EXPECT_EQ(Mlvr_DumpPathInfos(nullptr, 3, "c"), 0);
   EXPECT_TRUE(sink.Lines().empty());
   _PATH_INFO_ block[2];
@@ -221,7 +222,7 @@ TEST_F(TraceGolden, Database) {
   int row = 0;
   for (const auto& c : cases) {
     SCOPED_TRACE(row++);
-    CaptureSink sink;
+    CaptureEnv sink;
     EXPECT_EQ(c.call(), c.result);
     EXPECT_EQ(sink.Lines(), c.lines);
   }
@@ -236,7 +237,7 @@ TEST_F(TraceGolden, TracedLinesNeedTheSwitch) {
   TempDir dir;
   ASSERT_EQ(ModuleLoad(), 1);
   ListHolder a(NewList({NewPath({Node(0, 0.5f, 0.5f)})}));
-  CaptureSink sink;
+  CaptureEnv sink;
   EXPECT_EQ(Mlvr_DataBase_UpdatePathInfoArrayByAssociateFileName(dir.path().c_str(), "/v/a.mp4",
                                                                   a.get()),
             1);

@@ -11,15 +11,13 @@
 #include <string>
 #include <vector>
 
-#include "platform/platform.h"
+#include "platform/posix/env_posix.h"
 
 extern char** environ;
 
 namespace mlvns {
 namespace platform {
 namespace {
-
-constexpr uint32_t kOverwritePrompt = 0x2;  // OFN_OVERWRITEPROMPT
 
 bool OnPath(const char* program) {
   const char* path = std::getenv("PATH");
@@ -100,13 +98,15 @@ bool Run(const std::vector<std::string>& args, std::string* out) {
 
 }  // namespace
 
-bool SystemFileDialog(const FileDialogSettings& settings, std::string* chosen) {
+namespace posix {
+
+bool ShowFileDialog(const FileDialogSettings& settings, std::string* chosen) {
   if (!HasDisplay() || !OnPath("zenity")) return false;
   std::vector<std::string> args = {"zenity", "--file-selection", "--title=" + settings.title,
                                    "--filename=" + settings.fileName};
   if (settings.save) {
     args.push_back("--save");
-    if (settings.flags & kOverwritePrompt) args.push_back("--confirm-overwrite");
+    if (settings.overwritePrompt) args.push_back("--confirm-overwrite");
   }
   for (const std::string& f : ZenityFilters(settings.filter)) args.push_back(f);
   std::string out;
@@ -124,5 +124,6 @@ bool SystemFileDialog(const FileDialogSettings& settings, std::string* chosen) {
   return true;
 }
 
+}  // namespace posix
 }  // namespace platform
 }  // namespace mlvns

@@ -5,32 +5,19 @@
 #include <string>
 #include <vector>
 
-#include "platform/platform.h"
+#include "platform/env.h"
 #include "tests/support/test_support.h"
 
 namespace mlvns {
 namespace {
 
 // Restores an environment variable on scope exit.
-class EnvSaved {
- public:
-  explicit EnvSaved(const char* name) : name_(name) {
-    const char* v = getenv(name);
-    had_ = v != nullptr;
-    if (had_) value_ = v;
-  }
-  ~EnvSaved() {
-    if (had_) {
-      setenv(name_, value_.c_str(), 1);
-    } else {
-      unsetenv(name_);
-    }
-  }
-
- private:
-  const char* name_;
-  bool had_;
-  std::string value_;
+struct EnvSaved {
+  explicit EnvSaved(const char* n) : name(n), had(getenv(n)), value(had ? getenv(n) : "") {}
+  ~EnvSaved() { had ? setenv(name, value.c_str(), 1) : unsetenv(name); }
+  const char* name;
+  bool had;
+  std::string value;
 };
 
 TEST(PosixFileDialog, WithoutDisplayOrZenityTheDialogIsCancelled) {
@@ -43,11 +30,11 @@ TEST(PosixFileDialog, WithoutDisplayOrZenityTheDialogIsCancelled) {
 
   unsetenv("DISPLAY");
   unsetenv("WAYLAND_DISPLAY");
-  EXPECT_FALSE(platform::SystemFileDialog(s, &chosen));
+  EXPECT_FALSE(platform::Env::Default()->ShowFileDialog(s, &chosen));
   // A display but no zenity on the PATH.
   setenv("DISPLAY", ":99", 1);
   setenv("PATH", "/nonexistent", 1);
-  EXPECT_FALSE(platform::SystemFileDialog(s, &chosen));
+  EXPECT_FALSE(platform::Env::Default()->ShowFileDialog(s, &chosen));
   EXPECT_EQ(chosen, "untouched");
 }
 
@@ -72,7 +59,7 @@ TEST(PosixFileDialog, ZenitysAnswerBecomesTheChosenName) {
   s.fileName = "ObjTrckngPaths.otp";
   s.filter = "Paths (*.otp)|*.otp|All (*.a;*.b)|*.a;*.b||";
   s.defaultExtension = "otp";
-  s.flags = 0x2;
+  s.overwritePrompt = true;
   const struct {
     const char* answer;
     const char* status;
@@ -89,7 +76,7 @@ TEST(PosixFileDialog, ZenitysAnswerBecomesTheChosenName) {
     testing_support::WriteFileBytes(zenity + ".answer", text(c.answer));
     testing_support::WriteFileBytes(zenity + ".status", text(c.status));
     std::string chosen = "untouched";
-    EXPECT_EQ(platform::SystemFileDialog(s, &chosen), c.chosen) << c.answer;
+    EXPECT_EQ(platform::Env::Default()->ShowFileDialog(s, &chosen), c.chosen) << c.answer;
     EXPECT_EQ(chosen, c.name);
   }
   const std::vector<uint8_t> args = testing_support::ReadFileBytes(zenity + ".args");

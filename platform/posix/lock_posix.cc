@@ -11,7 +11,7 @@
 #include <mutex>
 #include <utility>
 
-#include "platform/platform.h"
+#include "platform/posix/env_posix.h"
 
 namespace mlvns {
 namespace platform {
@@ -52,6 +52,8 @@ class PosixLock final : public FileLock {
 };
 
 }  // namespace
+
+namespace posix {
 
 std::unique_ptr<FileLock> LockFile(const std::string& path, bool wait, bool* busy) {
   if (busy != nullptr) *busy = false;
@@ -102,5 +104,6 @@ bool ListFiles(const std::string& folder, std::vector<std::string>* names) {
   return true;
 }
 
+}  // namespace posix
 }  // namespace platform
 }  // namespace mlvns

@@ -4,7 +4,7 @@
 #include <cctype>
 #include <unordered_map>
 
-#include "platform/platform.h"
+#include "platform/env.h"
 #include "platform/posix/utf8.h"
 
 namespace mlvns {
@@ -55,7 +55,7 @@ struct Section {
 
 class PosixProfile final : public ProfileFile {
  public:
-  explicit PosixProfile(const std::string& path) : path_(path) { Load(); }
+  PosixProfile(Env& env, const std::string& path) : env_(env), path_(path) { Load(); }
 
   int GetInt(const std::string& section, const std::string& key, int def) override {
     const Line* line = Find(section, key);
@@ -136,7 +136,7 @@ class PosixProfile final : public ProfileFile {
       out += s.header + eol_;
       for (const Line& l : s.lines) out += l.text + eol_;
     }
-    if (!WriteFileAtomically(path_, out.data(), out.size())) return false;
+    if (!WriteFileAtomically(env_, path_, out.data(), out.size())) return false;
     dirty_ = false;
     return true;
   }
@@ -168,9 +168,9 @@ class PosixProfile final : public ProfileFile {
 
   void Load() {
     std::string data;
-    std::unique_ptr<File> file = OpenFileForReading(path_.c_str());
+    std::unique_ptr<File> file = env_.OpenFileForReading(path_.c_str());
     if (!file) {
-      unreadable_ = PathExists(path_.c_str());
+      unreadable_ = env_.PathExists(path_.c_str());
       return;
     }
     if (!ReadToEnd(*file, &data)) {
@@ -217,6 +217,7 @@ class PosixProfile final : public ProfileFile {
     s.lines.push_back(std::move(line));
   }
 
+  Env& env_;
   std::string path_;
   std::string bom_;
   std::string eol_ = "\r\n";  // a file made here ends its lines as Win32 does
@@ -230,8 +231,8 @@ class PosixProfile final : public ProfileFile {
 
 }  // namespace
 
-std::unique_ptr<ProfileFile> OpenProfile(const std::string& path) {
-  return std::unique_ptr<ProfileFile>(new PosixProfile(path));
+std::unique_ptr<ProfileFile> OpenProfile(Env& env, const std::string& path) {
+  return std::unique_ptr<ProfileFile>(new PosixProfile(env, path));
 }
 
 }  // namespace platform

@@ -24,6 +24,11 @@ TEST(Text, FoldingAndConversion) {
   EXPECT_EQ(wide, (std::u16string{u'a', u'\u00E9', char16_t(0xD83D), char16_t(0xDE00)}));
   EXPECT_EQ(platform::Utf16ToAnsi(wide.data(), wide.size()), text);
   EXPECT_EQ(platform::AnsiToUtf16("\xFF"), std::u16string(1, char16_t(0xFFFD)));
+  // A lone surrogate becomes '?'; the surrogate ranges' ends are U+10000
+  // and U+10FFFF.
+  const char16_t lone[] = {0x20AC, 0xD800, u'z'}, ends[] = {0xD800, 0xDC00, 0xDBFF, 0xDFFF};
+  EXPECT_EQ(platform::Utf16ToAnsi(lone, 3), "\xE2\x82\xAC?z");
+  EXPECT_EQ(platform::Utf16ToAnsi(ends, 4), "\xF0\x90\x80\x80\xF4\x8F\xBF\xBF");
 }
 
 }  // namespace

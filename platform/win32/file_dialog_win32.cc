@@ -2,13 +2,14 @@
 #include <string>
 #include <vector>
 
-#include "platform/platform.h"
+#include "platform/win32/env_win32.h"
 #include "platform/win32/win32.h"
 
 namespace mlvns {
 namespace platform {
+namespace win32 {
 
-bool SystemFileDialog(const FileDialogSettings& settings, std::string* chosen) {
+bool ShowFileDialog(const FileDialogSettings& settings, std::string* chosen) {
   // The filter's bars become the NULs that the dialog reads.
   std::vector<char> filter(settings.filter.begin(), settings.filter.end());
   for (char& c : filter) {
@@ -31,7 +32,12 @@ bool SystemFileDialog(const FileDialogSettings& settings, std::string* chosen) {
   ofn.lpstrTitle = settings.title.c_str();
   ofn.lpstrDefExt = settings.defaultExtension.c_str();
   // OFN_EXPLORER as the framework's file dialog adds it for its classic form.
-  ofn.Flags = settings.flags | OFN_EXPLORER;
+  ofn.Flags = OFN_EXPLORER;
+  if (settings.readOnlyChecked) ofn.Flags |= OFN_READONLY;
+  if (settings.overwritePrompt) ofn.Flags |= OFN_OVERWRITEPROMPT;
+  if (settings.hideReadOnly) ofn.Flags |= OFN_HIDEREADONLY;
+  if (settings.pathMustExist) ofn.Flags |= OFN_PATHMUSTEXIST;
+  if (settings.fileMustExist) ofn.Flags |= OFN_FILEMUSTEXIST;
 
   BOOL ok = settings.save ? ::GetSaveFileNameA(&ofn) : ::GetOpenFileNameA(&ofn);
   if (!ok) return false;
@@ -40,5 +46,6 @@ bool SystemFileDialog(const FileDialogSettings& settings, std::string* chosen) {
   return true;
 }
 
+}  // namespace win32
 }  // namespace platform
 }  // namespace mlvns

@@ -4,7 +4,7 @@
 #include <mutex>
 #include <tuple>
 
-#include "platform/platform.h"
+#include "platform/win32/env_win32.h"
 #include "platform/win32/win32.h"
 
 namespace mlvns {
@@ -49,6 +49,8 @@ class Win32Lock final : public FileLock {
 };
 
 }  // namespace
+
+namespace win32 {
 
 std::unique_ptr<FileLock> LockFile(const std::string& path, bool wait, bool* busy) {
   if (busy != nullptr) *busy = false;
@@ -96,5 +98,6 @@ bool ListFiles(const std::string& folder, std::vector<std::string>* names) {
   return true;
 }
 
+}  // namespace win32
 }  // namespace platform
 }  // namespace mlvns

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/platform.h"
+#include "platform/env.h"
 #include "platform/win32/win32.h"
 
 namespace mlvns {
@@ -16,8 +16,12 @@ const wchar_t* W(const std::u16string& s) { return reinterpret_cast<const wchar_
 
 class Win32Profile final : public ProfileFile {
  public:
-  explicit Win32Profile(const std::string& path)
-      : path_(AnsiToUtf16(path)), copy_(AnsiToUtf16(path + ".new")) {}
+  Win32Profile(Env& env, const std::string& path)
+      : env_(env),
+        pathName_(path),
+        copyName_(path + ".new"),
+        path_(AnsiToUtf16(pathName_)),
+        copy_(AnsiToUtf16(copyName_)) {}
   ~Win32Profile() override {
     if (copying_) ::DeleteFileW(W(copy_));  // changes never committed
   }
@@ -79,9 +83,7 @@ class Win32Profile final : public ProfileFile {
     if (ok && copying_) {
       // Flushes the system's cached copy of the file before it moves.
       ::WritePrivateProfileStringW(nullptr, nullptr, nullptr, W(copy_));
-      ok = !FileOpFails(FileOp::kRename) &&
-           ::MoveFileExW(W(copy_), W(path_),
-                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+      ok = env_.RenameFile(copyName_.c_str(), pathName_.c_str());
     }
     if (copying_ && !ok) ::DeleteFileW(W(copy_));
     copying_ = false;
@@ -92,23 +94,39 @@ class Win32Profile final : public ProfileFile {
  private:
   const std::u16string& Current() const { return copying_ ? copy_ : path_; }
 
-  // The copy starts as the file is, or empty when there is no file yet.
+  // The copy starts as the file is, or empty when there is no file yet (a
+  // copy a crash left is overwritten). It is made through the environment,
+  // so that a failing create or write shows.
   void StartCopy() {
-    if (FileOpFails(FileOp::kCreate)) {
+    std::string data;
+    if (env_.PathExists(pathName_.c_str()) && !ReadAll(&data)) {
       failed_ = true;
       return;
     }
-    if (::GetFileAttributesW(W(path_)) != INVALID_FILE_ATTRIBUTES) {
-      if (::CopyFileW(W(path_), W(copy_), FALSE) == 0) {
-        failed_ = true;
-        return;
-      }
-    } else {
-      ::DeleteFileW(W(copy_));  // one a crash left; the first write makes it anew
+    std::unique_ptr<File> copy = env_.OpenFileForWriting(copyName_.c_str());
+    bool ok = copy && (data.empty() || copy->Write(data.data(), data.size()));
+    ok = copy && copy->Close() && ok;
+    if (!ok) {
+      if (copy) ::DeleteFileW(W(copy_));
+      failed_ = true;
+      return;
     }
     copying_ = true;
   }
 
+  bool ReadAll(std::string* data) {
+    std::unique_ptr<File> file = env_.OpenFileForReading(pathName_.c_str());
+    char chunk[65536];
+    for (size_t got = 1; file && got != 0;) {
+      if (!file->Read(chunk, sizeof chunk, &got)) return false;
+      data->append(chunk, got);
+    }
+    return file != nullptr;
+  }
+
+  Env& env_;
+  std::string pathName_;
+  std::string copyName_;
   std::u16string path_;
   std::u16string copy_;
   bool copying_ = false;
@@ -117,8 +135,8 @@ class Win32Profile final : public ProfileFile {
 
 }  // namespace
 
-std::unique_ptr<ProfileFile> OpenProfile(const std::string& path) {
-  return std::unique_ptr<ProfileFile>(new Win32Profile(path));
+std::unique_ptr<ProfileFile> OpenProfile(Env& env, const std::string& path) {
+  return std::unique_ptr<ProfileFile>(new Win32Profile(env, path));
 }
 
 }  // namespace platform

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/platform.h"
+#include "platform/env.h"
 #include "platform/win32/win32.h"
 #include "tests/support/test_support.h"
 
@@ -30,9 +30,9 @@ TEST(Win32Platform, TextInTheAnsiCodePage) {
 // The shell delete: a missing or empty name is a plain false, no error box.
 TEST(Win32Platform, DeleteRefusesNamesOfNothing) {
   testing_support::TempDir dir;
-  EXPECT_FALSE(platform::DeleteFile((dir.path() + "\\missing.otp").c_str()));
-  EXPECT_FALSE(platform::DeleteFile(""));
-  EXPECT_FALSE(platform::DeleteFile(nullptr));
+  EXPECT_FALSE(platform::Env::Default()->DeleteFile((dir.path() + "\\missing.otp").c_str()));
+  EXPECT_FALSE(platform::Env::Default()->DeleteFile(""));
+  EXPECT_FALSE(platform::Env::Default()->DeleteFile(nullptr));
 }
 
 }  // namespace

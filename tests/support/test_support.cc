@@ -9,24 +9,6 @@
 namespace mlvns {
 namespace testing_support {
 
-CaptureSink::CaptureSink() : previous_(platform::SetDebugSink(this)) {}
-CaptureSink::~CaptureSink() { platform::SetDebugSink(previous_); }
-
-void CaptureSink::Write(const char* line) {
-  std::lock_guard<std::mutex> hold(mutex_);
-  lines_.emplace_back(line);
-}
-
-std::vector<std::string> CaptureSink::Lines() const {
-  std::lock_guard<std::mutex> hold(mutex_);
-  return lines_;
-}
-
-void CaptureSink::Clear() {
-  std::lock_guard<std::mutex> hold(mutex_);
-  lines_.clear();
-}
-
 TempDir::TempDir() {
   namespace fs = std::filesystem;
   std::random_device rd;

@@ -1,11 +1,10 @@
-// Helpers shared by the test suites: a capture sink for debug lines, a
+// Helpers shared by the test suites (the environments are in test_env.h): a
 // temporary folder, byte strings built by hand, and record builders.
 #ifndef MOLVAREN_TESTS_SUPPORT_TEST_SUPPORT_H_
 #define MOLVAREN_TESTS_SUPPORT_TEST_SUPPORT_H_
 
 #include <cstdint>
 #include <cstring>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -14,21 +13,6 @@
 
 namespace mlvns {
 namespace testing_support {
-
-// Collects every debug-output line while it lives.
-class CaptureSink : public platform::DebugSink {
- public:
-  CaptureSink();
-  ~CaptureSink() override;
-  void Write(const char* line) override;
-  std::vector<std::string> Lines() const;
-  void Clear();
-
- private:
-  mutable std::mutex mutex_;
-  std::vector<std::string> lines_;
-  platform::DebugSink* previous_;
-};
 
 // A fresh folder under the system's temporary folder, removed with all it
 // holds when the object goes.
@@ -140,11 +124,6 @@ class PathHolder {
   PathHolder& operator=(const PathHolder&) = delete;
   _PATH_INFO_* get() const { return path_; }
   _PATH_INFO_* operator->() const { return path_; }
-  _PATH_INFO_* release() {
-    _PATH_INFO_* p = path_;
-    path_ = nullptr;
-    return p;
-  }
 
  private:
   _PATH_INFO_* path_;
