@@ -147,12 +147,14 @@ TEST(PathStream, DecodingIntoAnExistingListReplacesItsPaths) {
   std::vector<_PATH_INFO_*> five;
   for (int i = 0; i < 5; ++i) five.push_back(NewPath({Node(i, 0, 0)}));
   ListHolder list(NewList(five));
+  list->abReserved2[19] = 9;  // past a short header: the list's own stays
   _PATH_INFO_ARRAY_* header = list.get();
-  Bytes b = Header(2);
-  b.append(StoredPath(0)).append(StoredPath(0));
+  Bytes b;
+  b.u32(60).zeros(52).i32(2).append(StoredPath(0)).append(StoredPath(0));
   ASSERT_EQ(Decode(b.vec(), list.ref()), 1);
   EXPECT_EQ(list.get(), header);
   EXPECT_EQ(list->nNumOfPathInfos, 2);
+  EXPECT_EQ(list->abReserved2[19], 9);
 }
 
 TEST(PathStream, MalformedStreamsFail) {

@@ -107,14 +107,11 @@ TEST(BoxGeometry, ControlPointsOfLinearSegmentsGoToTheMiddle) {
   nodes[4].fCtrlXPos = 0.123f;  // the last node has no segment
   PathHolder p(NewPath(nodes));
   ASSERT_EQ(PathInfo_CorrectCtrlPtrBasedOnPathType(p.get()), 1);
-  const _PATH_NODE_* out = p->pPathNodes;
-  EXPECT_FLOAT_EQ(out[0].fCtrlXPos, 0.2f);
-  EXPECT_FLOAT_EQ(out[0].fCtrlYPos, 0.45f);
-  EXPECT_FLOAT_EQ(out[2].fCtrlXPos, 0.7f);
-  EXPECT_FLOAT_EQ(out[2].fCtrlYPos, 0.3f);
-  EXPECT_EQ(out[1].fCtrlXPos, 0.77f);
-  EXPECT_EQ(out[3].fCtrlXPos, 0.33f);
-  EXPECT_EQ(out[4].fCtrlXPos, 0.123f);
+  const float want[][2] = {{0.2f, 0.45f}, {0.77f, 0}, {0.7f, 0.3f}, {0.33f, 0}, {0.123f, 0}};
+  for (int i = 0; i < 5; ++i) {
+    EXPECT_FLOAT_EQ(p->pPathNodes[i].fCtrlXPos, want[i][0]) << i;
+    EXPECT_FLOAT_EQ(p->pPathNodes[i].fCtrlYPos, want[i][1]) << i;
+  }
 
   PathHolder none(NewPath({}));
   EXPECT_EQ(PathInfo_CorrectCtrlPtrBasedOnPathType(none.get()), 1);

@@ -65,12 +65,10 @@ TEST(NodeConversion, BoxesMoveIntoTheTargetFrame) {
       {0, 1, 0, -5, 3, 0, 0, 1, {0.5f, 0.4f, 0.75f, 0.3f}, {0.5f, 0.4f, 1.0f, 0.3f}},
       // 16:9 into 4:3: fit (any mode but 1 and 3) adds bars above and below...
       {0, 0, 0, 1440, 1080, 0, 0, 0, {0.3f, 0.6f, 0.2f, 0.4f}, {0.3f, 0.575f, 0.2f, 0.3f}},
-      {0, 0, 0, 1440, 1080, 0, 0, 2, {0.3f, 0.6f, 0.2f, 0.4f}, {0.3f, 0.575f, 0.2f, 0.3f}},
       {0, 0, 0, 1440, 1080, 0, 0, -4, {0.3f, 0.6f, 0.2f, 0.4f}, {0.3f, 0.575f, 0.2f, 0.3f}},
       // ...cover crops left and right, unclamped.
       {0, 0, 0, 1440, 1080, 0, 0, 3, {0.3f, 0.6f, 0.2f, 0.4f},
         {(0.3f - 0.5f) * c + 0.5f, 0.6f, 0.2f * c, 0.4f}},
-      {0, 0, 0, 1440, 1080, 0, 0, 3, {0.5f, 0.6f, 0.75f, 0.4f}, {0.5f, 0.6f, 1.0f, 0.4f}},
       {0, 0, 0, 1440, 1080, 0, 0, 3, {0.0f, 0.6f, 0.2f, 0.4f},
         {-1.0f / 6.0f, 0.6f, 0.2f * c, 0.4f}},
       // A target wider than the video: side bars, or crop top and bottom.

@@ -4,7 +4,6 @@ Run as: python3 mlvr_test.py MLVR_BINARY [unittest arguments...]
 """
 import json
 import os
-import re
 import shutil
 import struct
 import subprocess
@@ -166,14 +165,13 @@ class MinimalJson(ToolCase):
 
 
 class Formats(ToolCase):
-    def test_mot_in_and_out_keeps_boxes_and_gaps(self):
+    def test_mot_in_and_out_through_the_options(self):
+        # The companion's tests cover the reading; here, the tool's options.
         self.file("t.txt", MOT.encode())
         self.run_tool("import", self.file("t.txt"), "--from", "mot", "--size", "1280x720",
                       "--media", "clip.mp4", "-o", self.file("t.otp"))
-        info = self.json_of("info", self.file("t.otp"))
-        self.assertEqual([(p["in"], p["out"], p["nodes"], p["frame"], p["associateFile"])
-                          for p in info], [(0, 0, 1, "1280:720", "clip.mp4"),
-                                           (0, 4, 3, "1280:720", "clip.mp4")])
+        self.assertEqual([p["associateFile"] for p in self.json_of("info", self.file("t.otp"))],
+                         ["clip.mp4"] * 2)
         self.assertEqual(self.run_tool("export", self.file("t.otp"), "--to", "mot").stdout, MOT_OUT)
         half = self.run_tool("export", self.file("t.otp"), "--to", "MOT", "--size", "640x360").stdout
         self.assertEqual(half.splitlines()[1], "1,2,50,100,25,20,0.9,-1,-1,-1")
@@ -231,10 +229,7 @@ class Errors(ToolCase):
             (("export", good, "-o", os.path.join(self.dir, "no", "x.json")), "cannot write"),
             (("db", "list", good), "is a file, not a database folder"),
             (("check", self.file("missing")), "no such folder"),
-            (("db", "list", self.dir), "not a database folder"),
-            (("db", "show", self.dir, "x.mp4"), "not a database folder"),
             (("db", "delete", self.dir, "x.mp4"), "not a database folder"),
-            (("box", self.dir, GUID_A, "0"), "not a database folder"),
             (("box", self.dir, GUID_A, "--frames", "0:100000"), "at most 100000 frames"),
             (("simplify", self.file("none.otp"), "-o", self.file("out.otp")), "none.otp"),
             (("info",), "file"),
@@ -323,9 +318,6 @@ class Plot(ToolCase):
         count = lambda g, kind: len([e for e in g if e.get("class") == kind])
         # Boxes only where the simplification keeps nodes: the ends and the gap.
         self.assertEqual([count(a, k) for k in ("box", "node", "start", "end", "gap")], [3, 21, 1, 1, 1])
-        labels = [t.text for t in a if t.get("class") == "frame-label"]
-        self.assertEqual((labels[0], labels[-1]), ("0", "60"))
-        self.assertEqual(a.find(SVG + "circle").get("fill-opacity"), "0.20")
         self.assertIn("Q 308.00 182.00 596.00 344.00", b.find(SVG + "path").get("d"))
         self.assertIn("1280", [t.text for t in root if t.get("class") == "axis"])
         self.assertEqual([count(g, "box") for g in self.picture("--boxes", "all").iter(SVG + "g")], [21, 3])
@@ -353,9 +345,7 @@ class Simplify(ToolCase):
             f"path 1 {GUID_B}: 3 -> 3 nodes",
             f"all paths: 53 -> 5 nodes, written to {out}"])
         self.assertEqual(self.read(src), before)
-        dumped = self.run_tool("dump", out).stdout
-        frames = [int(f) for f in re.findall(r"frame +(\d+)  x", dumped)]
-        self.assertEqual(frames, [0, 49, 0, 10, 20])
+        self.assertEqual([p["nodes"] for p in self.json_of("info", out)], [2, 3])
 
 
 class Database(ToolCase):
@@ -403,12 +393,6 @@ class Demo(ToolCase):
         self.assertRegex(report, r"object 1 300 -> \d+ nodes, object 2 300 -> \d+ nodes")
         # One entry for the renamed clip, and the tool's own check finds it healthy.
         self.assertTrue(self.json_of("check", os.path.join(out, "database"))["healthy"])
-        self.assertEqual([(e["media"], e["paths"]) for e in self.json_of("db", "list", os.path.join(out, "database"))],
-                         [(os.path.join(out, "clip-final.mp4"), 2)])
-        # Portrait boxes: normalised to the target, inside it.
-        for m in re.finditer(r"normalised  x (\S+)  y (\S+)  width (\S+)", report):
-            x, y, w = map(float, m.groups())
-            self.assertTrue(0 <= x <= 1 and 0 <= y <= 1 and 0 < w < 1, m.group(0))
         # A second run into the same folder refuses rather than mixing runs.
         self.assert_fails("demo", out, mentions="exists already")
 
