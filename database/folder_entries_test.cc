@@ -212,6 +212,8 @@ TEST(AssociateQueries, FetchUpdateDeleteInMemory) {
   EXPECT_EQ(db.fnUpdateInfoArray("", "/v/a.mp4", holey.get()), 0);
   EXPECT_EQ(db.fnUpdateInfoArray(nullptr, "/v/a.mp4", holey.get()), 0);
   EXPECT_EQ(db.fnUpdateInfoArray(f.c_str(), nullptr, holey.get()), 0);
+  EXPECT_EQ(db.fnDeleteInfoArray(nullptr, "/v/a.mp4"), 0);
+  EXPECT_EQ(db.fnDeleteInfoArray(f.c_str(), nullptr), 0);
   // A null list empties the entry, and gives a new file an empty entry.
   EXPECT_EQ(db.fnUpdateInfoArray(f.c_str(), "/v/a.mp4", nullptr), 1);
   EXPECT_EQ(Guids(list), std::vector<std::string>{});

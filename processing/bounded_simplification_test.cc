@@ -106,6 +106,10 @@ TEST(BoundedSimplification, KeepsWhatItCannotJudgeAndRefusesBadTolerances) {
     EXPECT_THROW(SimplifyWithinBound(path, e, 1920, 1080), std::invalid_argument);
   EXPECT_EQ(SimplifyWithinBound(path, 1e-6, 1920, 1080).nodesAfter, 10);
   EXPECT_EQ(Snapshot(path), before) << "nothing dropped, untouched";
+  _PATH_NODE_* held = path->pPathNodes;
+  path->pPathNodes = nullptr;  // a count without its nodes
+  EXPECT_THROW(SimplifyWithinBound(path, 1.0, 1920, 1080), std::invalid_argument);
+  path->pPathNodes = held;
 }
 
 }  // namespace
