@@ -3,11 +3,10 @@ tracker CSV (MOTChallenge and plain pixel boxes)."""
 
 import ctypes
 import os
-import tempfile
 
 from . import _native as n
 from ._native import MolvarenError, fn, text
-from .records import PathList
+from .records import PathList, _frame_size
 
 
 def _new_ref():
@@ -39,32 +38,14 @@ def save(filename, paths):
     one is complete, so a failure never loses the old content."""
     if not isinstance(paths, PathList):
         raise TypeError("save() writes a PathList, got %s" % type(paths).__name__)
-    name = os.fsdecode(text(filename, "the file name"))
-    folder = os.path.dirname(os.path.abspath(name))
-    fd, scratch = tempfile.mkstemp(suffix=".otp", dir=folder)
-    os.close(fd)
-    try:
-        if not fn.Mlvr_OpenSavePathInfo(os.fsencode(scratch), 1,
-                                        ctypes.byref(paths._array_ref())):
-            raise MolvarenError("cannot write the path file %s" % name)
-        os.replace(scratch, name)
-    finally:
-        if os.path.exists(scratch):
-            os.unlink(scratch)
+    paths.save(filename)
 
 
 def pack(paths):
     """The list in the library's byte format, as bytes."""
     if not isinstance(paths, PathList):
         raise TypeError("pack() takes a PathList, got %s" % type(paths).__name__)
-    ref = paths._array_ref()
-    size = ctypes.c_uint32()
-    if not fn.Mlvr_PathInfoArray_Pack(ctypes.byref(ref), None, ctypes.byref(size)):
-        raise MolvarenError("the list could not be packed")
-    buffer = ctypes.create_string_buffer(size.value)
-    if not fn.Mlvr_PathInfoArray_Pack(ctypes.byref(ref), buffer, None):
-        raise MolvarenError("the list could not be packed")
-    return buffer.raw
+    return paths.pack()
 
 
 def unpack(data):
@@ -96,7 +77,6 @@ def _tracker_format(form):
 def read_tracker_csv(data, size, form="mot", media_file=None):
     """A new owned PathList from tracker text (str or bytes): one path per id,
     boxes in pixels of a frame of size = (W, H); skipped frames stay gaps."""
-    from .records import _frame_size
     if isinstance(data, str):
         data = data.encode("utf-8")
     if not isinstance(data, (bytes, bytearray)):
@@ -114,7 +94,6 @@ def read_tracker_csv(data, size, form="mot", media_file=None):
 def write_tracker_csv(paths, form="mot", size=None):
     """The list as tracker text (str): pixels, top-left, y downward, in a frame
     of size = (W, H) (default: each path's own, when given in pixels)."""
-    from .records import _frame_size
     if not isinstance(paths, PathList):
         raise TypeError("write_tracker_csv() takes a PathList, got %s" % type(paths).__name__)
     width, height = (0, 0) if size is None else _frame_size(size)

@@ -7,7 +7,7 @@ import numpy as np
 
 from . import _native as n
 from ._native import MolvarenError, check, check_x, fn, text
-from .records import NODE_DTYPE, Path, PathList, _frame_size
+from .records import NODE_DTYPE, Path, PathList, _dump, _frame_size
 
 # Fit modes of the conversion (nMode).
 FIT = 0        # the video fitted inside the target frame, with bars
@@ -84,25 +84,11 @@ def resume_run(run, dst, src):
 
 def dump(paths, comment=None):
     """The library's diagnostic listing of one path or a list, as text."""
-    note = None if comment is None else text(comment, "the comment")
     if isinstance(paths, Path):
-        blocks = [paths]
-    elif isinstance(paths, PathList):
-        blocks = list(paths)
-    else:
-        raise TypeError("dump() takes a Path or a PathList, got %s" % type(paths).__name__)
-    # The listing reads one contiguous block of records: lay copies of the
-    # records side by side (their node pointers still point at the nodes).
-    block = (n.PATH_INFO * max(len(blocks), 1))()
-    for i, p in enumerate(blocks):
-        block[i] = p.record
-    size = ctypes.c_uint32()
-    check_x(fn.MlvrX_DumpPathInfosText(block, len(blocks), note, None, 0, ctypes.byref(size)),
-            "cannot dump")
-    buffer = ctypes.create_string_buffer(size.value)
-    check_x(fn.MlvrX_DumpPathInfosText(block, len(blocks), note, buffer, size.value, None),
-            "cannot dump")
-    return buffer.value.decode("utf-8", "replace")
+        return _dump([paths], comment)
+    if isinstance(paths, PathList):
+        return _dump(list(paths), comment)
+    raise TypeError("dump() takes a Path or a PathList, got %s" % type(paths).__name__)
 
 
 __all__ = ["FIT", "VIDEO", "COVER", "convert", "simplify", "simplify_within", "resume", "resume_run", "dump",

@@ -8,6 +8,8 @@ database call may have replaced them.
 
 import ctypes
 import operator
+import os
+import tempfile
 
 import numpy as np
 
@@ -407,16 +409,35 @@ class PathList:
         return copy
 
     def pack(self):
-        from . import formats
-        return formats.pack(self)
+        """The list in the library's byte format, as bytes."""
+        ref = self._array_ref()
+        size = ctypes.c_uint32()
+        if not fn.Mlvr_PathInfoArray_Pack(ctypes.byref(ref), None, ctypes.byref(size)):
+            raise MolvarenError("the list could not be packed")
+        buffer = ctypes.create_string_buffer(size.value)
+        if not fn.Mlvr_PathInfoArray_Pack(ctypes.byref(ref), buffer, None):
+            raise MolvarenError("the list could not be packed")
+        return buffer.raw
 
     def save(self, filename):
-        from . import formats
-        formats.save(filename, self)
+        """Writes the list to a path file. The file is replaced only once the
+        new one is complete, so a failure never loses the old content."""
+        name = os.fsdecode(text(filename, "the file name"))
+        folder = os.path.dirname(os.path.abspath(name))
+        fd, scratch = tempfile.mkstemp(suffix=".otp", dir=folder)
+        os.close(fd)
+        try:
+            if not fn.Mlvr_OpenSavePathInfo(os.fsencode(scratch), 1,
+                                            ctypes.byref(self._array_ref())):
+                raise MolvarenError("cannot write the path file %s" % name)
+            os.replace(scratch, name)
+        finally:
+            if os.path.exists(scratch):
+                os.unlink(scratch)
 
     def dump(self, comment=None):
-        from . import processing
-        return processing.dump(self, comment)
+        """The library's diagnostic listing of the list, as text."""
+        return _dump(list(self), comment)
 
     def __repr__(self):
         try:
@@ -425,3 +446,20 @@ class PathList:
             return "<molvaren.PathList no longer usable>"
         return "<molvaren.PathList %s, %d paths>" % (
             "owned" if self.owned else "borrowed", len(self))
+
+
+def _dump(paths, comment):
+    """The library's diagnostic listing of some paths, as text."""
+    note = None if comment is None else text(comment, "the comment")
+    # The listing reads one contiguous block of records: lay copies of the
+    # records side by side (their node pointers still point at the nodes).
+    block = (n.PATH_INFO * max(len(paths), 1))()
+    for i, p in enumerate(paths):
+        block[i] = p.record
+    size = ctypes.c_uint32()
+    check_x(fn.MlvrX_DumpPathInfosText(block, len(paths), note, None, 0, ctypes.byref(size)),
+            "cannot dump")
+    buffer = ctypes.create_string_buffer(size.value)
+    check_x(fn.MlvrX_DumpPathInfosText(block, len(paths), note, buffer, size.value, None),
+            "cannot dump")
+    return buffer.value.decode("utf-8", "replace")
