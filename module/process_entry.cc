@@ -1,13 +1,7 @@
-// What the platform's attach and detach notifications run: the module's
-// load and unload steps.
+// What the system's load and unload notifications of the shared library run:
+// the module's load and unload steps. Built into the shared library only, so
+// programs that link the core directly load nothing on their own.
 #include "module/lifecycle.h"
 #include "platform/process_entry.h"
 
-namespace mlvns {
-namespace platform {
-
-int32_t OnProcessAttach() { return ModuleLoad() != 0 ? 1 : 0; }
-void OnProcessDetach() { ModuleUnload(); }
-
-}  // namespace platform
-}  // namespace mlvns
+MLVR_DEFINE_PROCESS_ENTRY(mlvns::ModuleLoad(), mlvns::ModuleUnload())
