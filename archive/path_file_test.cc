@@ -12,6 +12,8 @@ using testing_support::ListHolder;
 using testing_support::NewList;
 using testing_support::NewPath;
 using testing_support::Node;
+using testing_support::NodeBytes;
+using testing_support::StoredPathBytes;
 using testing_support::ReadFileBytes;
 using testing_support::TempDir;
 using testing_support::WriteFileBytes;
@@ -21,13 +23,6 @@ const char kHead[] = "Brask QN 15 Point Tracking Path File Head";
 Bytes FileHead(uint32_t version = 101) { return Bytes().u8(41).raw(kHead).u32(version); }
 Bytes EmptyList() { return testing_support::ListHeaderBytes(0); }
 
-TEST(PathFile, EmptyListFileIs134Bytes) {
-  TempDir dir;
-  ListHolder list(new _PATH_INFO_ARRAY_());
-  ASSERT_EQ(PathInfo_OpenSave(dir.File("a.otp").c_str(), 1, list.ref()), 1);
-  EXPECT_EQ(ReadFileBytes(dir.File("a.otp")), FileHead().append(EmptyList()).vec());
-}
-
 TEST(PathFile, OnePathOfTwoNodesIs782BytesAndReadsBack) {
   TempDir dir;
   _PATH_INFO_* p = NewPath({Node(3, 0.5f, 0.25f), Node(4, 0.75f, 0.5f)});
@@ -35,14 +30,11 @@ TEST(PathFile, OnePathOfTwoNodesIs782BytesAndReadsBack) {
   ListHolder list(NewList({p}));
   const std::string name = dir.File("two.otp");
   ASSERT_EQ(PathInfo_OpenSave(name.c_str(), 1, list.ref()), 1);
-  std::vector<uint8_t> bytes = ReadFileBytes(name);
-  ASSERT_EQ(bytes.size(), 782u);
-  EXPECT_EQ(std::vector<uint8_t>(bytes.begin(), bytes.begin() + 46), FileHead().vec());
-  // The stored record starts at 134: its size, then the GUID at 134 + 288.
-  EXPECT_EQ(bytes[134], 528 & 0xFF);
-  EXPECT_EQ(bytes[135], 528 >> 8);
-  EXPECT_EQ(std::string(reinterpret_cast<const char*>(&bytes[134 + 288])), p->szGUID);
-  EXPECT_EQ(bytes[134 + 412], 2);
+  testing_support::StoredPathFields f;
+  f.guid = p->szGUID, f.nodes = 2, f.in = 3, f.out = 4;
+  Bytes expected = FileHead().append(testing_support::ListHeaderBytes(1));
+  expected.append(StoredPathBytes(f)).append(NodeBytes(3, 0.5f, 0.25f, 0.1f, 0.1f));
+  EXPECT_EQ(ReadFileBytes(name), expected.append(NodeBytes(4, 0.75f, 0.5f, 0.1f, 0.1f)).vec());
 
   ListHolder back;
   ASSERT_EQ(PathInfo_OpenSave(name.c_str(), 0, back.ref()), 1);

@@ -38,18 +38,12 @@ TEST(BoxGeometry, RectToNodeAndBack) {
       {Rect(-50, -50, 50, 50), hd, {0.0f, 1.0f, 100.0f / 1920, 100.0f / 1080}, Rect(-50, -50, 50, 50)},
   };
   for (const auto& c : cases) {
-    _PATH_NODE_ n;
-    n.nFrameIndex = 12;
-    n.fConfidence = 0.75f;
-    n.nPathType = 1;
-    n.fCtrlXPos = 0.4f;
-    n.dwReserved[3] = 99;
+    _PATH_NODE_ n = Node(12, 0, 0);
+    n.nPathType = 1, n.fConfidence = 0.75f, n.fCtrlXPos = 0.4f, n.dwReserved[3] = 99;
     _PATH_NODE_ other = n;
     ASSERT_EQ(PathNode_Rect2PathNode(c.rect, c.frame, &n), 1);
-    EXPECT_EQ(n.fXPos, c.box[0]);
-    EXPECT_EQ(n.fYPos, c.box[1]);
-    EXPECT_EQ(n.fWidth, c.box[2]);
-    EXPECT_EQ(n.fHeight, c.box[3]);
+    EXPECT_EQ(std::tuple(n.fXPos, n.fYPos, n.fWidth, n.fHeight),
+              std::tuple(c.box[0], c.box[1], c.box[2], c.box[3]));
     other.fXPos = n.fXPos, other.fYPos = n.fYPos, other.fWidth = n.fWidth, other.fHeight = n.fHeight;
     EXPECT_EQ(RawBytes(n), RawBytes(other));  // nothing but the box changes
     MLVR_RECT r{};
@@ -89,10 +83,8 @@ TEST(BoxGeometry, BadInputAndDegenerateValuesStayDefined) {
             1);
   // Boxes with no pixel value give the indefinite integer for centre and
   // half size, whose sums wrap to 0.
-  n.fXPos = std::numeric_limits<float>::quiet_NaN();
-  n.fYPos = std::numeric_limits<float>::infinity();
-  n.fWidth = 1e30f;
-  n.fHeight = -1e30f;
+  n = Node(0, std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(), 1e30f,
+           -1e30f);
   ASSERT_EQ(PathNode_PathNode2Rect(&n, Rect(0, 0, 1920, 1080), &r), 1);
   EXPECT_EQ(Tie(r), Tie(Rect(0, 0, 0, 0)));
 }
@@ -112,7 +104,6 @@ TEST(BoxGeometry, ControlPointsOfLinearSegmentsGoToTheMiddle) {
     EXPECT_FLOAT_EQ(p->pPathNodes[i].fCtrlXPos, want[i][0]) << i;
     EXPECT_FLOAT_EQ(p->pPathNodes[i].fCtrlYPos, want[i][1]) << i;
   }
-
   PathHolder none(NewPath({}));
   EXPECT_EQ(PathInfo_CorrectCtrlPtrBasedOnPathType(none.get()), 1);
   EXPECT_EQ(PathInfo_CorrectCtrlPtrBasedOnPathType(nullptr), 0);

@@ -54,11 +54,8 @@ TEST(Records, StoredFormOfAPathMapsEveryField) {
   _PATH_INFO_ back;
   back.dwReserved6 = 5;  // not stored: kept as it was
   PathInfoFromStored(stored, &back);
-  EXPECT_EQ(back.dwSize, 544u);
-  EXPECT_EQ(back.pReserved, 7u);
-  EXPECT_EQ(back.dwReserved6, 5u);
-  EXPECT_EQ(back.pPathNodes, nullptr);
-  EXPECT_EQ(back.pExtraNode, nullptr);
+  EXPECT_EQ(std::tuple(back.dwSize, back.pReserved, back.dwReserved6, back.pPathNodes, back.pExtraNode),
+            std::tuple(544u, 7u, 5u, nullptr, nullptr));
   back.pReserved |= 0xAABBCCDD00000000ull;  // only the low half is stored
   _PATH_INFO_FILE_ again;
   PathInfoToStored(back, &again);
@@ -70,56 +67,41 @@ TEST(Records, StoredFormZeroesPointerSlotsAndAlignment) {
   std::memset(static_cast<void*>(&p), 0xAB, sizeof p);  // alignment bytes hold garbage
   p.dwSize = 544;
   _PATH_NODE_ nodes[2];
-  p.pPathNodes = nodes;
-  p.pExtraNode = nodes;
+  p.pPathNodes = p.pExtraNode = nodes;
   _PATH_INFO_FILE_ stored;
   PathInfoToStored(p, &stored);
-  std::vector<uint8_t> raw = RawBytes(stored);
-  for (size_t off : {276u, 277u, 278u, 279u, 398u, 399u, 507u, 524u, 525u, 526u, 527u}) {
+  const std::vector<uint8_t> raw = RawBytes(stored);
+  for (size_t off : {276, 277, 278, 279, 398, 399, 416, 417, 418, 419, 432, 433, 434, 435, 507, 524,
+                     525, 526, 527}) {
     EXPECT_EQ(raw[off], 0) << off;
   }
-  for (size_t off = 416; off < 420; ++off) EXPECT_EQ(raw[off], 0);
-  for (size_t off = 432; off < 436; ++off) EXPECT_EQ(raw[off], 0);
   EXPECT_EQ(stored.dwSize, 528u);
 }
 
-TEST(Records, SizeGuardedNodeCopy) {
-  _PATH_NODE_ src = testing_support::Node(7, 0.25f, 0.5f);
+// A node or record of another size contributes only what it covers: 40
+// bytes of a node end at fXPos, 500 of a record at the first key.
+TEST(Records, SizeGuardedCopies) {
+  _PATH_NODE_ src = testing_support::Node(7, 0.25f, 0.5f), whole, partial, expected;
   src.dwReserved[4] = 42;
-  _PATH_NODE_ whole;
   CopyNodeGuarded(&whole, &src);
   EXPECT_EQ(RawBytes(whole), RawBytes(src));
-
-  src.dwSize = 40;  // a node of another version contributes only fXPos
-  _PATH_NODE_ partial;
+  src.dwSize = 40;
   CopyNodeGuarded(&partial, &src);
-  _PATH_NODE_ expected;
   expected.fXPos = 0.25f;
   EXPECT_EQ(RawBytes(partial), RawBytes(expected));
-}
 
-TEST(Records, SizeGuardedRecordCopy) {
-  _PATH_INFO_ src;
-  src.dwMatchKey1 = 5;
-  src.dwMatchKey2 = 6;
-  std::strcpy(src.szGUID, "{SRC}");
-  _PATH_NODE_ node;
-  src.pPathNodes = &node;
-  src.pExtraNode = &node;
-
-  _PATH_INFO_ dst;
-  EXPECT_TRUE(CopyPathInfoGuarded(&dst, &src));
-  EXPECT_EQ(dst.dwMatchKey2, 6u);
-  EXPECT_STREQ(dst.szGUID, "{SRC}");
-  EXPECT_EQ(dst.pPathNodes, nullptr);
-  EXPECT_EQ(dst.pExtraNode, nullptr);
-
-  _PATH_INFO_ small;
-  small.dwSize = 500;  // an older, shorter record takes only the first key
-  EXPECT_FALSE(CopyPathInfoGuarded(&small, &src));
-  EXPECT_EQ(small.dwMatchKey1, 5u);
-  EXPECT_EQ(small.dwMatchKey2, 0u);
-  EXPECT_STREQ(small.szGUID, "");
+  _PATH_INFO_ from, to, small;
+  from.dwMatchKey1 = 5;
+  from.dwMatchKey2 = 6;
+  std::strcpy(from.szGUID, "{SRC}");
+  from.pPathNodes = from.pExtraNode = &src;
+  EXPECT_TRUE(CopyPathInfoGuarded(&to, &from));
+  EXPECT_EQ(std::tuple(to.dwMatchKey2, std::string(to.szGUID), to.pPathNodes, to.pExtraNode),
+            std::tuple(6u, std::string("{SRC}"), nullptr, nullptr));
+  small.dwSize = 500;
+  EXPECT_FALSE(CopyPathInfoGuarded(&small, &from));
+  EXPECT_EQ(std::tuple(small.dwMatchKey1, small.dwMatchKey2, small.szGUID[0]),
+            std::tuple(5u, 0u, '\0'));
 }
 
 }  // namespace

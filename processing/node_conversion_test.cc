@@ -4,7 +4,6 @@
 
 #include <cmath>
 #include <limits>
-#include <utility>
 #include <vector>
 
 #include "tests/support/test_support.h"
@@ -127,14 +126,10 @@ TEST(NodeConversion, NothingToDoLeavesEveryBit) {
     EXPECT_EQ(RawBytes(n), RawBytes(before)) << mode;
   }
   // Custom shapes of the same ratio, and stray sizes beside named kinds.
-  _PATH_INFO_ custom = Record(2, 2);
-  custom.nFrameWidth = 1280;
-  custom.nFrameHeight = 720;
-  custom.nVideoWidth = 3840;
-  custom.nVideoHeight = 2160;
-  _PATH_INFO_ named = Record(0, 0);
-  named.nFrameWidth = 0;
-  named.nVideoHeight = 0;
+  _PATH_INFO_ custom = Record(2, 2), named = Record(0, 0);
+  custom.nFrameWidth = 1280, custom.nFrameHeight = 720;
+  custom.nVideoWidth = 3840, custom.nVideoHeight = 2160;
+  named.nFrameWidth = named.nVideoHeight = 0;
   for (const _PATH_INFO_* r : {&custom, &named}) {
     _PATH_NODE_ n = before;
     ASSERT_EQ(ConvertPathNodeInfo(&n, r, Size(1920, 1080), 0.0f, 0, 0), 1);
@@ -176,9 +171,7 @@ TEST(NodeConversion, DisplacementIsTheDifferenceOfConvertedPoints) {
           ASSERT_EQ(ConvertPathNodeInfo(&a, &rec, target, angle, 0, mode), 1);
           ASSERT_EQ(ConvertPathNodeInfo(&b, &rec, target, angle, 0, mode), 1);
           ASSERT_EQ(ConvertPathNodeInfo(&d, &rec, target, angle, 1, mode), 1);
-          SCOPED_TRACE(::testing::Message() << f.frame << f.video << " rot " << f.rotation
-                                            << " to " << target.cx << "x" << target.cy << " "
-                                            << angle << " mode " << mode);
+          SCOPED_TRACE(::testing::Message() << f.rotation << target.cx << angle << mode);
           EXPECT_NEAR(b.fXPos - a.fXPos, d.fXPos, 1e-5f);
           EXPECT_NEAR(b.fYPos - a.fYPos, d.fYPos, 1e-5f);
           EXPECT_NEAR(a.fWidth, d.fWidth, kTol);
@@ -197,37 +190,21 @@ TEST(NodeConversion, BadInputLeavesTheNodeUnchanged) {
   EXPECT_EQ(ConvertPathNodeInfo(&n, nullptr, Size(1920, 1080), 0.0f, 0, 0), 0);
   EXPECT_EQ(ConvertPathNodeInfo(&n, &rec, Size(0, 1080), 0.0f, 0, 0), 0);
   EXPECT_EQ(ConvertPathNodeInfo(&n, &rec, Size(1920, 0), 0.0f, 0, 1), 0);
-
-  // Shape kinds without numbers, and custom shapes with a zero side.
-  std::vector<_PATH_INFO_> bad;
-  for (int32_t kind : {3, -1}) {
-    bad.push_back(Record(kind, 0));
-    bad.push_back(Record(0, kind));
+  // Shape kinds without numbers, custom shapes with a zero side, and
+  // products that wrap to zero and would divide by it.
+  const int32_t bad[][8] = {
+      // frame and video kinds, frame and video sizes, target
+      {3, 0, 0, 0, 0, 0, 1920, 1080},  {0, 3, 0, 0, 0, 0, 1920, 1080},
+      {-1, 0, 0, 0, 0, 0, 1920, 1080}, {0, -1, 0, 0, 0, 0, 1920, 1080},
+      {2, 0, 0, 1080, 0, 0, 1920, 1080}, {2, 0, 1920, 0, 0, 0, 1920, 1080},
+      {0, 2, 0, 0, 0, 1080, 1920, 1080}, {0, 2, 0, 0, 1920, 0, 1920, 1080},
+      {2, 2, 65536, 65536, 65536, 1000000, 1920, 1080}, {2, 2, 65536, 1, 65536, 1, 65536, 1 << 20},
+  };
+  for (const auto& b : bad) {
+    _PATH_INFO_ r = Record(b[0], b[1]);
+    r.nFrameWidth = b[2], r.nFrameHeight = b[3], r.nVideoWidth = b[4], r.nVideoHeight = b[5];
+    EXPECT_EQ(ConvertPathNodeInfo(&n, &r, Size(b[6], b[7]), 0.0f, 0, 0), 0) << b[0] << b[1] << b[2];
   }
-  for (auto wh : {std::make_pair(0, 1080), std::make_pair(1920, 0)}) {
-    _PATH_INFO_ f = Record(2, 0);
-    f.nFrameWidth = wh.first;
-    f.nFrameHeight = wh.second;
-    _PATH_INFO_ v = Record(0, 2);
-    v.nVideoWidth = wh.first;
-    v.nVideoHeight = wh.second;
-    bad.push_back(f);
-    bad.push_back(v);
-  }
-  // Products that wrap to zero would divide by zero.
-  _PATH_INFO_ wrap = Record(2, 2);
-  wrap.nFrameWidth = 65536;
-  wrap.nFrameHeight = 65536;
-  wrap.nVideoWidth = 65536;
-  wrap.nVideoHeight = 1000000;
-  bad.push_back(wrap);
-  for (const _PATH_INFO_& r : bad) {
-    EXPECT_EQ(ConvertPathNodeInfo(&n, &r, Size(1920, 1080), 0.0f, 0, 0), 0);
-  }
-  _PATH_INFO_ wrapTarget = Record(2, 2);
-  wrapTarget.nFrameWidth = wrapTarget.nVideoWidth = 65536;
-  wrapTarget.nFrameHeight = wrapTarget.nVideoHeight = 1;
-  EXPECT_EQ(ConvertPathNodeInfo(&n, &wrapTarget, Size(65536, 1 << 20), 0.0f, 0, 0), 0);
   EXPECT_EQ(RawBytes(n), RawBytes(before));
 
   // Extreme and negative sizes wrap in their products but never trap.
@@ -239,10 +216,9 @@ TEST(NodeConversion, BadInputLeavesTheNodeUnchanged) {
       custom.nFrameWidth = custom.nVideoHeight = w;
       custom.nFrameHeight = custom.nVideoWidth = h;
       for (int32_t mode : {0, 1, 3}) {
-        _PATH_NODE_ m = Box(0.5f, 0.5f, 0.1f, 0.1f);
+        _PATH_NODE_ m = before, d = before;
         ConvertPathNodeInfo(&m, &custom, Size(w, h), 270.0f, 0, mode);
-        m = Box(0.5f, 0.5f, 0.1f, 0.1f);
-        ConvertPathNodeInfo(&m, &same, Size(h, w), 0.0f, 1, mode);
+        ConvertPathNodeInfo(&d, &same, Size(h, w), 0.0f, 1, mode);
       }
     }
   }

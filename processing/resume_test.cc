@@ -1,6 +1,5 @@
 #include "processing/resume.h"
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -16,7 +15,8 @@ using testing_support::Node;
 using testing_support::PathHolder;
 using testing_support::RawBytes;
 using testing_support::Snapshot;
-using ::testing::ElementsAre;
+using Ints = std::vector<int32_t>;
+using Floats = std::vector<float>;
 
 constexpr char kOldStamp[] = "19990101.000000.000";
 
@@ -41,81 +41,71 @@ _PATH_INFO_* Path(const std::vector<_PATH_NODE_>& nodes, const char* guid, uint3
   return p;
 }
 
-std::vector<int32_t> FrameList(const _PATH_INFO_* p) {
-  std::vector<int32_t> out;
-  for (int32_t i = 0; i < p->nTotalPathNodeNum; ++i) out.push_back(p->pPathNodes[i].nFrameIndex);
+template <class Field>
+auto Each(const _PATH_INFO_* p, Field field) {
+  std::vector<decltype(field(p->pPathNodes[0]))> out;
+  for (int32_t i = 0; i < p->nTotalPathNodeNum; ++i) out.push_back(field(p->pPathNodes[i]));
   return out;
 }
-
-std::vector<float> Tags(const _PATH_INFO_* p) {
-  std::vector<float> out;
-  for (int32_t i = 0; i < p->nTotalPathNodeNum; ++i) out.push_back(p->pPathNodes[i].fConfidence);
-  return out;
+Ints FrameList(const _PATH_INFO_* p) {
+  return Each(p, [](const _PATH_NODE_& n) { return n.nFrameIndex; });
+}
+Floats Tags(const _PATH_INFO_* p) {
+  return Each(p, [](const _PATH_NODE_& n) { return n.fConfidence; });
 }
 
-TEST(ResumeSplice, LaterSourceReplacesTheTail) {
-  PathHolder dst(Path(Frames(0, 9, 1.0f), "{DST}"));
-  dst->nFrameAspect = 1;
-  dst->bHasExtraNode = 1;
-  dst->pExtraNode = new _PATH_NODE_[1];
-  dst->pExtraNode->fXPos = 0.75f;
-  PathHolder src(Path(Frames(5, 14, 2.0f), "{SRC}"));
-  src->nFrameAspect = 2;
-  const auto srcBefore = Snapshot(src.get());
-
-  ASSERT_EQ(PathInfo_ResumFromAnother(dst.get(), src.get()), 1);
-  EXPECT_THAT(Tags(dst.get()), ElementsAre(1, 1, 1, 1, 1, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2));
-  EXPECT_EQ(RawBytes(dst->pPathNodes[5]), RawBytes(src->pPathNodes[0]));
-  EXPECT_EQ(dst->nPathInIndex, 0);
-  EXPECT_EQ(dst->nPathOutIndex, 14);
-  EXPECT_STREQ(dst->szGUID, "{DST}");
-  EXPECT_STRNE(dst->szTimeStamp, kOldStamp);
-  EXPECT_EQ(dst->nFrameAspect, 1);  // everything else is the destination's own
-  EXPECT_EQ(dst->pExtraNode->fXPos, 0.75f);
-  EXPECT_EQ(Snapshot(src.get()), srcBefore);
-}
-
-TEST(ResumeSplice, GapsUnevenFramesAndShortNodes) {
-  // Ending before the source: every destination node stays.
-  PathHolder dst(Path(Frames(0, 3, 1.0f), "{DST}"));
-  PathHolder src(Path(Frames(20, 21, 2.0f), "{SRC}"));
-  ASSERT_EQ(PathInfo_ResumFromAnother(dst.get(), src.get()), 1);
-  EXPECT_THAT(FrameList(dst.get()), ElementsAre(0, 1, 2, 3, 20, 21));
-
-  // Counting stops at the first node from the source's first frame on.
+// The destination's nodes before the source's first frame, then the source;
+// a source from the destination's start on replaces it, keys and kind
+// included, and is no change of the stamp.
+TEST(ResumeSplice, KeepsTheNodesBeforeTheSourceThenTakesIt) {
   std::vector<_PATH_NODE_> sparse = Frames(0, 9, 1.0f);
   sparse.erase(sparse.begin() + 1);
-  sparse.push_back(Frames(3, 3, 1.0f)[0]);  // 0, 2, 3, ..., 9, 3
-  PathHolder d2(Path(sparse, "{DST}"));
-  PathHolder s2(Path(Frames(4, 4, 2.0f), "{SRC}"));
-  ASSERT_EQ(PathInfo_ResumFromAnother(d2.get(), s2.get()), 1);
-  EXPECT_THAT(FrameList(d2.get()), ElementsAre(0, 2, 3, 4));
-
+  sparse.push_back(sparse[1]);  // 0, 2, 3, ..., 9, 2: counting stops at frame 4
+  const struct {
+    std::vector<_PATH_NODE_> dst, src;
+    uint32_t srcKey;
+    Ints frames;
+    Floats tags;
+  } cases[] = {
+      {Frames(0, 9, 1), Frames(5, 14, 2), 7, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14},
+       {1, 1, 1, 1, 1, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2}},
+      {Frames(0, 3, 1), Frames(20, 21, 2), 7, {0, 1, 2, 3, 20, 21}, {1, 1, 1, 1, 2, 2}},
+      {sparse, Frames(4, 4, 2), 7, {0, 2, 3, 4}, {1, 1, 1, 2}},
+      {Frames(3, 9, 1), Frames(0, 4, 2), 2, {0, 1, 2, 3, 4}, {2, 2, 2, 2, 2}},
+      {Frames(0, 9, 1), Frames(0, 4, 2), 2, {0, 1, 2, 3, 4}, {2, 2, 2, 2, 2}},
+  };
+  int row = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(row++);
+    PathHolder dst(Path(c.dst, "{DST}")), src(Path(c.src, "{SRC}", c.srcKey));
+    const bool later = c.srcKey == 7;
+    dst->bHasExtraNode = 1;
+    dst->pExtraNode = new _PATH_NODE_[1];
+    dst->pExtraNode->fXPos = 0.75f;
+    src->nFrameAspect = 2;
+    const auto srcBefore = Snapshot(src.get());
+    ASSERT_EQ(PathInfo_ResumFromAnother(dst.get(), src.get()), 1);
+    EXPECT_EQ(FrameList(dst.get()), c.frames);
+    EXPECT_EQ(Tags(dst.get()), c.tags);
+    EXPECT_EQ(RawBytes(dst->pPathNodes[c.frames.size() - c.src.size()]), RawBytes(src->pPathNodes[0]));
+    EXPECT_EQ(dst->nPathInIndex, c.frames.front());
+    EXPECT_EQ(dst->nPathOutIndex, c.frames.back());
+    EXPECT_STREQ(dst->szGUID, "{DST}");
+    EXPECT_EQ(std::strcmp(dst->szTimeStamp, kOldStamp) != 0, later);
+    EXPECT_EQ(dst->dwMatchKey1, c.srcKey);
+    EXPECT_EQ(dst->nFrameAspect, later ? 0 : 2);
+    EXPECT_TRUE(!later || dst->pExtraNode->fXPos == 0.75f);
+    EXPECT_EQ(Snapshot(src.get()), srcBefore);
+  }
   // Source nodes go through the size-guarded copy; the out frame is the
   // source's last node as given.
-  PathHolder d3(Path(Frames(0, 3, 1.0f), "{DST}"));
-  PathHolder s3(Path(Frames(2, 3, 2.0f), "{SRC}"));
-  s3->pPathNodes[1].dwSize = 40;
-  ASSERT_EQ(PathInfo_ResumFromAnother(d3.get(), s3.get()), 1);
-  EXPECT_EQ(d3->pPathNodes[3].dwSize, 60u);
-  EXPECT_EQ(d3->pPathNodes[3].nFrameIndex, -1);
-  EXPECT_EQ(d3->pPathNodes[3].fXPos, s3->pPathNodes[1].fXPos);
-  EXPECT_EQ(d3->nPathOutIndex, 3);
-}
-
-TEST(ResumeSplice, EarlierOrEqualSourceBecomesTheDestination) {
-  for (int32_t firstDst : {3, 0}) {
-    PathHolder dst(Path(Frames(firstDst, 9, 1.0f), "{DST}", 1));
-    PathHolder src(Path(Frames(0, 4, 2.0f), "{SRC}", 2));  // keys differ: not compared
-    src->nFrameAspect = 2;
-    ASSERT_EQ(PathInfo_ResumFromAnother(dst.get(), src.get()), 1) << firstDst;
-    EXPECT_THAT(Tags(dst.get()), ElementsAre(2, 2, 2, 2, 2));
-    EXPECT_STREQ(dst->szGUID, "{DST}");
-    EXPECT_STREQ(dst->szTimeStamp, kOldStamp);  // not renewed
-    EXPECT_EQ(dst->dwMatchKey1, 2u);
-    EXPECT_EQ(dst->nFrameAspect, 2);
-    EXPECT_EQ(dst->nPathOutIndex, 4);
-  }
+  PathHolder dst(Path(Frames(0, 3, 1.0f), "{DST}")), src(Path(Frames(2, 3, 2.0f), "{SRC}"));
+  src->pPathNodes[1].dwSize = 40;
+  ASSERT_EQ(PathInfo_ResumFromAnother(dst.get(), src.get()), 1);
+  EXPECT_EQ(FrameList(dst.get()), (Ints{0, 1, 2, -1}));
+  EXPECT_EQ(std::tuple(dst->pPathNodes[3].dwSize, dst->pPathNodes[3].fXPos),
+            std::tuple(60u, src->pPathNodes[1].fXPos));
+  EXPECT_EQ(dst->nPathOutIndex, 3);
 }
 
 // Refusals (0) and no-ops (1) of both operations leave the destination as
@@ -167,31 +157,37 @@ TEST(Resume, RefusalsAndNoOpsChangeNothing) {
   EXPECT_EQ(Snapshot(small.get()), smallBefore);
 }
 
+// Run 0 of a ten-node destination of frames `first`.. (tag 1): the source
+// overwrites the slots from its frame on.
 TEST(ResumeRun, OverwritesTheMatchingSlots) {
   const struct {
+    int32_t first;
     std::vector<_PATH_NODE_> src;
-    std::vector<int32_t> frames;
-    std::vector<float> tags;
+    Ints frames;
+    Floats tags;
   } cases[] = {
-      {Frames(5, 7, 2.0f), {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}, {1, 1, 1, 1, 1, 2, 2, 2, 1, 1}},
+      {0, Frames(5, 7, 2.0f), {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}, {1, 1, 1, 1, 1, 2, 2, 2, 1, 1}},
       // A missing frame 6: the next source node fills its slot too.
-      {{Frames(5, 5, 2.0f)[0], Frames(7, 7, 3.0f)[0]},
-       {0, 1, 2, 3, 4, 5, 7, 7, 8, 9},
-       {1, 1, 1, 1, 1, 2, 3, 3, 1, 1}},
+      {0, {Frames(5, 5, 2.0f)[0], Frames(7, 7, 3.0f)[0]},
+       {0, 1, 2, 3, 4, 5, 7, 7, 8, 9}, {1, 1, 1, 1, 1, 2, 3, 3, 1, 1}},
       // A source node behind the slot is skipped and the slot waits.
-      {{Frames(5, 5, 2.0f)[0], Frames(5, 5, 3.0f)[0], Frames(6, 6, 4.0f)[0]},
-       {0, 1, 2, 3, 4, 5, 6, 7, 8, 9},
-       {1, 1, 1, 1, 1, 2, 4, 1, 1, 1}},
+      {0, {Frames(5, 5, 2.0f)[0], Frames(5, 5, 3.0f)[0], Frames(6, 6, 4.0f)[0]},
+       {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}, {1, 1, 1, 1, 1, 2, 4, 1, 1, 1}},
+      // A source that begins before the run: only the time stamp changes.
+      {5, Frames(3, 6, 2.0f), {5, 6, 7, 8, 9, 10, 11, 12, 13, 14}, Floats(10, 1)},
+      // Frames 5..16 do not fit in ten slots: every node goes.
+      {5, Frames(12, 16, 2.0f), {}, {}},
   };
   for (const auto& c : cases) {
-    PathHolder dst(Path(Frames(0, 9, 1.0f), "{DST}"));
+    PathHolder dst(Path(Frames(c.first, c.first + 9, 1.0f), "{DST}"));
     PathHolder src(Path(c.src, "{SRC}"));
     ASSERT_EQ(PathInfo_ResumFromAnother2(0, dst.get(), src.get()), 1);
     EXPECT_EQ(FrameList(dst.get()), c.frames);
     EXPECT_EQ(Tags(dst.get()), c.tags);
     EXPECT_STRNE(dst->szTimeStamp, kOldStamp);
-    EXPECT_EQ(dst->nPathInIndex, 0);
-    EXPECT_EQ(dst->nPathOutIndex, 9);
+    EXPECT_EQ(dst->nPathInIndex, c.first);
+    EXPECT_EQ(dst->nPathOutIndex, c.first + 9);
+    EXPECT_EQ(dst->pPathNodes == nullptr, c.frames.empty());
   }
 }
 
@@ -215,24 +211,6 @@ TEST(ResumeRun, FourRunsChangeOnlyTheChosenRun) {
     EXPECT_EQ(dst->pPathNodes[i].fConfidence, want) << i;
   }
   EXPECT_EQ(dst->pPathNodes[24].nFrameIndex, 9);
-}
-
-TEST(ResumeRun, StartsBeforeTheRunOrOverflowsIt) {
-  // A source that begins before the run: only the time stamp changes.
-  PathHolder dst(Path(Frames(5, 14, 1.0f), "{DST}"));
-  PathHolder early(Path(Frames(3, 6, 2.0f), "{SRC}"));
-  const auto before = Snapshot(dst.get());
-  ASSERT_EQ(PathInfo_ResumFromAnother2(0, dst.get(), early.get()), 1);
-  EXPECT_STRNE(dst->szTimeStamp, kOldStamp);
-  std::strcpy(dst->szTimeStamp, kOldStamp);
-  EXPECT_EQ(Snapshot(dst.get()), before);
-
-  // Frames 5..16 do not fit in ten slots: every node goes.
-  PathHolder late(Path(Frames(12, 16, 2.0f), "{SRC}"));
-  ASSERT_EQ(PathInfo_ResumFromAnother2(0, dst.get(), late.get()), 1);
-  EXPECT_EQ(dst->nTotalPathNodeNum, 0);
-  EXPECT_EQ(dst->pPathNodes, nullptr);
-  EXPECT_STRNE(dst->szTimeStamp, kOldStamp);
 }
 
 }  // namespace
