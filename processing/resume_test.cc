@@ -111,14 +111,10 @@ TEST(ResumeSplice, KeepsTheNodesBeforeTheSourceThenTakesIt) {
 // Refusals (0) and no-ops (1) of both operations leave the destination as
 // it was, time stamp included.
 TEST(Resume, RefusalsAndNoOpsChangeNothing) {
-  PathHolder dst(Path(Frames(0, 9, 1.0f), "{DST}"));
-  PathHolder src(Path(Frames(5, 7, 2.0f), "{SRC}"));
-  PathHolder empty(Path({}, "{E}"));
-  PathHolder key3(Path(Frames(5, 7, 2.0f), "{SRC}"));
-  key3->dwMatchKey3 = 1;
-  PathHolder key1(Path(Frames(5, 7, 2.0f), "{SRC}", 1));
-  PathHolder key2(Path(Frames(5, 7, 2.0f), "{SRC}"));
-  key2->dwMatchKey2 = 1;
+  PathHolder dst(Path(Frames(0, 9, 1.0f), "{DST}")), empty(Path({}, "{E}"));
+  PathHolder src(Path(Frames(5, 7, 2.0f), "{SRC}")), key1(Path(Frames(5, 7, 2.0f), "{SRC}", 1));
+  PathHolder key2(Path(Frames(5, 7, 2.0f), "{SRC}")), key3(Path(Frames(5, 7, 2.0f), "{SRC}"));
+  key2->dwMatchKey2 = key3->dwMatchKey3 = 1;
   _PATH_INFO_ broken;  // a count without an array
   broken.nTotalPathNodeNum = 4;
   _PATH_INFO_* d = dst.get();
@@ -146,15 +142,14 @@ TEST(Resume, RefusalsAndNoOpsChangeNothing) {
   EXPECT_EQ(Snapshot(d), before);
   EXPECT_EQ(Snapshot(empty.get()), emptyBefore);
 
-  dst->nTrackType = 403;  // ten nodes: four runs of 2, run 4 is none
-  const auto four = Snapshot(d);
-  EXPECT_EQ(PathInfo_ResumFromAnother2(4, d, src.get()), 0);
-  EXPECT_EQ(Snapshot(d), four);
+  // Four runs: of 2 slots in ten nodes, run 4 is none; of 0 slots in three.
   PathHolder small(Path(Frames(0, 2, 1.0f), "{SMALL}"));
-  small->nTrackType = 403;  // three nodes: runs of 0 slots
-  const auto smallBefore = Snapshot(small.get());
-  EXPECT_EQ(PathInfo_ResumFromAnother2(0, small.get(), src.get()), 0);
-  EXPECT_EQ(Snapshot(small.get()), smallBefore);
+  for (auto [path, run] : {std::pair(d, 4), std::pair(small.get(), 0)}) {
+    path->nTrackType = 403;
+    const auto was = Snapshot(path);
+    EXPECT_EQ(PathInfo_ResumFromAnother2(run, path, src.get()), 0);
+    EXPECT_EQ(Snapshot(path), was);
+  }
 }
 
 // Run 0 of a ten-node destination of frames `first`.. (tag 1): the source

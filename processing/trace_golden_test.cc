@@ -144,7 +144,8 @@ TEST_F(TraceGolden, ResumeDumpAndAppend) {
   }
 }
 
-// The database's lines, through the exports as a host calls them.
+// The database's lines, through the exports as a host calls them, only
+// while the switch is on.
 TEST_F(TraceGolden, Database) {
   TempDir dir;
   ASSERT_EQ(ModuleLoad(), 1);
@@ -213,22 +214,11 @@ TEST_F(TraceGolden, Database) {
     EXPECT_EQ(c.call(), c.result);
     EXPECT_EQ(sink.Lines(), c.lines);
   }
-  ModuleUnload();
-}
-
-// With the switch off the traced lines are gone and nothing else changes.
-TEST_F(TraceGolden, TracedLinesNeedTheSwitch) {
+  // With the switch off the traced lines are gone and nothing else changes.
   SetTraceEnabled(false);
-  EXPECT_TRUE(Simplified(0.5f, 0.5f, 20).empty());
-  EXPECT_TRUE(Simplified(0.5f, 0.5f, 30).empty());
-  TempDir dir;
-  ASSERT_EQ(ModuleLoad(), 1);
-  ListHolder a(NewList({NewPath({Node(0, 0.5f, 0.5f)})}));
+  EXPECT_TRUE(Simplified(0.5f, 0.5f, 20).empty() && Simplified(0.5f, 0.5f, 30).empty());
   CaptureEnv sink;
-  EXPECT_EQ(Mlvr_DataBase_UpdatePathInfoArrayByAssociateFileName(dir.path().c_str(), "/v/a.mp4",
-                                                                  a.get()),
-            1);
-  EXPECT_EQ(Mlvr_DataBase_RelinkAssociateFile(dir.path().c_str(), "/v/a.mp4", "/no/such"), 0);
+  EXPECT_EQ(update("/v/a.mp4", a) + relink("/v/a.mp4", missing), 1);
   EXPECT_TRUE(sink.Lines().empty());
   ModuleUnload();
 }
