@@ -284,36 +284,50 @@ TEST(Simplify, DropsStayWithinTheRulesAndASecondCallKeepsWhatWasKept) {
 }
 
 // The rebuild after a drop is Clone of the record onto itself with the drop
-// list: identity kept, new time stamp, nodes through the size-guarded copy.
+// list: identity kept, new time stamp, nodes and an owned extra node through
+// the size-guarded copy, a foreign extra node forgotten, and a record of
+// another size left to Clone's partial copy.
 TEST(Simplify, RebuildIsCloneOntoItselfWithTheDropList) {
   std::vector<_PATH_NODE_> nodes;
   for (int i = 0; i < 12; ++i) nodes.push_back(Node(i, 0.01f * i, i == 5 ? 0.55f : 0.5f));
   nodes[6].dwSize = 40;  // guarded copies keep only fXPos
-  PathHolder got(Track(nodes)), want(Track(nodes));
-  for (_PATH_INFO_* p : {got.get(), want.get()}) {
-    p->dwMatchKey2 = 5;
-    p->nPathOutIndex = 1234;  // not derived from the nodes
-    p->bHasExtraNode = 1;
-    p->pExtraNode = new _PATH_NODE_[1];
-    p->pExtraNode->fYPos = 0.25f;
-  }
-  ASSERT_EQ(LinearRegressionPathInfo(got.get()), 1);
-  ASSERT_EQ(got->nTotalPathNodeNum, 5);  // 0, 4, 5, 6 and 11 stay
-  CUIntArray drops;
-  for (uint32_t i : {1, 2, 3, 7, 8, 9, 10}) drops.Add(i);
-  PathInfo_Clone(want.get(), want.get(), 0, &drops);
-  EXPECT_STREQ(got->szGUID, "{TRACK}");
-  EXPECT_STRNE(got->szTimeStamp, kOldStamp);
-  _PATH_INFO_ a = *got.get(), b = *want.get();
-  a.pPathNodes = b.pPathNodes = a.pExtraNode = b.pExtraNode = nullptr;
-  for (_PATH_INFO_* r : {&a, &b}) {  // the texts' bytes past their end may differ
-    std::memset(r->szGUID, 0, sizeof r->szGUID);
-    std::memset(r->szTimeStamp, 0, sizeof r->szTimeStamp);
-  }
-  EXPECT_EQ(RawBytes(a), RawBytes(b));
-  EXPECT_EQ(got->pExtraNode->fYPos, 0.25f);
-  for (int32_t i = 0; i < 5; ++i) {
-    EXPECT_EQ(RawBytes(got->pPathNodes[i]), RawBytes(want->pPathNodes[i])) << i;
+  _PATH_NODE_ foreign;
+  for (int variant = 0; variant < 4; ++variant) {
+    SCOPED_TRACE(variant);
+    PathHolder got(Track(nodes)), want(Track(nodes));
+    for (_PATH_INFO_* p : {got.get(), want.get()}) {
+      p->dwMatchKey2 = 5;
+      p->nPathOutIndex = 1234;  // not derived from the nodes
+      if (variant == 1) {
+        p->bHasExtraNode = 1;
+        p->pExtraNode = new _PATH_NODE_[1];
+        p->pExtraNode->dwSize = 40;
+        p->pExtraNode->fYPos = 0.25f;
+      }
+      if (variant == 2) p->pExtraNode = &foreign;
+      if (variant == 3) p->dwSize = 300;
+    }
+    ASSERT_EQ(LinearRegressionPathInfo(got.get()), 1);
+    ASSERT_EQ(got->nTotalPathNodeNum, 5);  // 0, 4, 5, 6 and 11 stay
+    CUIntArray drops;
+    for (uint32_t i : {1, 2, 3, 7, 8, 9, 10}) drops.Add(i);
+    PathInfo_Clone(want.get(), want.get(), 0, &drops);
+    EXPECT_STREQ(got->szGUID, "{TRACK}");
+    EXPECT_STRNE(got->szTimeStamp, kOldStamp);
+    _PATH_INFO_ a = *got.get(), b = *want.get();
+    a.pPathNodes = b.pPathNodes = a.pExtraNode = b.pExtraNode = nullptr;
+    for (_PATH_INFO_* r : {&a, &b}) {  // the texts' bytes past their end may differ
+      std::memset(r->szGUID, 0, sizeof r->szGUID);
+      std::memset(r->szTimeStamp, 0, sizeof r->szTimeStamp);
+    }
+    EXPECT_EQ(RawBytes(a), RawBytes(b));
+    ASSERT_EQ(got->pExtraNode == nullptr, want->pExtraNode == nullptr);
+    if (variant == 1) {
+      EXPECT_EQ(RawBytes(*got->pExtraNode), RawBytes(*want->pExtraNode));
+    }
+    for (int32_t i = 0; i < 5; ++i) {
+      EXPECT_EQ(RawBytes(got->pPathNodes[i]), RawBytes(want->pPathNodes[i])) << i;
+    }
   }
 }
 
