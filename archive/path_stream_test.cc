@@ -16,6 +16,7 @@ using testing_support::ListHolder;
 using testing_support::NewList;
 using testing_support::NewPath;
 using testing_support::Node;
+using testing_support::StoredPathBytes;
 
 std::vector<uint8_t> Encode(_PATH_INFO_ARRAY_* list) {
   std::vector<uint8_t> out(PathInfoArray_EncodedSize(list));
@@ -90,25 +91,15 @@ TEST(PathStream, RefusesListsThatWouldNotReadBack) {
 TEST(PathStream, ShorterAndLongerRecordsDecode) {
   // A path record of 500 bytes (older), then one of 600 (newer) whose 72
   // surplus bytes are skipped; nodes of 40 and 64 bytes; a header of 100.
-  Bytes b = Header(2, 100);
-  Bytes older = StoredPath(2, 0, 4, 5);
-  std::vector<uint8_t> o = older.vec();
+  testing_support::StoredPathFields older, newer;
+  older.size = 500, older.nodes = 2, older.in = 4, older.out = 5;
+  older.reserved4 = 0xEE;  // in bytes 400..499: they count
+  newer.size = 600;
+  std::vector<uint8_t> o = StoredPathBytes(older).vec(), w = StoredPathBytes(newer).vec();
   o.resize(500);
-  o[0] = 500 & 0xFF;
-  o[1] = 500 >> 8;
-  // bytes 400..499 carry a 0xEE marker in dwReserved4 (464) to see they count
-  o[464] = 0xEE;
-  b.append(o);
-  b.append(NodeBytes(4, 0.25f, 0, 0, 0, 40));
-  std::vector<uint8_t> longer = NodeBytes(5, 0.75f).vec();
-  longer[0] = 64;  // four surplus bytes follow
-  b.append(longer).u32(0xDEADBEEF);
-  std::vector<uint8_t> newer = StoredPath(0).vec();
-  newer[0] = 600 & 0xFF;
-  newer[1] = 600 >> 8;
-  newer.resize(600, 0xCC);
-  b.append(newer);
-
+  w.resize(600, 0xCC);
+  Bytes b = Header(2, 100).append(o).append(NodeBytes(4, 0.25f, 0, 0, 0, 40));
+  b.append(NodeBytes(5, 0.75f, 0, 0, 0, 64)).append(w);
   ListHolder list;
   ASSERT_EQ(Decode(b.vec(), list.ref()), 1);
   ASSERT_EQ(std::tuple(list->dwSize, list->nNumOfPathInfos), std::tuple(88u, 2));
