@@ -1,5 +1,5 @@
-#include "processing/simplification.h"
-
+// The operations on paths: simplification (the three-node pass and the
+// bounded one), conversion between frame shapes, and resuming.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -15,6 +15,9 @@
 #include "database/database_test_util.h"
 #include "model/path_info_ops.h"
 #include "processing/bounded_simplification.h"
+#include "processing/node_conversion.h"
+#include "processing/resume.h"
+#include "processing/simplification.h"
 #include "tests/support/test_support.h"
 
 namespace mlvns {
@@ -451,6 +454,421 @@ TEST(BoundedSimplification, KeepsWhatItCannotJudgeAndRefusesBadTolerances) {
   path->pPathNodes = nullptr;  // a count without its nodes
   EXPECT_THROW(SimplifyWithinBound(path, 1.0, 1920, 1080), std::invalid_argument);
   path->pPathNodes = held;
+}
+
+// Conversion of a node's box between frame shapes.
+constexpr float kTol = 1e-6f;
+
+_PATH_INFO_ Record(int32_t frameAspect, int32_t videoAspect, float rotation = 0.0f) {
+  _PATH_INFO_ p;
+  p.nFrameAspect = frameAspect;
+  p.nVideoAspect = videoAspect;
+  p.fRotation = rotation;
+  return p;
+}
+
+// Every field but the box is set, so that a stray write shows.
+_PATH_NODE_ Box(float x, float y, float w, float h) {
+  _PATH_NODE_ n;
+  n.nFrameIndex = 17;
+  n.fConfidence = 0.625f;
+  n.fXPos = x;
+  n.fYPos = y;
+  n.fWidth = w;
+  n.fHeight = h;
+  n.nPathType = 1;
+  n.fCtrlXPos = 0.3f;
+  n.fCtrlYPos = 0.7f;
+  for (int i = 0; i < 5; ++i) n.dwReserved[i] = 0xA0u + static_cast<uint32_t>(i);
+  return n;
+}
+
+MLVR_SIZE Size(int32_t w, int32_t h) { return MLVR_SIZE{w, h}; }
+
+TEST(NodeConversion, BoxesMoveIntoTheTargetFrame) {
+  const float s = 81.0f / 256.0f;                // 9:16 picture in a 16:9 frame, squared
+  const float w3 = 0.1f * 144.0f / 45.5625f;     // out of the bars of a turned 16:9 video
+  const float c = 4.0f / 3.0f;                   // 16:9 covering 4:3
+  struct Case {
+    int32_t frame, video;
+    float rotation;
+    int32_t W, H;
+    float angle;
+    int32_t relative, mode;
+    float in[4], out[4];
+  } cases[] = {
+      // A 4:3 video between side bars of a 16:9 frame covers the middle
+      // three quarters; its edge comes out at 0.
+      {0, 1, 0, 1440, 1080, 0, 0, 0, {0.5f, 0.4f, 0.75f, 0.3f}, {0.5f, 0.4f, 1.0f, 0.3f}},
+      {0, 1, 0, 640, 480, 0, 0, 0, {0.125f, 0.4f, 0, 0.3f}, {0.0f, 0.4f, 0, 0.3f}},
+      // Mode 1: normalised to the video, the target's shape plays no part.
+      {0, 1, 0, 1920, 1080, 0, 0, 1, {0.5f, 0.4f, 0.75f, 0.3f}, {0.5f, 0.4f, 1.0f, 0.3f}},
+      {0, 1, 0, -5, 3, 0, 0, 1, {0.5f, 0.4f, 0.75f, 0.3f}, {0.5f, 0.4f, 1.0f, 0.3f}},
+      // 16:9 into 4:3: fit (any mode but 1 and 3) adds bars above and below...
+      {0, 0, 0, 1440, 1080, 0, 0, 0, {0.3f, 0.6f, 0.2f, 0.4f}, {0.3f, 0.575f, 0.2f, 0.3f}},
+      {0, 0, 0, 1440, 1080, 0, 0, -4, {0.3f, 0.6f, 0.2f, 0.4f}, {0.3f, 0.575f, 0.2f, 0.3f}},
+      // ...cover crops left and right, unclamped.
+      {0, 0, 0, 1440, 1080, 0, 0, 3, {0.0f, 0.6f, 0.2f, 0.4f},
+        {-1.0f / 6.0f, 0.6f, 0.2f * c, 0.4f}},
+      // A target wider than the video: side bars, or crop top and bottom.
+      {0, 0, 0, 3840, 1080, 0, 0, 0, {0.3f, 0.6f, 0.2f, 0.4f}, {0.4f, 0.6f, 0.1f, 0.4f}},
+      {0, 0, 0, 3840, 1080, 0, 0, 3, {0.3f, 0.6f, 0.2f, 0.4f}, {0.3f, 0.7f, 0.2f, 0.8f}},
+      // Out of the bars and back into the same shape.
+      {0, 1, 0, 1920, 1080, 0, 0, 0, {0.3f, 0.2f, 0.25f, 0.5f}, {0.3f, 0.2f, 0.25f, 0.5f}},
+      {1, 0, 0, 1920, 1080, 0, 0, 0, {0.4f, 0.125f, 0.2f, 0.75f}, {0.4f, 0.0f, 0.2f, 1.0f}},
+      {1, 0, 0, 640, 480, 0, 0, 0, {0.4f, 0.3f, 0.2f, 0.25f}, {0.4f, 0.3f, 0.2f, 0.25f}},
+      // Target turns.
+      {0, 0, 0, 1080, 1920, 90, 0, 0, {0.25f, 0.75f, 0.1f, 0.2f}, {0.75f, 0.75f, 0.2f, 0.1f}},
+      {0, 0, 0, 1080, 1920, 270, 0, 0, {0.25f, 0.75f, 0.1f, 0.2f}, {0.25f, 0.25f, 0.2f, 0.1f}},
+      {0, 0, 0, 1920, 1080, 180, 0, 0, {0.25f, 0.75f, 0.1f, 0.2f}, {0.75f, 0.25f, 0.1f, 0.2f}},
+      {0, 0, 0, 1920, 1080, 90, 0, 0, {0.5f, 0.5f, 0.4f, 0.2f}, {0.5f, 0.5f, 0.2f * s, 0.4f}},
+      // Only exactly 90, 180 and 270 turn; NaN equals nothing.
+      {0, 0, 0, 1920, 1080, -90, 0, 0, {0.25f, 0.75f, 0.1f, 0.2f}, {0.25f, 0.75f, 0.1f, 0.2f}},
+      {0, 0, 0, 1920, 1080, 90.5f, 0, 0, {0.25f, 0.75f, 0.1f, 0.2f}, {0.25f, 0.75f, 0.1f, 0.2f}},
+      {0, 1, 0, 1440, 1080, kNaN, 0, 0, {0.3f, 0.4f, 0.1f, 0.1f},
+        {0.5f - 0.2f * c, 0.4f, 0.1f * c, 0.1f}},
+      {0, 0, kNaN, 1920, 1080, 0, 0, 0, {0.3f, 0.4f, 0.1f, 0.1f}, {0.3f, 0.4f, 0.1f, 0.1f}},
+      // Record turns are undone (the turned video stands between side bars).
+      {0, 0, 90, 1920, 1080, 0, 0, 0, {0.5f, 0.25f, 0.1f, 0.2f}, {0.75f, 0.5f, 0.2f, w3}},
+      {0, 0, 270, 1920, 1080, 0, 0, 0, {0.5f, 0.25f, 0.1f, 0.2f}, {0.25f, 0.5f, 0.2f, w3}},
+      {0, 0, 180, 1920, 1080, 90, 0, 0, {0.1f, 0.25f, 0.1f, 0.2f},
+        {0.75f * s + (1.0f - s) / 2.0f, 0.1f, 0.2f * s, 0.1f}},
+      // Displacements: no centring offsets, mirrors only flip the sign.
+      {0, 1, 0, 1920, 1080, 270, 1, 0, {0, 0, 0.3f, 0.2f}, {0, 0, 0.2f * 2430.0f / 5760.0f, 0.4f}},
+      {0, 1, 0, 1440, 1080, 180, 1, 3, {0, 0, 0.3f, 0.2f}, {0, 0, 0.4f, 0.2f}},
+      {0, 0, 0, 1920, 1080, 180, 1, 0, {0.1f, -0.2f, 0.05f, 0.05f}, {-0.1f, 0.2f, 0.05f, 0.05f}},
+      {0, 0, 0, 1440, 1080, 0, 1, 3, {0.3f, 0.1f, 0.05f, 0.05f}, {0.4f, 0.1f, 0.05f * c, 0.05f}},
+  };
+  int row = 0;
+  for (const Case& k : cases) {
+    SCOPED_TRACE(row++);
+    const _PATH_INFO_ rec = Record(k.frame, k.video, k.rotation);
+    const _PATH_NODE_ before = Box(k.in[0], k.in[1], k.in[2], k.in[3]);
+    _PATH_NODE_ n = before;
+    ASSERT_EQ(ConvertPathNodeInfo(&n, &rec, Size(k.W, k.H), k.angle, k.relative, k.mode), 1);
+    EXPECT_NEAR(n.fXPos, k.out[0], kTol);
+    EXPECT_NEAR(n.fYPos, k.out[1], kTol);
+    EXPECT_NEAR(n.fWidth, k.out[2], kTol);
+    EXPECT_NEAR(n.fHeight, k.out[3], kTol);
+    // Nothing but the box changes, the control point included.
+    _PATH_NODE_ a = before, b = n;
+    a.fXPos = b.fXPos = a.fYPos = b.fYPos = a.fWidth = b.fWidth = a.fHeight = b.fHeight = 0;
+    EXPECT_EQ(RawBytes(a), RawBytes(b));
+  }
+}
+
+TEST(NodeConversion, NothingToDoLeavesEveryBit) {
+  const _PATH_NODE_ before = Box(0.3f, 0.6f, 0.2f, 0.1f);
+  const _PATH_INFO_ rec = Record(0, 0);
+  for (int32_t mode : {0, 1, 3, 7}) {
+    _PATH_NODE_ n = before;
+    ASSERT_EQ(ConvertPathNodeInfo(&n, &rec, Size(1920, 1080), 0.0f, 0, mode), 1) << mode;
+    EXPECT_EQ(RawBytes(n), RawBytes(before)) << mode;
+  }
+  // Custom shapes of the same ratio, and stray sizes beside named kinds.
+  _PATH_INFO_ custom = Record(2, 2), named = Record(0, 0);
+  custom.nFrameWidth = 1280, custom.nFrameHeight = 720;
+  custom.nVideoWidth = 3840, custom.nVideoHeight = 2160;
+  named.nFrameWidth = named.nVideoHeight = 0;
+  for (const _PATH_INFO_* r : {&custom, &named}) {
+    _PATH_NODE_ n = before;
+    ASSERT_EQ(ConvertPathNodeInfo(&n, r, Size(1920, 1080), 0.0f, 0, 0), 1);
+    EXPECT_EQ(RawBytes(n), RawBytes(before));
+  }
+  // Equal turns skip the turning step: two mirrors would lose 1e-9.
+  for (float angle : {90.0f, 180.0f, 270.0f}) {
+    const _PATH_INFO_ turned = Record(0, 0, angle);
+    _PATH_NODE_ n = Box(0.5f, 1e-9f, 0.1f, 0.2f);
+    MLVR_SIZE target = angle == 180.0f ? Size(1920, 1080) : Size(1080, 1920);
+    ASSERT_EQ(ConvertPathNodeInfo(&n, &turned, target, angle, 0, 0), 1) << angle;
+    EXPECT_EQ(n.fYPos, 1e-9f) << angle;
+    EXPECT_EQ(n.fHeight, 0.2f) << angle;
+  }
+  // Different turns take the mirror in double and round to float.
+  _PATH_NODE_ n = Box(1e-9f, 0.5f, 0.1f, 0.2f);
+  ASSERT_EQ(ConvertPathNodeInfo(&n, &rec, Size(1920, 1080), 180.0f, 0, 0), 1);
+  EXPECT_EQ(n.fXPos, 1.0f);
+}
+
+TEST(NodeConversion, DisplacementIsTheDifferenceOfConvertedPoints) {
+  // Every step is affine with the same linear part for points and
+  // displacements, so converting two points and subtracting must equal
+  // converting their difference as a displacement.
+  const _PATH_INFO_ recs[] = {Record(0, 0), Record(0, 1, 90), Record(1, 0, 180), Record(1, 1, 270)};
+  for (const _PATH_INFO_& rec : recs) {
+    for (MLVR_SIZE target : {Size(1920, 1080), Size(1440, 1080), Size(1080, 1920)}) {
+      for (float angle : {0.0f, 90.0f, 180.0f, 270.0f}) {
+        for (int32_t mode : {0, 1, 3}) {
+          SCOPED_TRACE(::testing::Message() << rec.fRotation << target.cx << angle << mode);
+          _PATH_NODE_ a = Box(0.2f, 0.7f, 0.1f, 0.1f), b = Box(0.6f, 0.3f, 0.1f, 0.1f);
+          _PATH_NODE_ d = Box(0.4f, -0.4f, 0.1f, 0.1f);
+          ASSERT_EQ(ConvertPathNodeInfo(&a, &rec, target, angle, 0, mode) +
+                        ConvertPathNodeInfo(&b, &rec, target, angle, 0, mode) +
+                        ConvertPathNodeInfo(&d, &rec, target, angle, 1, mode),
+                    3);
+          EXPECT_NEAR(b.fXPos - a.fXPos, d.fXPos, 1e-5f);
+          EXPECT_NEAR(b.fYPos - a.fYPos, d.fYPos, 1e-5f);
+          EXPECT_NEAR(a.fWidth, d.fWidth, kTol);
+          EXPECT_NEAR(a.fHeight, d.fHeight, kTol);
+        }
+      }
+    }
+  }
+}
+
+TEST(NodeConversion, BadInputLeavesTheNodeUnchanged) {
+  const _PATH_NODE_ before = Box(0.3f, 0.6f, 0.2f, 0.1f);
+  const _PATH_INFO_ rec = Record(0, 1);
+  _PATH_NODE_ n = before;
+  EXPECT_EQ(ConvertPathNodeInfo(nullptr, &rec, Size(1920, 1080), 0.0f, 0, 0), 0);
+  EXPECT_EQ(ConvertPathNodeInfo(&n, nullptr, Size(1920, 1080), 0.0f, 0, 0), 0);
+  EXPECT_EQ(ConvertPathNodeInfo(&n, &rec, Size(0, 1080), 0.0f, 0, 0), 0);
+  EXPECT_EQ(ConvertPathNodeInfo(&n, &rec, Size(1920, 0), 0.0f, 0, 1), 0);
+  // Shape kinds without numbers, custom shapes with a zero side, and
+  // products that wrap to zero and would divide by it.
+  const int32_t bad[][8] = {
+      // frame and video kinds, frame and video sizes, target
+      {3, 0, 0, 0, 0, 0, 1920, 1080},  {0, 3, 0, 0, 0, 0, 1920, 1080},
+      {-1, 0, 0, 0, 0, 0, 1920, 1080}, {0, -1, 0, 0, 0, 0, 1920, 1080},
+      {2, 0, 0, 1080, 0, 0, 1920, 1080}, {2, 0, 1920, 0, 0, 0, 1920, 1080},
+      {0, 2, 0, 0, 0, 1080, 1920, 1080}, {0, 2, 0, 0, 1920, 0, 1920, 1080},
+      {2, 2, 65536, 65536, 65536, 1000000, 1920, 1080}, {2, 2, 65536, 1, 65536, 1, 65536, 1 << 20},
+  };
+  for (const auto& b : bad) {
+    _PATH_INFO_ r = Record(b[0], b[1]);
+    r.nFrameWidth = b[2], r.nFrameHeight = b[3], r.nVideoWidth = b[4], r.nVideoHeight = b[5];
+    EXPECT_EQ(ConvertPathNodeInfo(&n, &r, Size(b[6], b[7]), 0.0f, 0, 0), 0) << b[0] << b[1] << b[2];
+  }
+  EXPECT_EQ(RawBytes(n), RawBytes(before));
+
+  // Extreme and negative sizes wrap in their products but never trap.
+  const _PATH_INFO_ same = Record(0, 0);
+  const int32_t sizes[] = {INT32_MAX, INT32_MIN, -1, 1, 46341};
+  for (int32_t w : sizes) {
+    for (int32_t h : sizes) {
+      _PATH_INFO_ custom = Record(2, 2, 90.0f);
+      custom.nFrameWidth = custom.nVideoHeight = w;
+      custom.nFrameHeight = custom.nVideoWidth = h;
+      for (int32_t mode : {0, 1, 3}) {
+        _PATH_NODE_ m = before, d = before;
+        ConvertPathNodeInfo(&m, &custom, Size(w, h), 270.0f, 0, mode);
+        ConvertPathNodeInfo(&d, &same, Size(h, w), 0.0f, 1, mode);
+      }
+    }
+  }
+}
+
+TEST(NodeConversion, NonFiniteValuesStayDefined) {
+  const float inf = std::numeric_limits<float>::infinity();
+  _PATH_INFO_ rec = Record(0, 1);
+  _PATH_NODE_ n = Box(kNaN, 0.5f, kNaN, 0.1f);
+  ASSERT_EQ(ConvertPathNodeInfo(&n, &rec, Size(1440, 1080), 90.0f, 0, 3), 1);
+  EXPECT_TRUE(std::isnan(n.fYPos));  // x went through the turn into y
+  EXPECT_TRUE(std::isnan(n.fHeight));
+
+  // Huge boxes overflow to infinity in the double steps, no further.
+  const _PATH_INFO_ same = Record(0, 0);
+  _PATH_NODE_ big = Box(3e38f, -3e38f, 3e38f, 3e38f);
+  ASSERT_EQ(ConvertPathNodeInfo(&big, &same, Size(1440, 1080), 0.0f, 0, 3), 1);
+  EXPECT_EQ(big.fWidth, inf);
+  EXPECT_EQ(big.fXPos, inf);
+  _PATH_NODE_ mir = Box(-3.4e38f, 0.0f, inf, -inf);
+  ASSERT_EQ(ConvertPathNodeInfo(&mir, &same, Size(1920, 1080), 180.0f, 0, 0), 1);
+  EXPECT_FLOAT_EQ(mir.fXPos, 3.4e38f);
+  EXPECT_EQ(mir.fWidth, inf);
+}
+
+// Resuming a path from another.
+using Ints = std::vector<int32_t>;
+using Floats = std::vector<float>;
+
+
+// Nodes for frames first..last, tagged through fConfidence so that the
+// origin of every node can be told after a splice.
+std::vector<_PATH_NODE_> Frames(int32_t first, int32_t last, float tag) {
+  std::vector<_PATH_NODE_> v;
+  for (int32_t f = first; f <= last; ++f) {
+    v.push_back(Node(f, 0.01f * static_cast<float>(f), 0.5f));
+    v.back().fConfidence = tag;
+  }
+  return v;
+}
+
+_PATH_INFO_* Path(const std::vector<_PATH_NODE_>& nodes, const char* guid, uint32_t key = 7) {
+  _PATH_INFO_* p = NewPath(nodes);
+  std::strcpy(p->szGUID, guid);
+  std::strcpy(p->szTimeStamp, kOldStamp);
+  p->dwMatchKey1 = key;
+  p->dwMatchKey2 = 8;
+  p->dwMatchKey3 = 9;
+  return p;
+}
+
+template <class Field>
+auto Each(const _PATH_INFO_* p, Field field) {
+  std::vector<decltype(field(p->pPathNodes[0]))> out;
+  for (int32_t i = 0; i < p->nTotalPathNodeNum; ++i) out.push_back(field(p->pPathNodes[i]));
+  return out;
+}
+Ints FrameList(const _PATH_INFO_* p) {
+  return Each(p, [](const _PATH_NODE_& n) { return n.nFrameIndex; });
+}
+Floats Tags(const _PATH_INFO_* p) {
+  return Each(p, [](const _PATH_NODE_& n) { return n.fConfidence; });
+}
+
+// The destination's nodes before the source's first frame, then the source;
+// a source from the destination's start on replaces it, keys and kind
+// included, and is no change of the stamp.
+TEST(ResumeSplice, KeepsTheNodesBeforeTheSourceThenTakesIt) {
+  std::vector<_PATH_NODE_> sparse = Frames(0, 9, 1.0f);
+  sparse.erase(sparse.begin() + 1);
+  sparse.push_back(sparse[1]);  // 0, 2, 3, ..., 9, 2: counting stops at frame 4
+  const struct {
+    std::vector<_PATH_NODE_> dst, src;
+    uint32_t srcKey;
+    Ints frames;
+    Floats tags;
+  } cases[] = {
+      {Frames(0, 9, 1), Frames(5, 14, 2), 7, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14},
+       {1, 1, 1, 1, 1, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2}},
+      {Frames(0, 3, 1), Frames(20, 21, 2), 7, {0, 1, 2, 3, 20, 21}, {1, 1, 1, 1, 2, 2}},
+      {sparse, Frames(4, 4, 2), 7, {0, 2, 3, 4}, {1, 1, 1, 2}},
+      {Frames(3, 9, 1), Frames(0, 4, 2), 2, {0, 1, 2, 3, 4}, {2, 2, 2, 2, 2}},
+      {Frames(0, 9, 1), Frames(0, 4, 2), 2, {0, 1, 2, 3, 4}, {2, 2, 2, 2, 2}},
+  };
+  int row = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(row++);
+    PathHolder dst(Path(c.dst, "{DST}")), src(Path(c.src, "{SRC}", c.srcKey));
+    const bool later = c.srcKey == 7;
+    dst->bHasExtraNode = 1;
+    dst->pExtraNode = new _PATH_NODE_[1];
+    dst->pExtraNode->fXPos = 0.75f;
+    src->nFrameAspect = 2;
+    const auto srcBefore = Snapshot(src.get());
+    ASSERT_EQ(PathInfo_ResumFromAnother(dst.get(), src.get()), 1);
+    EXPECT_EQ(FrameList(dst.get()), c.frames);
+    EXPECT_EQ(Tags(dst.get()), c.tags);
+    EXPECT_EQ(RawBytes(dst->pPathNodes[c.frames.size() - c.src.size()]), RawBytes(src->pPathNodes[0]));
+    EXPECT_EQ(dst->nPathInIndex, c.frames.front());
+    EXPECT_EQ(dst->nPathOutIndex, c.frames.back());
+    EXPECT_STREQ(dst->szGUID, "{DST}");
+    EXPECT_EQ(std::strcmp(dst->szTimeStamp, kOldStamp) != 0, later);
+    EXPECT_EQ(dst->dwMatchKey1, c.srcKey);
+    EXPECT_EQ(dst->nFrameAspect, later ? 0 : 2);
+    EXPECT_TRUE(!later || dst->pExtraNode->fXPos == 0.75f);
+    EXPECT_EQ(Snapshot(src.get()), srcBefore);
+  }
+  // Source nodes go through the size-guarded copy; the out frame is the
+  // source's last node as given.
+  PathHolder dst(Path(Frames(0, 3, 1.0f), "{DST}")), src(Path(Frames(2, 3, 2.0f), "{SRC}"));
+  src->pPathNodes[1].dwSize = 40;
+  ASSERT_EQ(PathInfo_ResumFromAnother(dst.get(), src.get()), 1);
+  EXPECT_EQ(FrameList(dst.get()), (Ints{0, 1, 2, -1}));
+  EXPECT_EQ(std::tuple(dst->pPathNodes[3].dwSize, dst->pPathNodes[3].fXPos),
+            std::tuple(60u, src->pPathNodes[1].fXPos));
+  EXPECT_EQ(dst->nPathOutIndex, 3);
+}
+
+// Refusals (0) and no-ops (1) of both operations leave the destination as
+// it was, time stamp included.
+TEST(Resume, RefusalsAndNoOpsChangeNothing) {
+  PathHolder dst(Path(Frames(0, 9, 1.0f), "{DST}")), empty(Path({}, "{E}"));
+  PathHolder src(Path(Frames(5, 7, 2.0f), "{SRC}")), key1(Path(Frames(5, 7, 2.0f), "{SRC}", 1));
+  PathHolder key2(Path(Frames(5, 7, 2.0f), "{SRC}")), key3(Path(Frames(5, 7, 2.0f), "{SRC}"));
+  key2->dwMatchKey2 = key3->dwMatchKey3 = 1;
+  _PATH_INFO_ broken;  // a count without an array
+  broken.nTotalPathNodeNum = 4;
+  _PATH_INFO_* d = dst.get();
+  const struct {
+    _PATH_INFO_* dst;
+    const _PATH_INFO_* src;
+    int32_t splice, run0;
+  } cases[] = {
+      {nullptr, src.get(), 0, 0}, {d, nullptr, 0, 0},      {d, key1.get(), 0, 0},
+      {d, key2.get(), 0, 0},      {d, key3.get(), 0, 0},   {d, empty.get(), 0, 1},
+      {d, d, 1, 1},               {d, &broken, 0, 0},      {empty.get(), src.get(), 0, 0},
+      {&broken, src.get(), 0, 0},
+  };
+  const auto before = Snapshot(d);
+  const auto emptyBefore = Snapshot(empty.get());
+  int row = 0;
+  for (const auto& c : cases) {
+    EXPECT_EQ(PathInfo_ResumFromAnother(c.dst, c.src), c.splice) << row;
+    EXPECT_EQ(PathInfo_ResumFromAnother2(0, c.dst, c.src), c.run0) << row++;
+  }
+  // Runs outside the destination's runs.
+  for (int32_t run : {-1, 1, INT32_MAX}) {
+    EXPECT_EQ(PathInfo_ResumFromAnother2(run, d, src.get()), 0) << run;
+  }
+  EXPECT_EQ(Snapshot(d), before);
+  EXPECT_EQ(Snapshot(empty.get()), emptyBefore);
+
+  // Four runs: of 2 slots in ten nodes, run 4 is none; of 0 slots in three.
+  PathHolder small(Path(Frames(0, 2, 1.0f), "{SMALL}"));
+  for (auto [path, run] : {std::pair(d, 4), std::pair(small.get(), 0)}) {
+    path->nTrackType = 403;
+    const auto was = Snapshot(path);
+    EXPECT_EQ(PathInfo_ResumFromAnother2(run, path, src.get()), 0);
+    EXPECT_EQ(Snapshot(path), was);
+  }
+}
+
+// Run 0 of a ten-node destination of frames `first`.. (tag 1): the source
+// overwrites the slots from its frame on.
+TEST(ResumeRun, OverwritesTheMatchingSlots) {
+  const struct {
+    int32_t first;
+    std::vector<_PATH_NODE_> src;
+    Ints frames;
+    Floats tags;
+  } cases[] = {
+      {0, Frames(5, 7, 2.0f), {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}, {1, 1, 1, 1, 1, 2, 2, 2, 1, 1}},
+      // A missing frame 6: the next source node fills its slot too.
+      {0, {Frames(5, 5, 2.0f)[0], Frames(7, 7, 3.0f)[0]},
+       {0, 1, 2, 3, 4, 5, 7, 7, 8, 9}, {1, 1, 1, 1, 1, 2, 3, 3, 1, 1}},
+      // A source node behind the slot is skipped and the slot waits.
+      {0, {Frames(5, 5, 2.0f)[0], Frames(5, 5, 3.0f)[0], Frames(6, 6, 4.0f)[0]},
+       {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}, {1, 1, 1, 1, 1, 2, 4, 1, 1, 1}},
+      // A source that begins before the run: only the time stamp changes.
+      {5, Frames(3, 6, 2.0f), {5, 6, 7, 8, 9, 10, 11, 12, 13, 14}, Floats(10, 1)},
+      // Frames 5..16 do not fit in ten slots: every node goes.
+      {5, Frames(12, 16, 2.0f), {}, {}},
+  };
+  for (const auto& c : cases) {
+    PathHolder dst(Path(Frames(c.first, c.first + 9, 1.0f), "{DST}"));
+    PathHolder src(Path(c.src, "{SRC}"));
+    ASSERT_EQ(PathInfo_ResumFromAnother2(0, dst.get(), src.get()), 1);
+    EXPECT_EQ(FrameList(dst.get()), c.frames);
+    EXPECT_EQ(Tags(dst.get()), c.tags);
+    EXPECT_STRNE(dst->szTimeStamp, kOldStamp);
+    EXPECT_EQ(dst->nPathInIndex, c.first);
+    EXPECT_EQ(dst->nPathOutIndex, c.first + 9);
+    EXPECT_EQ(dst->pPathNodes == nullptr, c.frames.empty());
+  }
+}
+
+TEST(ResumeRun, FourRunsChangeOnlyTheChosenRun) {
+  std::vector<_PATH_NODE_> nodes;
+  for (int run = 0; run < 4; ++run) {
+    auto r = Frames(0, 9, 1.0f);
+    nodes.insert(nodes.end(), r.begin(), r.end());
+  }
+  nodes.push_back(Frames(10, 10, 1.0f)[0]);  // 41 nodes still make runs of 10
+  PathHolder dst(Path(nodes, "{DST}"));
+  dst->nTrackType = 403;
+  // Frame 3, then frame 9 fills every slot up to the end of the run.
+  PathHolder src(Path({Frames(3, 3, 2.0f)[0], Frames(9, 9, 4.0f)[0]}, "{SRC}"));
+  ASSERT_EQ(PathInfo_ResumFromAnother2(2, dst.get(), src.get()), 1);
+  PathHolder tail(Path(Frames(8, 9, 3.0f), "{SRC}"));
+  ASSERT_EQ(PathInfo_ResumFromAnother2(3, dst.get(), tail.get()), 1);
+  ASSERT_EQ(dst->nTotalPathNodeNum, 41);
+  for (int i = 0; i < 41; ++i) {
+    const float want = i == 23 ? 2.0f : i >= 24 && i < 30 ? 4.0f : i >= 38 && i < 40 ? 3.0f : 1.0f;
+    EXPECT_EQ(dst->pPathNodes[i].fConfidence, want) << i;
+  }
+  EXPECT_EQ(dst->pPathNodes[24].nFrameIndex, 9);
 }
 
 }  // namespace
