@@ -37,22 +37,41 @@ constexpr char kOldStamp[] = "19990101.000000.000";
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 constexpr float kInf = std::numeric_limits<float>::infinity();
 
+using Ints = std::vector<int32_t>;
+using Floats = std::vector<float>;
+
+// A record with a GUID, an old time stamp and match keys 7, 8, 9.
+_PATH_INFO_* Path(const std::vector<_PATH_NODE_>& nodes, const char* guid, uint32_t key = 7) {
+  _PATH_INFO_* p = NewPath(nodes);
+  std::strcpy(p->szGUID, guid);
+  std::strcpy(p->szTimeStamp, kOldStamp);
+  p->dwMatchKey1 = key;
+  p->dwMatchKey2 = 8;
+  p->dwMatchKey3 = 9;
+  return p;
+}
+
+template <class Field>
+auto Each(const _PATH_INFO_* p, Field field) {
+  std::vector<decltype(field(p->pPathNodes[0]))> out;
+  for (int32_t i = 0; i < p->nTotalPathNodeNum; ++i) out.push_back(field(p->pPathNodes[i]));
+  return out;
+}
+Ints FrameList(const _PATH_INFO_* p) {
+  return Each(p, [](const _PATH_NODE_& n) { return n.nFrameIndex; });
+}
+Floats Tags(const _PATH_INFO_* p) {
+  return Each(p, [](const _PATH_NODE_& n) { return n.fConfidence; });
+}
+Ints Survivors(const _PATH_INFO_* p) {
+  return Each(p, [](const _PATH_NODE_& n) { return static_cast<int32_t>(n.dwReserved[0]); });
+}
+
 // A record whose nodes carry their input position in dwReserved[0], so that
 // the survivors can be told apart whatever their frames.
 _PATH_INFO_* Track(std::vector<_PATH_NODE_> nodes) {
   for (size_t i = 0; i < nodes.size(); ++i) nodes[i].dwReserved[0] = static_cast<uint32_t>(i);
-  _PATH_INFO_* p = NewPath(nodes);
-  std::strcpy(p->szGUID, "{TRACK}");
-  std::strcpy(p->szTimeStamp, kOldStamp);
-  return p;
-}
-
-std::vector<int> Survivors(const _PATH_INFO_* p) {
-  std::vector<int> out;
-  for (int32_t i = 0; i < p->nTotalPathNodeNum; ++i) {
-    out.push_back(static_cast<int>(p->pPathNodes[i].dwReserved[0]));
-  }
-  return out;
+  return Path(nodes, "{TRACK}");
 }
 
 // The worked windows: A at (0.25, 0.5) frame 0, B frame 10, C at (0.75, 0.5)
@@ -118,10 +137,10 @@ TEST(Simplify, WorkedWindows) {
       continue;
     }
     EXPECT_THAT(Survivors(p.get()), ElementsAre(0, 2));
-    EXPECT_EQ(p->pPathNodes[1].dwReserved[4], 77u);
-    EXPECT_STREQ(p->szGUID, "{TRACK}");
+    EXPECT_EQ(std::tuple(p->pPathNodes[1].dwReserved[4], std::string(p->szGUID),
+                         std::strlen(p->szTimeStamp)),
+              std::tuple(77u, "{TRACK}", 19u));
     EXPECT_STRNE(p->szTimeStamp, kOldStamp);
-    EXPECT_EQ(std::strlen(p->szTimeStamp), 19u);
   }
   // Any coordinate that is not finite keeps B.
   for (float bad : {kNaN, kInf}) {
@@ -137,18 +156,14 @@ TEST(Simplify, WorkedWindows) {
 TEST(Simplify, DroppingMovesTheBezierControlPointAlong) {
   // Steps of (3, 4, 5) x 2^-5 keep every distance exact.
   std::vector<_PATH_NODE_> nodes;
-  for (int i = 0; i < 4; ++i) {
-    nodes.push_back(Node(i, 0.125f + 0.09375f * static_cast<float>(i),
-                         0.25f + 0.125f * static_cast<float>(i)));
-  }
+  for (int i = 0; i < 4; ++i) nodes.push_back(Node(i, 0.125f + 0.09375f * i, 0.25f + 0.125f * i));
   nodes[0].nPathType = 1;
-  nodes[0].fCtrlXPos = 0.171875f;  // the middle of A to B
-  nodes[0].fCtrlYPos = 0.3125f;
+  nodes[0].fCtrlXPos = 0.171875f, nodes[0].fCtrlYPos = 0.3125f;  // the middle of A to B
   PathHolder p(Track(nodes));
   ASSERT_EQ(LinearRegressionPathInfo(p.get()), 1);
   EXPECT_THAT(Survivors(p.get()), ElementsAre(0, 3));
-  EXPECT_EQ(p->pPathNodes[0].fCtrlXPos, 0.265625f);  // now the middle of A to D
-  EXPECT_EQ(p->pPathNodes[0].fCtrlYPos, 0.4375f);
+  EXPECT_EQ(std::tuple(p->pPathNodes[0].fCtrlXPos, p->pPathNodes[0].fCtrlYPos),
+            std::tuple(0.265625f, 0.4375f));  // now the middle of A to D
 }
 
 TEST(Simplify, OnePassPerCall) {
@@ -188,8 +203,7 @@ TEST(Simplify, StraightEvenRunsCollapseToTheirEnds) {
     PathHolder p(Track(nodes));
     ASSERT_EQ(LinearRegressionPathInfo(p.get()), 1);
     ASSERT_THAT(Survivors(p.get()), ElementsAre(0, n - 1)) << "run " << run;
-    EXPECT_EQ(p->nPathInIndex, f0);
-    EXPECT_EQ(p->nPathOutIndex, f0 + df * (n - 1));
+    EXPECT_EQ(std::tuple(p->nPathInIndex, p->nPathOutIndex), std::tuple(f0, f0 + df * (n - 1)));
   }
 }
 
@@ -659,29 +673,23 @@ TEST(NodeConversion, BadInputLeavesTheNodeUnchanged) {
 }
 
 TEST(NodeConversion, NonFiniteValuesStayDefined) {
-  const float inf = std::numeric_limits<float>::infinity();
   _PATH_INFO_ rec = Record(0, 1);
   _PATH_NODE_ n = Box(kNaN, 0.5f, kNaN, 0.1f);
   ASSERT_EQ(ConvertPathNodeInfo(&n, &rec, Size(1440, 1080), 90.0f, 0, 3), 1);
-  EXPECT_TRUE(std::isnan(n.fYPos));  // x went through the turn into y
-  EXPECT_TRUE(std::isnan(n.fHeight));
+  EXPECT_TRUE(std::isnan(n.fYPos) && std::isnan(n.fHeight));  // x went through the turn into y
 
-  // Huge boxes overflow to infinity in the double steps, no further.
+  // Huge boxes overflow to kInfinity in the double steps, no further.
   const _PATH_INFO_ same = Record(0, 0);
   _PATH_NODE_ big = Box(3e38f, -3e38f, 3e38f, 3e38f);
   ASSERT_EQ(ConvertPathNodeInfo(&big, &same, Size(1440, 1080), 0.0f, 0, 3), 1);
-  EXPECT_EQ(big.fWidth, inf);
-  EXPECT_EQ(big.fXPos, inf);
-  _PATH_NODE_ mir = Box(-3.4e38f, 0.0f, inf, -inf);
+  EXPECT_EQ(std::tuple(big.fWidth, big.fXPos), std::tuple(kInf, kInf));
+  _PATH_NODE_ mir = Box(-3.4e38f, 0.0f, kInf, -kInf);
   ASSERT_EQ(ConvertPathNodeInfo(&mir, &same, Size(1920, 1080), 180.0f, 0, 0), 1);
   EXPECT_FLOAT_EQ(mir.fXPos, 3.4e38f);
-  EXPECT_EQ(mir.fWidth, inf);
+  EXPECT_EQ(mir.fWidth, kInf);
 }
 
 // Resuming a path from another.
-using Ints = std::vector<int32_t>;
-using Floats = std::vector<float>;
-
 
 // Nodes for frames first..last, tagged through fConfidence so that the
 // origin of every node can be told after a splice.
@@ -694,28 +702,6 @@ std::vector<_PATH_NODE_> Frames(int32_t first, int32_t last, float tag) {
   return v;
 }
 
-_PATH_INFO_* Path(const std::vector<_PATH_NODE_>& nodes, const char* guid, uint32_t key = 7) {
-  _PATH_INFO_* p = NewPath(nodes);
-  std::strcpy(p->szGUID, guid);
-  std::strcpy(p->szTimeStamp, kOldStamp);
-  p->dwMatchKey1 = key;
-  p->dwMatchKey2 = 8;
-  p->dwMatchKey3 = 9;
-  return p;
-}
-
-template <class Field>
-auto Each(const _PATH_INFO_* p, Field field) {
-  std::vector<decltype(field(p->pPathNodes[0]))> out;
-  for (int32_t i = 0; i < p->nTotalPathNodeNum; ++i) out.push_back(field(p->pPathNodes[i]));
-  return out;
-}
-Ints FrameList(const _PATH_INFO_* p) {
-  return Each(p, [](const _PATH_NODE_& n) { return n.nFrameIndex; });
-}
-Floats Tags(const _PATH_INFO_* p) {
-  return Each(p, [](const _PATH_NODE_& n) { return n.fConfidence; });
-}
 
 // The destination's nodes before the source's first frame, then the source;
 // a source from the destination's start on replaces it, keys and kind
