@@ -15,6 +15,7 @@ namespace mlvns {
 namespace {
 
 using testing_support::Bytes;
+using testing_support::ListHeaderBytes;
 using testing_support::ListHolder;
 using testing_support::NewList;
 using testing_support::NewPath;
@@ -38,12 +39,6 @@ int32_t Decode(const std::vector<uint8_t>& bytes, _PATH_INFO_ARRAY_** list) {
   return PathInfoArray_Serialize(ar, list);
 }
 
-Bytes Header(int32_t count, uint32_t size = 88) {
-  return testing_support::ListHeaderBytes(count, size);
-}
-Bytes StoredPath(int32_t nodes, uint32_t extra = 0, int32_t in = -1, int32_t out = -1) {
-  return testing_support::StoredPathBytes(nodes, extra, in, out);
-}
 
 TEST(PathStream, PathsNodesAndExtraNodeInOrder) {
   _PATH_INFO_* p = NewPath({Node(1, 0.25f, 0), Node(2, 0.5f, 0), Node(3, 0.75f, 0)});
@@ -55,11 +50,11 @@ TEST(PathStream, PathsNodesAndExtraNodeInOrder) {
   ListHolder list(NewList({p, q}));
   _PATH_INFO_** pointersBefore = list->ppPathInfos;
 
-  Bytes expected = Header(2);
+  Bytes expected = ListHeaderBytes(2);
   const float box = 0.1f;  // Node()'s default width and height
-  expected.append(StoredPath(3, 0, 1, 3)).append(NodeBytes(1, 0.25f, 0, box, box));
+  expected.append(StoredPathBytes(3, 0, 1, 3)).append(NodeBytes(1, 0.25f, 0, box, box));
   expected.append(NodeBytes(2, 0.5f, 0, box, box)).append(NodeBytes(3, 0.75f, 0, box, box));
-  expected.append(StoredPath(1, 1, 9, 9)).append(NodeBytes(9, 1.0f, 0, box, box));
+  expected.append(StoredPathBytes(1, 1, 9, 9)).append(NodeBytes(9, 1.0f, 0, box, box));
   expected.append(NodeBytes(-5, 0.125f));
   std::vector<uint8_t> bytes = Encode(list.get());
   EXPECT_EQ(bytes, expected.vec());
@@ -104,7 +99,7 @@ TEST(PathStream, ShorterAndLongerRecordsDecode) {
   std::vector<uint8_t> o = StoredPathBytes(older).vec(), w = StoredPathBytes(newer).vec();
   o.resize(500);
   w.resize(600, 0xCC);
-  Bytes b = Header(2, 100).append(o).append(NodeBytes(4, 0.25f, 0, 0, 0, 40));
+  Bytes b = ListHeaderBytes(2, 100).append(o).append(NodeBytes(4, 0.25f, 0, 0, 0, 40));
   b.append(NodeBytes(5, 0.75f, 0, 0, 0, 64)).append(w);
   ListHolder list;
   ASSERT_EQ(Decode(b.vec(), list.ref()), 1);
@@ -129,7 +124,7 @@ TEST(PathStream, DecodingIntoAnExistingListReplacesItsPaths) {
   list->abReserved2[19] = 9;  // past a short header: the list's own stays
   _PATH_INFO_ARRAY_* header = list.get();
   Bytes b;
-  b.u32(60).zeros(52).i32(2).append(StoredPath(0)).append(StoredPath(0));
+  b.u32(60).zeros(52).i32(2).append(StoredPathBytes(0)).append(StoredPathBytes(0));
   ASSERT_EQ(Decode(b.vec(), list.ref()), 1);
   EXPECT_EQ(list.get(), header);
   EXPECT_EQ(list->nNumOfPathInfos, 2);
@@ -138,11 +133,12 @@ TEST(PathStream, DecodingIntoAnExistingListReplacesItsPaths) {
 
 TEST(PathStream, MalformedStreamsFail) {
   const std::vector<uint8_t> streams[] = {
-      Header(1).append(StoredPath(3)).u8(60).u8(0),  // ends inside a node's size field
+      // ends inside a node's size field
+      ListHeaderBytes(1).append(StoredPathBytes(3)).u8(60).u8(0),
       Bytes().u32(3),                                // size fields below 4
-      Header(1).u32(2),
-      Header(1).append(StoredPath(1)).u32(0),
-      Header(1).append(StoredPath(-1)),  // a negative node count
+      ListHeaderBytes(1).u32(2),
+      ListHeaderBytes(1).append(StoredPathBytes(1)).u32(0),
+      ListHeaderBytes(1).append(StoredPathBytes(-1)),  // a negative node count
       {},
   };
   for (const auto& bytes : streams) {
@@ -151,7 +147,7 @@ TEST(PathStream, MalformedStreamsFail) {
     ASSERT_NE(list.get(), nullptr);  // the new header is the caller's to free
   }
   // A whole stream with nowhere to put the list.
-  const std::vector<uint8_t> empty = Header(0).vec();
+  const std::vector<uint8_t> empty = ListHeaderBytes(0).vec();
   ArchiveReader reader(empty.data(), empty.size());
   _PATH_INFO_ARRAY_** nowhere = nullptr;
   EXPECT_EQ(PathInfoArray_Serialize(reader, nowhere), 0);
@@ -159,8 +155,8 @@ TEST(PathStream, MalformedStreamsFail) {
 
 TEST(PathStream, CountsTheDataCannotHoldFailBeforeAllocating) {
   // 0x7fffffff nodes announced in a 700-byte buffer.
-  Bytes b = Header(1);
-  b.append(StoredPath(0x7fffffff));
+  Bytes b = ListHeaderBytes(1);
+  b.append(StoredPathBytes(0x7fffffff));
   b.zeros(700 - b.size());
   ListHolder list;
   EXPECT_EQ(Decode(b.vec(), list.ref()), 0);
@@ -170,15 +166,15 @@ TEST(PathStream, CountsTheDataCannotHoldFailBeforeAllocating) {
 
   // 0x7fffffff paths in a header alone.
   ListHolder paths;
-  EXPECT_EQ(Decode(Header(0x7fffffff).vec(), paths.ref()), 0);
+  EXPECT_EQ(Decode(ListHeaderBytes(0x7fffffff).vec(), paths.ref()), 0);
   _PATH_INFO_** none = paths->ppPathInfos;
   EXPECT_EQ(none, nullptr);
 }
 
 TEST(PathStream, RecordsCutInsideTheirBodyKeepDefaults) {
   // Cut at 100 bytes: the path's count lies beyond the cut and stays 0.
-  Bytes whole = Header(1);
-  whole.append(StoredPath(3, 0, 7, 9));
+  Bytes whole = ListHeaderBytes(1);
+  whole.append(StoredPathBytes(3, 0, 7, 9));
   for (int i = 0; i < 3; ++i) whole.append(NodeBytes(i, 0.5f));
   std::vector<uint8_t> at100(whole.vec().begin(), whole.vec().begin() + 100);
   ListHolder a;
@@ -210,7 +206,8 @@ TEST(MemoryPacking, EmptyListPacksTo88BytesAndBadArgumentsFail) {
   ListHolder list(new _PATH_INFO_ARRAY_());
   list->abReserved1[3] = 7;
   list->abReserved2[19] = 9;
-  EXPECT_EQ(Pack(list.ref()), Bytes().u32(88).zeros(3).u8(7).zeros(48).i32(0).zeros(27).u8(9).vec());
+  EXPECT_EQ(Pack(list.ref()),
+            Bytes().u32(88).zeros(3).u8(7).zeros(48).i32(0).zeros(27).u8(9).vec());
 
   uint32_t n = 7;
   EXPECT_EQ(PathInfoArray_Pack(list.ref(), nullptr, nullptr), 1);
@@ -264,7 +261,6 @@ using testing_support::WriteFileBytes;
 const char kHead[] = "Brask QN 15 Point Tracking Path File Head";
 
 Bytes FileHead(uint32_t version = 101) { return Bytes().u8(41).raw(kHead).u32(version); }
-Bytes EmptyList() { return Header(0); }
 
 TEST(PathFile, OnePathOfTwoNodesIs782BytesAndReadsBack) {
   TempDir dir;
@@ -275,7 +271,7 @@ TEST(PathFile, OnePathOfTwoNodesIs782BytesAndReadsBack) {
   ASSERT_EQ(PathInfo_OpenSave(name.c_str(), 1, list.ref()), 1);
   testing_support::StoredPathFields f;
   f.guid = p->szGUID, f.nodes = 2, f.in = 3, f.out = 4;
-  Bytes expected = FileHead().append(Header(1));
+  Bytes expected = FileHead().append(ListHeaderBytes(1));
   expected.append(StoredPathBytes(f)).append(NodeBytes(3, 0.5f, 0.25f, 0.1f, 0.1f));
   EXPECT_EQ(ReadFileBytes(name), expected.append(NodeBytes(4, 0.75f, 0.5f, 0.1f, 0.1f)).vec());
 
@@ -289,6 +285,7 @@ TEST(PathFile, OnePathOfTwoNodesIs782BytesAndReadsBack) {
 // Files by their first bytes: read (1) or refused with no list (0).
 TEST(PathFile, HeaderTextAndVersionAreChecked) {
   TempDir dir;
+  const Bytes empty = ListHeaderBytes(0);
   Bytes wide;
   wide.u8(0xFF).u16(0xFFFE).u8(41);
   for (char c : std::string(kHead)) wide.u16(c);
@@ -296,12 +293,12 @@ TEST(PathFile, HeaderTextAndVersionAreChecked) {
     Bytes bytes;
     int32_t ok;
   } cases[] = {
-      {wide.u32(101).append(EmptyList()).raw("trailing junk"), 1},
+      {wide.u32(101).append(empty).raw("trailing junk"), 1},
       // The text compares as NUL-terminated text, as the framework's strings do.
-      {Bytes().u8(43).raw(kHead).u8(0).u8('x').u32(101).append(EmptyList()), 1},
-      {Bytes().u8(41).raw("brask QN 15 Point Tracking Path File Head").u32(101).append(EmptyList()), 0},
-      {FileHead(100).append(EmptyList()), 0},
-      {FileHead(102).append(EmptyList()), 0},
+      {Bytes().u8(43).raw(kHead).u8(0).u8('x').u32(101).append(empty), 1},
+      {Bytes().u8(41).raw("brask QN 15 Point Tracking Path File Head").u32(101).append(empty), 0},
+      {FileHead(100).append(empty), 0},
+      {FileHead(102).append(empty), 0},
       {Bytes(), 0},
       {Bytes().u8(41).raw("Brask QN 15 Point"), 0},  // ends inside the text
       {Bytes().u8(41).raw(kHead).u8(101), 0},

@@ -141,7 +141,7 @@ TEST(PathClone, BadArgumentsAreSafe) {
   EXPECT_EQ(PathInfo_Clone(nullptr, src.get(), 1, nullptr), 1);
   EXPECT_EQ(src->nTotalPathNodeNum, 3);
   PathHolder dst(NewPath({}));
-  CUIntArray bad, many, negative, noData;  // no node 7: the count still falls by one, nothing overruns
+  CUIntArray bad, many, negative, noData;  // no node 7: the count still falls by one
   EXPECT_EQ(PathInfo_Clone(dst.get(), src.get(), 0, Drops(&bad, {7})), 1);
   EXPECT_THAT(Frames(dst.get()), ElementsAre(0, 1));
   EXPECT_EQ(PathInfo_Clone(dst.get(), src.get(), 0, Drops(&many, {0, 0, 0, 0, 0})), 1);

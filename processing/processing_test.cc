@@ -79,24 +79,15 @@ _PATH_INFO_* Track(std::vector<_PATH_NODE_> nodes) {
 TEST(Simplify, WorkedWindows) {
   using Edit = std::function<void(_PATH_NODE_*)>;
   auto at = [](float x, float y) {
-    return [=](_PATH_NODE_* n) {
-      n[1].fXPos = x;
-      n[1].fYPos = y;
-    };
+    return [=](_PATH_NODE_* n) { n[1].fXPos = x, n[1].fYPos = y; };
   };
   auto frames = [](int32_t a, int32_t b, int32_t c) {
     return [=](_PATH_NODE_* n) {
-      n[0].nFrameIndex = a;
-      n[1].nFrameIndex = b;
-      n[2].nFrameIndex = c;
+      n[0].nFrameIndex = a, n[1].nFrameIndex = b, n[2].nFrameIndex = c;
     };
   };
   auto bezier = [](int i, float cx, float cy) {
-    return [=](_PATH_NODE_* n) {
-      n[i].nPathType = 1;
-      n[i].fCtrlXPos = cx;
-      n[i].fCtrlYPos = cy;
-    };
+    return [=](_PATH_NODE_* n) { n[i].nPathType = 1, n[i].fCtrlXPos = cx, n[i].fCtrlYPos = cy; };
   };
   const struct {
     Edit edit;
@@ -736,7 +727,8 @@ TEST(ResumeSplice, KeepsTheNodesBeforeTheSourceThenTakesIt) {
     ASSERT_EQ(PathInfo_ResumFromAnother(dst.get(), src.get()), 1);
     EXPECT_EQ(FrameList(dst.get()), c.frames);
     EXPECT_EQ(Tags(dst.get()), c.tags);
-    EXPECT_EQ(RawBytes(dst->pPathNodes[c.frames.size() - c.src.size()]), RawBytes(src->pPathNodes[0]));
+    const size_t first = c.frames.size() - c.src.size();  // the source's first node
+    EXPECT_EQ(RawBytes(dst->pPathNodes[first]), RawBytes(src->pPathNodes[0]));
     EXPECT_EQ(dst->nPathInIndex, c.frames.front());
     EXPECT_EQ(dst->nPathOutIndex, c.frames.back());
     EXPECT_STREQ(dst->szGUID, "{DST}");

@@ -54,12 +54,8 @@ class TraceGolden : public ::testing::Test {
 };
 
 TEST_F(TraceGolden, Simplification) {
-  auto bezier = [](int node, float cx, float cy) {
-    return [=](_PATH_NODE_* n) {
-      n[node].nPathType = 1;
-      n[node].fCtrlXPos = cx;
-      n[node].fCtrlYPos = cy;
-    };
+  auto bezier = [](int i, float cx, float cy) {
+    return [=](_PATH_NODE_* n) { n[i].nPathType = 1, n[i].fCtrlXPos = cx, n[i].fCtrlYPos = cy; };
   };
   const struct {
     Lines got, want;
