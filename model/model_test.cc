@@ -155,7 +155,9 @@ TEST(PathClone, BadArgumentsAreSafe) {
   }
 }
 
-TEST(PathAppend, NumbersNewNodesAfterTheLastUnlessKept) {
+// New nodes are numbered after the last unless kept; a path's own nodes
+// and nodes of another size append too; bad arguments change nothing.
+TEST(PathAppend, NumbersNodesReadsOwnAndShortNodes) {
   PathHolder p(NewPath({Node(40, 0, 0), Node(41, 0, 0)}));
   std::strcpy(p->szTimeStamp, kOld);
   _PATH_NODE_ more[2] = {Node(0, 0.5f, 0.5f), Node(0, 0.6f, 0.6f)};
@@ -173,24 +175,21 @@ TEST(PathAppend, NumbersNewNodesAfterTheLastUnlessKept) {
   std::strcpy(empty->szTimeStamp, kOld);
   EXPECT_EQ(PathInfo_PathNodeAppend(empty.get(), more, 0, 0), 1);  // still a change
   EXPECT_STRNE(empty->szTimeStamp, kOld);
-}
 
-TEST(PathAppend, OwnNodesShortNodesAndBadArguments) {
-  PathHolder p(NewPath({Node(0, 0, 0), Node(1, 0, 0)}));
   // The path's own nodes are read before the array is replaced.
-  EXPECT_EQ(PathInfo_PathNodeAppend(p.get(), p->pPathNodes, 2, 1), 1);
-  EXPECT_THAT(Frames(p.get()), ElementsAre(0, 1, 0, 1));
+  EXPECT_EQ(PathInfo_PathNodeAppend(empty.get(), empty->pPathNodes, 2, 1), 1);
+  EXPECT_THAT(Frames(empty.get()), ElementsAre(0, 1, 0, 1));
   // A given node's own size says how much of it is taken.
   _PATH_NODE_ shortNode = Node(0, 0.9f, 0.9f);
   shortNode.dwSize = 16;  // dwSize, frame, confidence, fXPos
-  EXPECT_EQ(PathInfo_PathNodeAppend(p.get(), &shortNode, 1, 1), 1);
-  const _PATH_NODE_& n = p->pPathNodes[4];
+  EXPECT_EQ(PathInfo_PathNodeAppend(empty.get(), &shortNode, 1, 1), 1);
+  const _PATH_NODE_& n = empty->pPathNodes[4];
   EXPECT_EQ(std::tuple(n.fXPos, n.fYPos, n.dwSize), std::tuple(0.9f, 0.0f, 16u));
 
-  EXPECT_EQ(PathInfo_PathNodeAppend(p.get(), &shortNode, -1, 0), 0);
+  EXPECT_EQ(PathInfo_PathNodeAppend(empty.get(), &shortNode, -1, 0), 0);
   EXPECT_EQ(PathInfo_PathNodeAppend(nullptr, &shortNode, 1, 0), 0);
-  EXPECT_EQ(PathInfo_PathNodeAppend(p.get(), nullptr, 1, 0), 0);
-  EXPECT_EQ(p->nTotalPathNodeNum, 5);
+  EXPECT_EQ(PathInfo_PathNodeAppend(empty.get(), nullptr, 1, 0), 0);
+  EXPECT_EQ(empty->nTotalPathNodeNum, 5);
 }
 
 TEST(PathList, AddKeepsOrderAndFreeReleasesAll) {
