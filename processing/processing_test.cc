@@ -769,17 +769,15 @@ TEST(Resume, RefusalsAndNoOpsChangeNothing) {
       {d, d, 1, 1},               {d, &broken, 0, 0},      {empty.get(), src.get(), 0, 0},
       {&broken, src.get(), 0, 0},
   };
-  const auto before = Snapshot(d);
-  const auto emptyBefore = Snapshot(empty.get());
+  const auto before = Snapshot(d), emptyBefore = Snapshot(empty.get());
   int row = 0;
   for (const auto& c : cases) {
     EXPECT_EQ(PathInfo_ResumFromAnother(c.dst, c.src), c.splice) << row;
     EXPECT_EQ(PathInfo_ResumFromAnother2(0, c.dst, c.src), c.run0) << row++;
   }
   // Runs outside the destination's runs.
-  for (int32_t run : {-1, 1, INT32_MAX}) {
+  for (int32_t run : {-1, 1, INT32_MAX})
     EXPECT_EQ(PathInfo_ResumFromAnother2(run, d, src.get()), 0) << run;
-  }
   EXPECT_EQ(Snapshot(d), before);
   EXPECT_EQ(Snapshot(empty.get()), emptyBefore);
 
@@ -829,11 +827,8 @@ TEST(ResumeRun, OverwritesTheMatchingSlots) {
 
 TEST(ResumeRun, FourRunsChangeOnlyTheChosenRun) {
   std::vector<_PATH_NODE_> nodes;
-  for (int run = 0; run < 4; ++run) {
-    auto r = Frames(0, 9, 1.0f);
-    nodes.insert(nodes.end(), r.begin(), r.end());
-  }
-  nodes.push_back(Frames(10, 10, 1.0f)[0]);  // 41 nodes still make runs of 10
+  for (int i = 0; i < 41; ++i) nodes.push_back(Frames(i % 10, i % 10, 1.0f)[0]);
+  nodes.back().nFrameIndex = 10;  // 41 nodes still make runs of 10
   PathHolder dst(Path(nodes, "{DST}"));
   dst->nTrackType = 403;
   // Frame 3, then frame 9 fills every slot up to the end of the run.
