@@ -155,8 +155,7 @@ TEST(PathStream, MalformedStreamsFail) {
 
 TEST(PathStream, CountsTheDataCannotHoldFailBeforeAllocating) {
   // 0x7fffffff nodes announced in a 700-byte buffer.
-  Bytes b = ListHeaderBytes(1);
-  b.append(StoredPathBytes(0x7fffffff));
+  Bytes b = ListHeaderBytes(1).append(StoredPathBytes(0x7fffffff));
   b.zeros(700 - b.size());
   ListHolder list;
   EXPECT_EQ(Decode(b.vec(), list.ref()), 0);
@@ -167,14 +166,12 @@ TEST(PathStream, CountsTheDataCannotHoldFailBeforeAllocating) {
   // 0x7fffffff paths in a header alone.
   ListHolder paths;
   EXPECT_EQ(Decode(ListHeaderBytes(0x7fffffff).vec(), paths.ref()), 0);
-  _PATH_INFO_** none = paths->ppPathInfos;
-  EXPECT_EQ(none, nullptr);
+  EXPECT_TRUE(paths->ppPathInfos == nullptr);
 }
 
 TEST(PathStream, RecordsCutInsideTheirBodyKeepDefaults) {
   // Cut at 100 bytes: the path's count lies beyond the cut and stays 0.
-  Bytes whole = ListHeaderBytes(1);
-  whole.append(StoredPathBytes(3, 0, 7, 9));
+  Bytes whole = ListHeaderBytes(1).append(StoredPathBytes(3, 0, 7, 9));
   for (int i = 0; i < 3; ++i) whole.append(NodeBytes(i, 0.5f));
   std::vector<uint8_t> at100(whole.vec().begin(), whole.vec().begin() + 100);
   ListHolder a;
