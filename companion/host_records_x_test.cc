@@ -27,8 +27,7 @@ TEST(HostRecords, RefusesShortBuffersAndBadBoxesLeavingRecordsAsTheyWere) {
   ASSERT_EQ(MlvrX_PathInfo_SetBoxes(path, frames, boxes, nullptr, 2, 1920, 1080), 1);
   EXPECT_EQ(MlvrX_PathInfo_SetBoxes(path, frames, huge, nullptr, 2, 1920, 1080), 0);
   EXPECT_TRUE(ErrorSays("unusable width")) << MlvrX_LastError();
-  int32_t back[8];
-  int32_t got[2];
+  int32_t back[8], got[2];
   EXPECT_EQ(MlvrX_PathInfo_GetBoxes(path, 1920, 1080, got, back, 1), 0);
   EXPECT_TRUE(ErrorSays("room for 1")) << MlvrX_LastError();
   ASSERT_EQ(MlvrX_PathInfo_GetBoxes(path, 1920, 1080, got, back, 2), 1);

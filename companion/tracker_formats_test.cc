@@ -48,13 +48,11 @@ TEST(TrackerFormats, MotGivesOnePathPerIdWithGapsKept) {
   EXPECT_EQ(std::tuple(whole.fXPos, whole.fYPos, whole.fWidth), std::tuple(0.5f, 0.5f, 1.0f));
   const _PATH_INFO_& p = *r.list->ppPathInfos[1];  // id 7
   ASSERT_EQ(p.nTotalPathNodeNum, 3);
-  EXPECT_EQ(p.pPathNodes[0].nFrameIndex, 0);
   // Box (100, 200, 50x40) in 1280x720: centre (125, 220), y turned upward.
-  EXPECT_FLOAT_EQ(p.pPathNodes[0].fXPos, 125.0f / 1280);
-  EXPECT_FLOAT_EQ(p.pPathNodes[0].fYPos, 1 - 220.0f / 720);
-  EXPECT_FLOAT_EQ(p.pPathNodes[0].fHeight, 40.0f / 720);
-  EXPECT_FLOAT_EQ(p.pPathNodes[0].fConfidence, 0.9f);
-  EXPECT_FLOAT_EQ(p.pPathNodes[0].fCtrlXPos, (p.pPathNodes[0].fXPos + p.pPathNodes[1].fXPos) / 2);
+  const _PATH_NODE_& n = p.pPathNodes[0];
+  EXPECT_EQ(std::tuple(n.nFrameIndex, n.fXPos, n.fYPos, n.fHeight, n.fConfidence, n.fCtrlXPos),
+            std::tuple(0, 125.0f / 1280, 1 - 220.0f / 720, 40.0f / 720, 0.9f,
+                       (n.fXPos + p.pPathNodes[1].fXPos) / 2));
 }
 
 TEST(TrackerFormats, PixelCsvTakesColumnsInAnyOrder) {
@@ -66,9 +64,9 @@ TEST(TrackerFormats, PixelCsvTakesColumnsInAnyOrder) {
 
 struct BadText {
   int32_t format;
-  const char* text;
-  const char* sentence;
+  const char *text, *sentence;
 };
+constexpr int32_t kMotFormat = MLVRX_FORMAT_MOT, kPixels = MLVRX_FORMAT_PIXEL_CSV;
 
 void PrintTo(const BadText& bad, std::ostream* os) { *os << bad.sentence; }
 
@@ -84,26 +82,25 @@ TEST_P(TrackerFormatsRefuse, NamesTheLineAndColumnAndGivesNoList) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, TrackerFormatsRefuse,
     testing::Values(
-        BadText{MLVRX_FORMAT_MOT, "1,1,0,0,10,10\n2,1,0,0,x,10\n",
+        BadText{kMotFormat, "1,1,0,0,10,10\n2,1,0,0,x,10\n",
                 "line 2, column 5 (bb_width): 'x' is not a number"},
-        BadText{MLVRX_FORMAT_MOT, "1,1,0,0,-1,10\n",
+        BadText{kMotFormat, "1,1,0,0,-1,10\n",
                 "line 1, column 5 (bb_width): '-1' is not a size above 0"},
-        BadText{MLVRX_FORMAT_MOT, "0,1,0,0,10,10\n",
+        BadText{kMotFormat, "0,1,0,0,10,10\n",
                 "line 1, column 1 (frame): '0' is not a whole number from 1"},
-        BadText{MLVRX_FORMAT_MOT, "1,1,nan,0,10,10\n", "column 3 (bb_left): 'nan' is not a finite"},
-        BadText{MLVRX_FORMAT_MOT, "1,1,0,0,10\n", "line 1: 5 columns"},
-        BadText{MLVRX_FORMAT_MOT, "1,1,0,0,10,10,1,1,1,1,1\n", "line 1, column 11"},
-        BadText{MLVRX_FORMAT_MOT, "3,1,0,0,10,10\n\n3,1,1,1,10,10\n",
+        BadText{kMotFormat, "1,1,nan,0,10,10\n", "column 3 (bb_left): 'nan' is not a finite"},
+        BadText{kMotFormat, "1,1,0,0,10\n", "line 1: 5 columns"},
+        BadText{kMotFormat, "1,1,0,0,10,10,1,1,1,1,1\n", "line 1, column 11"},
+        BadText{kMotFormat, "3,1,0,0,10,10\n\n3,1,1,1,10,10\n",
                 "line 3: track 1 already has a box at this frame (line 1)"},
-        BadText{MLVRX_FORMAT_MOT, "", "holds no boxes"},
-        BadText{MLVRX_FORMAT_PIXEL_CSV, "frame,left,top,width,height\n", "holds no boxes"},
-        BadText{MLVRX_FORMAT_PIXEL_CSV, "frame,left,top,width,height,id\n",
+        BadText{kMotFormat, "", "holds no boxes"},
+        BadText{kPixels, "frame,left,top,width,height\n", "holds no boxes"},
+        BadText{kPixels, "frame,left,top,width,height,id\n",
                 "line 1, column 6: unknown column 'id'"},
-        BadText{MLVRX_FORMAT_PIXEL_CSV, "frame,left,top,width\n", "lacks the column 'height'"},
-        BadText{MLVRX_FORMAT_PIXEL_CSV, "frame,left,top,width,height\n1,2,3,4\n",
+        BadText{kPixels, "frame,left,top,width\n", "lacks the column 'height'"},
+        BadText{kPixels, "frame,left,top,width,height\n1,2,3,4\n",
                 "line 2: 4 columns where the header has 5"},
-        BadText{MLVRX_FORMAT_PIXEL_CSV, "frame,left,top,width,height\n-1,2,3,4,5\n",
-                "column 1 (frame): '-1'"},
+        BadText{kPixels, "frame,left,top,width,height\n-1,2,3,4,5\n", "column 1 (frame): '-1'"},
         BadText{3, "1,1,0,0,10,10\n", "unknown tracker format 3"}));
 
 TEST(TrackerFormats, RefusesWhatCannotBeReadOrWritten) {

@@ -54,12 +54,8 @@ class TraceGolden : public ::testing::Test {
 };
 
 TEST_F(TraceGolden, Simplification) {
-  auto bezier = [](int node, float cx, float cy) {
-    return [=](_PATH_NODE_* n) {
-      n[node].nPathType = 1;
-      n[node].fCtrlXPos = cx;
-      n[node].fCtrlYPos = cy;
-    };
+  auto bezier = [](int i, float cx, float cy) {
+    return [=](_PATH_NODE_* n) { n[i].nPathType = 1, n[i].fCtrlXPos = cx, n[i].fCtrlYPos = cy; };
   };
   const struct {
     Lines got, want;
@@ -92,17 +88,22 @@ TEST_F(TraceGolden, Simplification) {
   for (const auto& c : cases) EXPECT_EQ(c.got, c.want) << "row " << row++;
 }
 
+// The dump lists no nodes for a count without its array, nor for a
+// negative one, and nothing for a null block.
 TEST_F(TraceGolden, ResumeDumpAndAppend) {
   std::vector<_PATH_NODE_> ten;
   for (int32_t f = 0; f < 10; ++f) ten.push_back(Node(f, 0.1f, 0.1f));
   _PATH_NODE_ nodes[2] = {Node(4, 0.25f, 0.5f, 0.125f, 0.0625f), Node(5, 0.1f, 0.2f, 0.3f, 0.4f)};
   nodes[0].fConfidence = 0.875f;
   nodes[1].dwSize = 48;
-  _PATH_INFO_ block[2];
+  _PATH_INFO_ block[4];
   block[0].nPathInIndex = 4;
   block[0].nPathOutIndex = 5;
   block[0].nTotalPathNodeNum = 2;
   block[0].pPathNodes = nodes;
+  block[2].nTotalPathNodeNum = 5;
+  block[3].nTotalPathNodeNum = -4;
+  const std::string unnumbered = "nPathInIndex: -1, nPathOutIndex: -1, nTotalPathNodeNum: ";
 
   // These lines are written whatever the trace switch says.
   for (bool traced : {true, false}) {
@@ -114,21 +115,23 @@ TEST_F(TraceGolden, ResumeDumpAndAppend) {
     EXPECT_EQ(sink.Lines(), (Lines{"========== resume [0:10] ==========\n", "[0:5] -> [5:5]\n",
                                    "[1:7] -> [6:6]\n"}));
     sink.Clear();
-    ASSERT_EQ(Mlvr_DumpPathInfos(block, 2, "x"), 1);
+    EXPECT_EQ(Mlvr_DumpPathInfos(nullptr, 3, "c"), 0);
+    ASSERT_EQ(Mlvr_DumpPathInfos(block, 4, "x"), 1);
     ASSERT_EQ(Mlvr_DumpPathInfos(block, 0, nullptr), 1);
     EXPECT_EQ(
         sink.Lines(),
         (Lines{
-            "==== Begin dump path info ==== [x]", "==> Header size: 8", "==> nTotalPathInfoNum: 2",
+            "==== Begin dump path info ==== [x]", "==> Header size: 8", "==> nTotalPathInfoNum: 4",
             "    0000 (path info nIdx), nPathInIndex: 4, nPathOutIndex: 5, nTotalPathNodeNum: 2, "
             "node size: 544",
             "        0000 (node nIdx), nFrameIndex: 4, fConfidence: 0.875000, fXPos: 0.250000, "
             "fYPos: 0.500000, fWidth: 0.125000, fHeight: 0.062500, node size: 60, dwSize: 60",
             "        0001 (node nIdx), nFrameIndex: 5, fConfidence: 0.000000, fXPos: 0.100000, "
             "fYPos: 0.200000, fWidth: 0.300000, fHeight: 0.400000, node size: 60, dwSize: 48",
-            "    0001 (path info nIdx), nPathInIndex: -1, nPathOutIndex: -1, nTotalPathNodeNum: 0, "
-            "node size: 544",
-            "==> nSizeOfpPathInfo: 1216", "==== End dump path info ====",
+            "    0001 (path info nIdx), " + unnumbered + "0, node size: 544",
+            "    0002 (path info nIdx), " + unnumbered + "5, node size: 544",
+            "    0003 (path info nIdx), " + unnumbered + "-4, node size: 544",
+            "==> nSizeOfpPathInfo: 2304", "==== End dump path info ====",
             "==== Begin dump path info ==== [No comment]", "==> Header size: 8",
             "==> nTotalPathInfoNum: 0", "==> nSizeOfpPathInfo: 8", "==== End dump path info ===="}));
     sink.Clear();
@@ -137,28 +140,8 @@ TEST_F(TraceGolden, ResumeDumpAndAppend) {
   }
 }
 
-// Bad blocks: nothing for a null one; a record whose count has no array,
-// or a negative count, lists no nodes.
-TEST_F(TraceGolden, DumpOfBadBlocks) {
-  CaptureEnv sink;
-  EXPECT_EQ(Mlvr_DumpPathInfos(nullptr, 3, "c"), 0);
-  EXPECT_TRUE(sink.Lines().empty());
-  _PATH_INFO_ block[2];
-  block[0].nTotalPathNodeNum = 5;
-  block[1].nTotalPathNodeNum = -4;
-  block[1].pPathNodes = block[0].pPathNodes = nullptr;
-  ASSERT_EQ(Mlvr_DumpPathInfos(block, 2, "c"), 1);
-  EXPECT_EQ(sink.Lines(),
-            (Lines{"==== Begin dump path info ==== [c]", "==> Header size: 8",
-                   "==> nTotalPathInfoNum: 2",
-                   "    0000 (path info nIdx), nPathInIndex: -1, nPathOutIndex: -1, "
-                   "nTotalPathNodeNum: 5, node size: 544",
-                   "    0001 (path info nIdx), nPathInIndex: -1, nPathOutIndex: -1, "
-                   "nTotalPathNodeNum: -4, node size: 544",
-                   "==> nSizeOfpPathInfo: 1096", "==== End dump path info ===="}));
-}
-
-// The database's lines, through the exports as a host calls them.
+// The database's lines, through the exports as a host calls them, only
+// while the switch is on.
 TEST_F(TraceGolden, Database) {
   TempDir dir;
   ASSERT_EQ(ModuleLoad(), 1);
@@ -184,14 +167,16 @@ TEST_F(TraceGolden, Database) {
   auto relink = [&](const std::string& from, const std::string& to) {
     return Mlvr_DataBase_RelinkAssociateFile(db.c_str(), from.c_str(), to.c_str());
   };
+  auto update = [&](const char* file, const ListHolder& list) {
+    return Mlvr_DataBase_UpdatePathInfoArrayByAssociateFileName(db.c_str(), file, list.get());
+  };
   const struct {
     std::function<int32_t()> call;
     int32_t result;
     Lines lines;
   } cases[] = {
-      {[&] { return Mlvr_DataBase_UpdatePathInfoArrayByAssociateFileName(db.c_str(), "/v/a.mp4",
-                                                                          a.get()); },
-       1, {"fnUpdateInfoArray " + db + " /v/a.mp4", "  nNumOfPathInfos: 3"}},
+      {[&] { return update("/v/a.mp4", a); }, 1,
+       {"fnUpdateInfoArray " + db + " /v/a.mp4", "  nNumOfPathInfos: 3"}},
       {[&] { return node("{W}", {1920, 1080}); }, 1, {"fnGetPathNodeByGUID", "  16:9"}},
       {[&] { return node("{F}", {640, 480}); }, 1, {"fnGetPathNodeByGUID", "  4:3"}},
       {[&] { return node("{C}", {500, 500}); }, 1, {"fnGetPathNodeByGUID", "  1:1"}},
@@ -210,9 +195,8 @@ TEST_F(TraceGolden, Database) {
        {"fnRelinkAssociateFile org:/v/a.mp4 new:" + clip,
         "  pdsPathInfoArray_Src->nNumOfPathInfos: 3", "  no pdsPathInfoArray_Target",
         "fnUpdateInfoArray " + db + " " + clip, "  nNumOfPathInfos: 3"}},
-      {[&] { return Mlvr_DataBase_UpdatePathInfoArrayByAssociateFileName(db.c_str(), "/v/b.mp4",
-                                                                          b.get()); },
-       1, {"fnUpdateInfoArray " + db + " /v/b.mp4", "  nNumOfPathInfos: 1"}},
+      {[&] { return update("/v/b.mp4", b); }, 1,
+       {"fnUpdateInfoArray " + db + " /v/b.mp4", "  nNumOfPathInfos: 1"}},
       {[&] { return relink("/v/b.mp4", clip); }, 1,
        {"fnRelinkAssociateFile org:/v/b.mp4 new:" + clip,
         "  pdsPathInfoArray_Src->nNumOfPathInfos: 1",
@@ -226,22 +210,11 @@ TEST_F(TraceGolden, Database) {
     EXPECT_EQ(c.call(), c.result);
     EXPECT_EQ(sink.Lines(), c.lines);
   }
-  ModuleUnload();
-}
-
-// With the switch off the traced lines are gone and nothing else changes.
-TEST_F(TraceGolden, TracedLinesNeedTheSwitch) {
+  // With the switch off the traced lines are gone and nothing else changes.
   SetTraceEnabled(false);
-  EXPECT_TRUE(Simplified(0.5f, 0.5f, 20).empty());
-  EXPECT_TRUE(Simplified(0.5f, 0.5f, 30).empty());
-  TempDir dir;
-  ASSERT_EQ(ModuleLoad(), 1);
-  ListHolder a(NewList({NewPath({Node(0, 0.5f, 0.5f)})}));
+  EXPECT_TRUE(Simplified(0.5f, 0.5f, 20).empty() && Simplified(0.5f, 0.5f, 30).empty());
   CaptureEnv sink;
-  EXPECT_EQ(Mlvr_DataBase_UpdatePathInfoArrayByAssociateFileName(dir.path().c_str(), "/v/a.mp4",
-                                                                  a.get()),
-            1);
-  EXPECT_EQ(Mlvr_DataBase_RelinkAssociateFile(dir.path().c_str(), "/v/a.mp4", "/no/such"), 0);
+  EXPECT_EQ(update("/v/a.mp4", a) + relink("/v/a.mp4", missing), 1);
   EXPECT_TRUE(sink.Lines().empty());
   ModuleUnload();
 }
