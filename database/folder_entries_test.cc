@@ -21,24 +21,32 @@ using testing_support::NewList;
 using testing_support::TempDir;
 
 // A list read only for a lookup is saved again, as every loaded list is,
-// unless its file changed on disk since it was read: another process's.
-TEST(WriteBack, SavesListsReadForLookupsUnlessTheirFileChanged) {
-  for (bool rewritten : {false, true}) {
-    SCOPED_TRACE(rewritten ? "file rewritten since it was read" : "file as read");
+// unless its file changed on disk since it was read (another process's) or
+// could not be decoded whole (a fetched list too: nothing on disk is lost).
+TEST(WriteBack, SavesListsReadUnlessTheirFileChangedOrIsDamaged) {
+  enum { kAsRead, kRewritten, kDamaged };
+  for (int c : {kAsRead, kRewritten, kDamaged}) {
+    SCOPED_TRACE(c);
     TempDir dir;
-    const std::string f = dir.path();
-    dbtest::WritePathFile(dir.File("{B}.otp"), {Path("{P-B}")});
-    const std::string read = ReadText(dir.File("{B}.otp"));
-    WriteText(dir.File("{B}.otp"), read + "tail");  // bytes the decoder passes over
+    const std::string f = dir.path(), file = dir.File("{B}.otp");
+    dbtest::WritePathFile(file, {Path("{P-B}"), Path("{P2}")});
+    const std::string read = ReadText(file);
+    // Bytes the decoder passes over, or a file cut in its second path.
+    const std::string onDisk = c == kDamaged ? read.substr(0, read.size() - 100) : read + "tail";
+    WriteText(file, onDisk);
     WriteText(dir.File("Molvaren.ini"),
               "[Setting]\r\nNumOfFiles=1\r\n[File_0]\r\nAssiciateFile=b\r\nDataBaseName={B}\r\n");
     CMlvrDataBase db;
     _PATH_NODE_ node;
-    ASSERT_EQ(db.fnGetPathNodeByGUID(f.c_str(), "{P-B}", 0, {1920, 1080}, 0.0f, &node, nullptr, 0),
-              1);
-    if (rewritten) WriteText(dir.File("{B}.otp"), read + "other");
+    _PATH_INFO_ARRAY_* list = nullptr;
+    ASSERT_EQ(c == kDamaged ? db.fnGetInfoArray(f.c_str(), "b", &list)
+                            : db.fnGetPathNodeByGUID(f.c_str(), "{P-B}", 0, {1920, 1080}, 0.0f,
+                                                     &node, nullptr, 0), 1);
+    EXPECT_TRUE(c != kDamaged || list != nullptr);  // what could be decoded
+    if (c == kRewritten) WriteText(file, read + "other");
     ASSERT_EQ(db.fnSaveDataBase(f.c_str(), 1), 1);
-    EXPECT_EQ(ReadText(dir.File("{B}.otp")), rewritten ? read + "other" : read);
+    const std::string want[] = {read, read + "other", onDisk};
+    EXPECT_EQ(ReadText(file), want[c]);
   }
 }
 
@@ -70,25 +78,6 @@ TEST(WriteBack, RenumbersInKeyOrderAndKeepsLeftoverSections) {
             "[File_2]\r\nAssiciateFile=/v/a.mp4\r\nDataBaseName={A}\r\n");
   EXPECT_EQ(GuidsInFile(dir.File("{C}.otp")), (std::vector<std::string>{"{P-C}", "{P-C2}"}));
   EXPECT_EQ(GuidsInFile(dir.File("{B}.otp")), std::vector<std::string>{"{P-B}"});
-}
-
-TEST(WriteBack, NeverLosesWhatIsOnDisk) {
-  TempDir dir;
-  const std::string f = dir.path();
-  // A damaged path file: a whole file cut in the middle of its second path.
-  dbtest::WritePathFile(dir.File("{D}.otp"), {Path("{P1}"), Path("{P2}")});
-  auto bytes = testing_support::ReadFileBytes(dir.File("{D}.otp"));
-  bytes.resize(bytes.size() - 100);
-  testing_support::WriteFileBytes(dir.File("{D}.otp"), bytes);
-  WriteText(dir.File("Molvaren.ini"),
-            "[Setting]\nNumOfFiles=1\n[File_0]\nAssiciateFile=d\nDataBaseName={D}\n");
-  {
-    CMlvrDataBase db;
-    _PATH_INFO_ARRAY_* list = nullptr;
-    ASSERT_EQ(db.fnGetInfoArray(f.c_str(), "d", &list), 1);
-    ASSERT_NE(list, nullptr);  // what could be decoded
-  }
-  EXPECT_EQ(testing_support::ReadFileBytes(dir.File("{D}.otp")), bytes);
 }
 
 std::vector<std::string> Keys(const CMlvrDataBase& db, const std::string& folderKey) {

@@ -173,20 +173,20 @@ TEST(DataBaseWriteBackFaults, ImportAndRelinkNeverLoseTheOldFile) {
   const std::string media = dir.File("new.mp4");
   WriteText(media, std::string(10, 'v'));
   ListHolder imported(NewList({Path("{IMPORTED}", "20250101.000000.000")}));
+  std::filesystem::create_directory(folder);
+  _PATH_INFO_* path = Path("{MOVED}");
+  path->qwAssociateFileSize = 10;
+  WritePathFile(folder + "/{OLD}.otp", {path});
+  WriteText(folder + "/Molvaren.ini",
+            "[File_0]\nAssiciateFile=/v/old.mp4\nDataBaseName={OLD}\n[Setting]\nNumOfFiles=1\n");
+  const Files before = ReadFolder(folder);
   FaultEnv faults;
   for (bool relink : {false, true}) {
     for (int k = 0; k < static_cast<int>(FileOp::kKinds); ++k) {
       for (uint64_t n = 1; n <= 8; ++n) {
         SCOPED_TRACE(std::string(relink ? "relink" : "import") + ", file operation kind " +
                      std::to_string(k) + ", call #" + std::to_string(n));
-        std::filesystem::remove_all(folder);
-        std::filesystem::create_directory(folder);
-        _PATH_INFO_* path = Path("{MOVED}");
-        path->qwAssociateFileSize = 10;
-        WritePathFile(folder + "/{OLD}.otp", {path});
-        WriteText(folder + "/Molvaren.ini",
-                  "[File_0]\nAssiciateFile=/v/old.mp4\nDataBaseName={OLD}\n"
-                  "[Setting]\nNumOfFiles=1\n");
+        ReplaceFolder(folder, before);
         {
           CMlvrDataBase db(faults);
           faults.Arm(static_cast<FileOp>(k), n);

@@ -45,14 +45,15 @@ std::string GuidOf(int thread, int serial, int k) {
   return buf;
 }
 
-_PATH_INFO_* MakePath(const std::string& media, int thread, int serial, int k) {
-  const float x = static_cast<float>((thread * 131 + serial * 17 + k) % 100) / 100.0f;
+// Path k of a call; later serials are newer, so imports of a refreshed path
+// copy it.
+_PATH_INFO_* MakePath(const char* media, const Call& c, int k) {
+  const float x = static_cast<float>((c.thread * 131 + c.serial * 17 + k) % 100) / 100.0f;
   _PATH_INFO_* p = NewPath({Node(0, x, 0.5f), Node(5, x, 0.6f), Node(10, x, 0.7f)});
-  std::snprintf(p->szGUID, sizeof p->szGUID, "%s", GuidOf(thread, serial, k).c_str());
-  std::snprintf(p->szAssociateFile, sizeof p->szAssociateFile, "%s", media.c_str());
-  // Later serials are newer, so imports of a refreshed path copy it.
-  std::snprintf(p->szTimeStamp, sizeof p->szTimeStamp, "20261207.%06d.%03d", serial % 1000000,
-                thread);
+  std::snprintf(p->szGUID, sizeof p->szGUID, "%s", GuidOf(c.thread, c.serial, k).c_str());
+  std::snprintf(p->szAssociateFile, sizeof p->szAssociateFile, "%s", media);
+  std::snprintf(p->szTimeStamp, sizeof p->szTimeStamp, "20261207.%06d.%03d", c.serial % 1000000,
+                c.thread);
   p->qwAssociateFileSize = kMediaBytes;
   return p;
 }
@@ -61,46 +62,40 @@ _PATH_INFO_* MakePath(const std::string& media, int thread, int serial, int k) {
 void RunCall(const std::vector<std::string>& folders, const std::vector<std::string>& media,
              const Call& c) {
   const char* folder = folders[c.folder].c_str();
-  const std::string& file = media[c.media];
+  const char* file = media[c.media].c_str();
   const std::string guid = GuidOf(c.thread, c.serial, 0);
+  _PATH_INFO_ARRAY_* list = nullptr;
+  _PATH_INFO_* path = nullptr;
+  _PATH_NODE_ node{};
+  CString made;
+  char associate[260];
   switch (c.kind) {
-    case Kind::kFetch: {
-      _PATH_INFO_ARRAY_* own = nullptr;
-      Mlvr_DataBase_GetPathInfoArrayByAssociateFileName(folder, file.c_str(), &own);
+    case Kind::kFetch:
+      Mlvr_DataBase_GetPathInfoArrayByAssociateFileName(folder, file, &list);
       break;
-    }
-    case Kind::kUpdate: {
-      std::vector<_PATH_INFO_*> paths;
-      for (int k = 0; k <= c.serial % 2; ++k) paths.push_back(MakePath(file, c.thread, c.serial, k));
-      _PATH_INFO_ARRAY_* list = NewList(paths);
-      Mlvr_DataBase_UpdatePathInfoArrayByAssociateFileName(folder, file.c_str(), list);
+    case Kind::kUpdate:
+      list = NewList({MakePath(file, c, 0)});
+      if (c.serial % 2 == 1) Mlvr_PathInfoArray_Add(&list, MakePath(file, c, 1));
+      Mlvr_DataBase_UpdatePathInfoArrayByAssociateFileName(folder, file, list);
       Mlvr_PathInfoArray_Free(&list);
       break;
-    }
-    case Kind::kPathByGuid: {
-      _PATH_INFO_* found = nullptr;
-      char associate[260];
-      Mlvr_DataBase_GetPathInfoByGUID(folder, guid.c_str(), &found, associate);
+    case Kind::kPathByGuid:
+      Mlvr_DataBase_GetPathInfoByGUID(folder, guid.c_str(), &path, associate);
       break;
-    }
-    case Kind::kNodeByGuid: {
-      _PATH_NODE_ node{};
+    case Kind::kNodeByGuid:
       Mlvr_DataBase_GetPathNodeByGUID(folder, guid.c_str(), 7, MLVR_SIZE{1080, 1920}, 90.0f,
                                       &node, nullptr, 0);
       break;
-    }
-    case Kind::kImport: {
-      _PATH_INFO_* p = MakePath(file, c.thread, c.serial, 3);
-      CString made;
-      Mlvr_DataBase_ImportPathInfo(folder, file.c_str(), p, &made);
-      Mlvr_PathInfo_FreeInfos(&p, 1);
+    case Kind::kImport:
+      path = MakePath(file, c, 3);
+      Mlvr_DataBase_ImportPathInfo(folder, file, path, &made);
+      Mlvr_PathInfo_FreeInfos(&path, 1);
       break;
-    }
     case Kind::kRelink:
-      Mlvr_DataBase_RelinkAssociateFile(folder, file.c_str(), media[c.other].c_str());
+      Mlvr_DataBase_RelinkAssociateFile(folder, file, media[c.other].c_str());
       break;
     case Kind::kDelete:
-      Mlvr_DataBase_DeleteInfoArrayByAssociateFileName(folder, file.c_str());
+      Mlvr_DataBase_DeleteInfoArrayByAssociateFileName(folder, file);
       break;
   }
 }

@@ -51,8 +51,7 @@ pid_t Spawn(const std::string& folder, int generation) {
 
 int Wait(pid_t pid) {
   int status = 0;
-  waitpid(pid, &status, 0);
-  return status;
+  return waitpid(pid, &status, 0) == pid ? status : -1;
 }
 
 // The generation that wrote an entry's list, or -1 when it is not one whole
@@ -61,13 +60,11 @@ int GenerationOf(const _PATH_INFO_ARRAY_* list, int media) {
   if (list == nullptr || list->nNumOfPathInfos != 1 || list->ppPathInfos[0] == nullptr ||
       list->ppPathInfos[0]->nTotalPathNodeNum != 20)
     return -1;
-  const _PATH_INFO_* p = list->ppPathInfos[0];
-  const int generation = static_cast<int>(p->pPathNodes[0].fXPos);
-  for (int n = 0; n < 20; ++n)
-    if (p->pPathNodes[n].fXPos != static_cast<float>(generation) ||
-        p->pPathNodes[n].fYPos != static_cast<float>(media) || p->pPathNodes[n].nFrameIndex != n)
+  const _PATH_NODE_* n = list->ppPathInfos[0]->pPathNodes;
+  for (int i = 0; i < 20; ++i)
+    if (n[i].fXPos != n[0].fXPos || n[i].fYPos != static_cast<float>(media) || n[i].nFrameIndex != i)
       return -1;
-  return generation;
+  return static_cast<int>(n[0].fXPos);
 }
 
 // Reads the folder as the next run would; `held` is each entry's generation

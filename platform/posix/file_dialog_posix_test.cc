@@ -20,38 +20,19 @@ struct EnvSaved {
   std::string value;
 };
 
-TEST(PosixFileDialog, WithoutDisplayOrZenityTheDialogIsCancelled) {
-  EnvSaved display("DISPLAY"), wayland("WAYLAND_DISPLAY"), path("PATH");
-  platform::FileDialogSettings s;
-  s.save = true;
-  s.title = "Save Object Tracking Path File";
-  s.fileName = "ObjTrckngPaths.otp";
-  std::string chosen = "untouched";
-
-  unsetenv("DISPLAY");
-  unsetenv("WAYLAND_DISPLAY");
-  EXPECT_FALSE(platform::Env::Default()->ShowFileDialog(s, &chosen));
-  // A display but no zenity on the PATH.
-  setenv("DISPLAY", ":99", 1);
-  setenv("PATH", "/nonexistent", 1);
-  EXPECT_FALSE(platform::Env::Default()->ShowFileDialog(s, &chosen));
-  EXPECT_EQ(chosen, "untouched");
-}
-
 // A stand-in zenity first on the PATH records its arguments and answers
 // as each case says, so the glue around the real dialog runs without one.
+// Without a display, or without zenity, the dialog counts as cancelled.
 TEST(PosixFileDialog, ZenitysAnswerBecomesTheChosenName) {
-  EnvSaved display("DISPLAY"), path("PATH");
+  EnvSaved display("DISPLAY"), wayland("WAYLAND_DISPLAY"), path("PATH");
   testing_support::TempDir dir;
   const std::string zenity = dir.File("zenity");
-  testing_support::Bytes script;
-  script.raw("#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$0.args\"\n/bin/cat \"$0.answer\"\n");
-  script.raw("exit $(/bin/cat \"$0.status\")\n");
-  testing_support::WriteFileBytes(zenity, script);
-  ASSERT_EQ(chmod(zenity.c_str(), 0755), 0);
-  setenv("DISPLAY", ":99", 1);
-  setenv("PATH", dir.path().c_str(), 1);
   auto text = [](const std::string& s) { return testing_support::Bytes().raw(s.c_str()); };
+  testing_support::WriteFileBytes(
+      zenity, text("#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$0.args\"\n/bin/cat \"$0.answer\"\n"
+                   "exit $(/bin/cat \"$0.status\")\n"));
+  ASSERT_EQ(chmod(zenity.c_str(), 0755), 0);
+  unsetenv("WAYLAND_DISPLAY");
 
   platform::FileDialogSettings s;
   s.save = true;
@@ -61,18 +42,23 @@ TEST(PosixFileDialog, ZenitysAnswerBecomesTheChosenName) {
   s.defaultExtension = "otp";
   s.overwritePrompt = true;
   const struct {
+    bool display, zenity;
     const char* answer;
     const char* status;
     bool chosen;
     std::string name;
   } cases[] = {
-      {"/d/a.b/typed\n", "0", true, "/d/a.b/typed.otp"},  // a dot in a folder is no extension
-      {"/d/x.otp\r\n", "0", true, "/d/x.otp"},
-      {"typed", "0", true, "typed.otp"},
-      {"\n", "0", false, "untouched"},
-      {"/d/y.otp\n", "1", false, "untouched"},  // cancelled
+      {false, true, "/d/x.otp\n", "0", false, "untouched"},
+      {true, false, "/d/x.otp\n", "0", false, "untouched"},
+      {true, true, "/d/a.b/typed\n", "0", true, "/d/a.b/typed.otp"},  // a dot in a folder is no extension
+      {true, true, "/d/x.otp\r\n", "0", true, "/d/x.otp"},
+      {true, true, "typed", "0", true, "typed.otp"},
+      {true, true, "\n", "0", false, "untouched"},
+      {true, true, "/d/y.otp\n", "1", false, "untouched"},  // cancelled
   };
   for (const auto& c : cases) {
+    c.display ? setenv("DISPLAY", ":99", 1) : unsetenv("DISPLAY");
+    setenv("PATH", c.zenity ? dir.path().c_str() : "/nonexistent", 1);
     testing_support::WriteFileBytes(zenity + ".answer", text(c.answer));
     testing_support::WriteFileBytes(zenity + ".status", text(c.status));
     std::string chosen = "untouched";
