@@ -27,6 +27,9 @@ using testing_support::WriteFileBytes;
 // existing folder; opening also needs an existing file.
 void ExpectCommonSettings(const platform::FileDialogSettings& s, bool save) {
   EXPECT_EQ(s.save, save);
+  if (!save) {
+    EXPECT_EQ(s.title, "Open Object Tracking Path(s) File");
+  }
   EXPECT_TRUE(s.readOnlyChecked && s.hideReadOnly && s.overwritePrompt && s.pathMustExist);
   EXPECT_EQ(s.fileMustExist, !save);
   EXPECT_EQ(s.filter, "Object Tracking Path File (*.otp)|*.otp||");
@@ -36,26 +39,23 @@ void ExpectCommonSettings(const platform::FileDialogSettings& s, bool save) {
 
 TEST(PathFileDialog, SaveTitleFollowsThePathCountAndTheChosenFileIsWritten) {
   TempDir dir;
-  ListHolder none(NewList({}));
   ListHolder one(NewList({NewPath({Node(0, 0.5f, 0.5f), Node(1, 0.6f, 0.5f)})}));
-  ListHolder two(NewList({NewPath({}), NewPath({})}));
-  ScriptedDialogEnv dialog({dir.File("none.otp"), dir.File("one.otp"), dir.File("two.otp")});
+  ListHolder lists[] = {ListHolder(NewList({})), ListHolder(NewList({NewPath({}), NewPath({})}))};
+  const std::string names[] = {dir.File("none.otp"), dir.File("one.otp"), dir.File("two.otp")};
+  ScriptedDialogEnv dialog({names[0], names[1], names[2]});
   int owner = 0;
-  EXPECT_EQ(PathInfo_OpenSaveDialog(dialog, 1, none.ref(), nullptr), 1);
+  EXPECT_EQ(PathInfo_OpenSaveDialog(dialog, 1, lists[0].ref(), nullptr), 1);
   EXPECT_EQ(PathInfo_OpenSaveDialog(dialog, 1, one.ref(), &owner), 1);
-  EXPECT_EQ(PathInfo_OpenSaveDialog(dialog, 7, two.ref(), nullptr), 1);
+  EXPECT_EQ(PathInfo_OpenSaveDialog(dialog, 7, lists[1].ref(), nullptr), 1);
   ASSERT_EQ(dialog.shown.size(), 3u);
-  EXPECT_EQ(dialog.shown[0].title, "Save Object Tracking Paths File");
-  EXPECT_EQ(dialog.shown[1].title, "Save Object Tracking Path File");
-  EXPECT_EQ(dialog.shown[2].title, "Save Object Tracking Paths File");
-  for (const auto& s : dialog.shown) ExpectCommonSettings(s, true);
-  EXPECT_EQ(dialog.shown[0].owner, nullptr);
-  EXPECT_EQ(dialog.shown[1].owner, &owner);
-
-  // The saves happened after the dialogs: sizes as path files of those lists.
-  EXPECT_EQ(ReadFileBytes(dir.File("none.otp")).size(), 134u);
-  EXPECT_EQ(ReadFileBytes(dir.File("one.otp")).size(), 134u + 528u + 120u);
-  EXPECT_EQ(ReadFileBytes(dir.File("two.otp")).size(), 134u + 2u * 528u);
+  const size_t sizes[] = {134, 134 + 528 + 120, 134 + 2 * 528};  // as path files of those lists
+  for (size_t i = 0; i < 3; ++i) {
+    EXPECT_EQ(dialog.shown[i].title, i == 1 ? "Save Object Tracking Path File"
+                                            : "Save Object Tracking Paths File");
+    ExpectCommonSettings(dialog.shown[i], true);
+    EXPECT_EQ(dialog.shown[i].owner, i == 1 ? &owner : nullptr);
+    EXPECT_EQ(ReadFileBytes(names[i]).size(), sizes[i]);
+  }
   EXPECT_EQ(one->nNumOfPathInfos, 1);  // saving leaves the list as it was
 }
 
@@ -81,10 +81,7 @@ TEST(PathFileDialog, OpenReadsTheChosenFileCancelTouchesNothingSavingNeedsAList)
   EXPECT_EQ(into->nNumOfPathInfos, 2);
 
   ASSERT_EQ(dialog.shown.size(), 3u);
-  for (const auto& s : dialog.shown) {
-    EXPECT_EQ(s.title, "Open Object Tracking Path(s) File");
-    ExpectCommonSettings(s, false);
-  }
+  for (const auto& s : dialog.shown) ExpectCommonSettings(s, false);
 
   // A cancelled save writes nothing.
   EXPECT_EQ(Mlvr_OpenSavePathInfoDialog(1, saved.ref(), nullptr), 2);

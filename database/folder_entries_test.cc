@@ -1,12 +1,16 @@
-// A folder's entries: the index as read, each list fetched, replaced or
-// deleted, and every write-back of them.
+// A folder's entries: the index as read, each list fetched, replaced,
+// deleted, imported into or relinked, and every write-back of them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+#include <map>
 #include <memory>
 
 #include "database/database.h"
 #include "database/database_test_util.h"
 #include "platform/env.h"
+#include "tests/support/test_env.h"
 
 namespace mlvns {
 namespace {
@@ -15,30 +19,43 @@ using dbtest::Guids;
 using dbtest::GuidsInFile;
 using dbtest::Path;
 using dbtest::ReadText;
+using dbtest::WritePathFile;
 using dbtest::WriteText;
+using testing_support::FaultEnv;
+using testing_support::FileOp;
 using testing_support::ListHolder;
 using testing_support::NewList;
+using testing_support::PathHolder;
+using testing_support::ReadFileBytes;
 using testing_support::TempDir;
 
 // A list read only for a lookup is saved again, as every loaded list is,
-// unless its file changed on disk since it was read: another process's.
-TEST(WriteBack, SavesListsReadForLookupsUnlessTheirFileChanged) {
-  for (bool rewritten : {false, true}) {
-    SCOPED_TRACE(rewritten ? "file rewritten since it was read" : "file as read");
+// unless its file changed on disk since it was read (another process's) or
+// could not be decoded whole (a fetched list too: nothing on disk is lost).
+TEST(WriteBack, SavesListsReadUnlessTheirFileChangedOrIsDamaged) {
+  enum { kAsRead, kRewritten, kDamaged };
+  for (int c : {kAsRead, kRewritten, kDamaged}) {
+    SCOPED_TRACE(c);
     TempDir dir;
-    const std::string f = dir.path();
-    dbtest::WritePathFile(dir.File("{B}.otp"), {Path("{P-B}")});
-    const std::string read = ReadText(dir.File("{B}.otp"));
-    WriteText(dir.File("{B}.otp"), read + "tail");  // bytes the decoder passes over
+    const std::string f = dir.path(), file = dir.File("{B}.otp");
+    dbtest::WritePathFile(file, {Path("{P-B}"), Path("{P2}")});
+    const std::string read = ReadText(file);
+    // Bytes the decoder passes over, or a file cut in its second path.
+    const std::string onDisk = c == kDamaged ? read.substr(0, read.size() - 100) : read + "tail";
+    WriteText(file, onDisk);
     WriteText(dir.File("Molvaren.ini"),
               "[Setting]\r\nNumOfFiles=1\r\n[File_0]\r\nAssiciateFile=b\r\nDataBaseName={B}\r\n");
     CMlvrDataBase db;
     _PATH_NODE_ node;
-    ASSERT_EQ(db.fnGetPathNodeByGUID(f.c_str(), "{P-B}", 0, {1920, 1080}, 0.0f, &node, nullptr, 0),
-              1);
-    if (rewritten) WriteText(dir.File("{B}.otp"), read + "other");
+    _PATH_INFO_ARRAY_* list = nullptr;
+    ASSERT_EQ(c == kDamaged ? db.fnGetInfoArray(f.c_str(), "b", &list)
+                            : db.fnGetPathNodeByGUID(f.c_str(), "{P-B}", 0, {1920, 1080}, 0.0f,
+                                                     &node, nullptr, 0), 1);
+    EXPECT_TRUE(c != kDamaged || list != nullptr);  // what could be decoded
+    if (c == kRewritten) WriteText(file, read + "other");
     ASSERT_EQ(db.fnSaveDataBase(f.c_str(), 1), 1);
-    EXPECT_EQ(ReadText(dir.File("{B}.otp")), rewritten ? read + "other" : read);
+    const std::string want[] = {read, read + "other", onDisk};
+    EXPECT_EQ(ReadText(file), want[c]);
   }
 }
 
@@ -70,25 +87,6 @@ TEST(WriteBack, RenumbersInKeyOrderAndKeepsLeftoverSections) {
             "[File_2]\r\nAssiciateFile=/v/a.mp4\r\nDataBaseName={A}\r\n");
   EXPECT_EQ(GuidsInFile(dir.File("{C}.otp")), (std::vector<std::string>{"{P-C}", "{P-C2}"}));
   EXPECT_EQ(GuidsInFile(dir.File("{B}.otp")), std::vector<std::string>{"{P-B}"});
-}
-
-TEST(WriteBack, NeverLosesWhatIsOnDisk) {
-  TempDir dir;
-  const std::string f = dir.path();
-  // A damaged path file: a whole file cut in the middle of its second path.
-  dbtest::WritePathFile(dir.File("{D}.otp"), {Path("{P1}"), Path("{P2}")});
-  auto bytes = testing_support::ReadFileBytes(dir.File("{D}.otp"));
-  bytes.resize(bytes.size() - 100);
-  testing_support::WriteFileBytes(dir.File("{D}.otp"), bytes);
-  WriteText(dir.File("Molvaren.ini"),
-            "[Setting]\nNumOfFiles=1\n[File_0]\nAssiciateFile=d\nDataBaseName={D}\n");
-  {
-    CMlvrDataBase db;
-    _PATH_INFO_ARRAY_* list = nullptr;
-    ASSERT_EQ(db.fnGetInfoArray(f.c_str(), "d", &list), 1);
-    ASSERT_NE(list, nullptr);  // what could be decoded
-  }
-  EXPECT_EQ(testing_support::ReadFileBytes(dir.File("{D}.otp")), bytes);
 }
 
 std::vector<std::string> Keys(const CMlvrDataBase& db, const std::string& folderKey) {
@@ -267,6 +265,322 @@ TEST(AssociateQueries, FolderThatCannotBeCreated) {
   // Its write-back fails unnoticed and creates nothing.
   EXPECT_EQ(db.fnSaveDataBase(bad.c_str(), 1), 1);
   EXPECT_FALSE(platform::Env::Default()->PathExists(bad.c_str()));
+}
+
+// The list as the next run reads it, with the fields import and relink set.
+auto Fields(const std::string& folder, const std::string& key) {
+  return dbtest::OnDisk(folder, key, true);
+}
+
+TEST(Import, AddsRefreshesAndCopiesUnderNewIdentities) {
+  TempDir dir;
+  const std::string f = dir.path();
+  CMlvrDataBase db;
+  PathHolder s(Path("{S}", "20240101.000000.000"));
+  CString guid;
+
+  // New to the folder, into a file without a list: kept under its identity.
+  EXPECT_EQ(db.fnImportPathInfo(f.c_str(), "/v/A.mp4", s.get(), &guid), 1);
+  EXPECT_STREQ(guid.GetString(), "{S}");
+  EXPECT_TRUE(db.Folders().empty());  // written back and dropped
+  EXPECT_EQ(Fields(f, "/v/a.mp4"),
+            std::vector<std::string>{"{S}@20240101.000000.000<>/v/A.mp4"});
+
+  // A newer source, named in other letter case, refreshes the one copy
+  // with all of its fields.
+  std::strcpy(s->szTimeStamp, "20240202.000000.000");
+  std::strcpy(s->szAssociateFile, "/elsewhere.mp4");
+  EXPECT_EQ(db.fnImportPathInfo(f.c_str(), "/V/A.MP4", s.get(), nullptr), 1);
+  EXPECT_EQ(Fields(f, "/v/a.mp4"),
+            std::vector<std::string>{"{S}@20240202.000000.000<>/elsewhere.mp4"});
+  s->szAssociateFile[0] = '\0';
+
+  // Into another file: a copy under a new identity that remembers its origin.
+  EXPECT_EQ(db.fnImportPathInfo(f.c_str(), "/v/B.mp4", s.get(), &guid), 1);
+  const std::string copy = guid.GetString();
+  EXPECT_NE(copy, "{S}");
+  EXPECT_EQ(copy.size(), 38u);
+  EXPECT_EQ(Fields(f, "/v/b.mp4"),
+            std::vector<std::string>{copy + "@20240202.000000.000<{S}>/v/B.mp4"});
+
+  // Again into B: the earlier copy is found by its origin and refreshed,
+  // keeping its identity, origin and file.
+  std::strcpy(s->szTimeStamp, "20240303.000000.000");
+  s->pPathNodes[0].fXPos = 0.125f;
+  EXPECT_EQ(db.fnImportPathInfo(f.c_str(), "/v/b.mp4", s.get(), &guid), 1);
+  EXPECT_EQ(guid.GetString(), copy);
+  EXPECT_EQ(Fields(f, "/v/b.mp4"),
+            std::vector<std::string>{copy + "@20240303.000000.000<{S}>/v/B.mp4"});
+  _PATH_INFO_* refreshed = nullptr;
+  ASSERT_EQ(db.fnGetPathInfoByGUID(f.c_str(), copy.c_str(), &refreshed, nullptr), 1);
+  EXPECT_EQ(refreshed->pPathNodes[0].fXPos, 0.125f);
+  // An older source leaves it.
+  std::strcpy(s->szTimeStamp, "20230101.000000.000");
+  EXPECT_EQ(db.fnImportPathInfo(f.c_str(), "/v/b.mp4", s.get(), &guid), 1);
+  EXPECT_EQ(Fields(f, "/v/b.mp4"),
+            std::vector<std::string>{copy + "@20240303.000000.000<{S}>/v/B.mp4"});
+
+  // Into a file that has a list: appended.
+  PathHolder t(Path("{T}"));
+  EXPECT_EQ(db.fnImportPathInfo(f.c_str(), "/v/b.mp4", t.get(), &guid), 1);
+  EXPECT_EQ(Fields(f, "/v/b.mp4").size(), 2u);
+  EXPECT_EQ(Fields(f, "/v/b.mp4")[1], "{T}@20240101.000000.000<>/v/b.mp4");
+  EXPECT_STREQ(s->szGUID, "{S}");  // the caller's path is never changed
+
+  // Bad input does nothing and still answers 1.
+  EXPECT_EQ(db.fnImportPathInfo(f.c_str(), "/v/b.mp4", nullptr, &guid), 1);
+  EXPECT_EQ(db.fnImportPathInfo(nullptr, "/v/b.mp4", t.get(), &guid), 1);
+}
+
+class Relink : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    f_ = dir_.path();
+    WriteText(dir_.File("new.mp4"), std::string(10, 'v'));
+    _PATH_INFO_* a = Path("{A}", "20240505.000000.000");
+    _PATH_INFO_* b = Path("{B}", "20240505.000000.000");
+    std::strcpy(a->szAssociateFile, "/old.mp4");
+    std::strcpy(b->szAssociateFile, "/old.mp4");
+    a->qwAssociateFileSize = 10;
+    b->qwAssociateFileSize = 999;  // only the first path's size counts
+    ListHolder l(NewList({a, b}));
+    ASSERT_EQ(db_.fnUpdateInfoArray(f_.c_str(), "/old.mp4", l.get()), 1);
+    ASSERT_EQ(db_.fnSaveDataBase(f_.c_str(), 1), 1);
+    oldFile_ = dir_.File(dbtest::PathFileName(f_, "/old.mp4") + ".otp");
+  }
+  TempDir dir_;
+  std::string f_;
+  std::string oldFile_;
+  CMlvrDataBase db_;
+};
+
+TEST_F(Relink, RefusesWhatItCannotMove) {
+  const std::string newFile = dir_.File("new.mp4");
+  EXPECT_EQ(db_.fnRelinkAssociateFile(f_.c_str(), "/old.mp4", dir_.File("missing.mp4").c_str()), 0);
+  EXPECT_EQ(db_.fnRelinkAssociateFile(f_.c_str(), "/other.mp4", newFile.c_str()), 0);
+  WriteText(newFile, std::string(11, 'v'));
+  EXPECT_EQ(db_.fnRelinkAssociateFile(f_.c_str(), "/old.mp4", newFile.c_str()), 0);
+  WriteText(dir_.File("OLD.mp4"), "x");
+  EXPECT_EQ(db_.fnRelinkAssociateFile(f_.c_str(), dir_.File("old.mp4").c_str(),
+                                      dir_.File("OLD.mp4").c_str()), 0);
+  db_.Discard();
+  EXPECT_EQ(Fields(f_, "/old.mp4").size(), 2u);
+  EXPECT_TRUE(platform::Env::Default()->PathExists(oldFile_.c_str()));
+}
+
+// The sizes compared are their low 32 bits: the new file, sparse, is 4 GiB
+// longer than the recorded 10 bytes.
+TEST_F(Relink, MovesAWholeListToAFileWithoutOne) {
+  const std::string newFile = dir_.File("new.mp4");
+  std::filesystem::resize_file(newFile, (uintmax_t{1} << 32) + 10);
+  ASSERT_EQ(db_.fnRelinkAssociateFile(f_.c_str(), "/OLD.mp4", newFile.c_str()), 1);
+  EXPECT_FALSE(platform::Env::Default()->PathExists(oldFile_.c_str()));
+  EXPECT_TRUE(Fields(f_, "/old.mp4").empty());
+  EXPECT_EQ(Fields(f_, newFile),
+            (std::vector<std::string>{"{A}@20240505.000000.000<>/old.mp4",
+                                      "{B}@20240505.000000.000<>/old.mp4"}));
+  EXPECT_NE(dir_.File(dbtest::PathFileName(f_, newFile) + ".otp"), oldFile_);
+}
+
+TEST_F(Relink, MergesIntoAnExistingList) {
+  const std::string newFile = dir_.File("new.mp4");
+  _PATH_INFO_* older = Path("{A}", "20240101.000000.000");
+  _PATH_INFO_* newer = Path("{B}", "20251231.000000.000");
+  _PATH_INFO_* own = Path("{C}", "20240101.000000.000");
+  ListHolder l(NewList({older, newer, own}));
+  ASSERT_EQ(db_.fnUpdateInfoArray(f_.c_str(), newFile.c_str(), l.get()), 1);
+  _PATH_INFO_ARRAY_* source = nullptr;  // and one path the new file lacks
+  ASSERT_EQ(db_.fnGetInfoArray(f_.c_str(), "/old.mp4", &source), 1);
+  ASSERT_EQ(Mlvr_PathInfoArray_Add(&source, Path("{D}", "20240505.000000.000")), 1);
+  ASSERT_EQ(db_.fnRelinkAssociateFile(f_.c_str(), "/old.mp4", newFile.c_str()), 1);
+  EXPECT_EQ(Fields(f_, newFile),
+            (std::vector<std::string>{"{A}@20240505.000000.000<>" + newFile,
+                                      "{B}@20251231.000000.000<>",
+                                      "{C}@20240101.000000.000<>",
+                                      "{D}@20240505.000000.000<>" + newFile}));
+  EXPECT_FALSE(platform::Env::Default()->PathExists(oldFile_.c_str()));
+}
+
+// Write-back of a folder with several entries while the platform fails the
+// Nth write, rename, sync, create or delete: whatever N, the call returns,
+// every file of the folder is its old or its new complete version, and no
+// path that was on disk before is lost.
+using Files = std::map<std::string, std::vector<uint8_t>>;
+
+const char* const kKeys[] = {"/v/a.mp4", "/v/b.mp4", "/v/c.mp4", "/v/d.mp4", "/v/e.mp4"};
+const char* const kNames[] = {"{NA}", "{NB}", "{NC}", "{ND}", "{NE}"};
+
+// {OLD-A}, {NEW-C} and so on: the identity of the old or new list of entry i.
+std::string Guid(const char* age, int i) {
+  return std::string("{") + age + "-" + static_cast<char>('A' + i) + "}";
+}
+
+Files ReadFolder(const std::string& folder) {
+  Files files;
+  std::error_code ec;
+  for (const auto& e : std::filesystem::directory_iterator(folder, ec)) {
+    if (e.path().filename() == "Molvaren.lock") continue;  // holds nothing
+    files[e.path().filename().string()] = ReadFileBytes(e.path().string());
+  }
+  return files;
+}
+
+void ReplaceFolder(const std::string& folder, const Files& files) {
+  std::filesystem::remove_all(folder);
+  std::filesystem::create_directory(folder);
+  for (const auto& f : files) testing_support::WriteFileBytes(folder + "/" + f.first, f.second);
+}
+
+// The folder before: four entries on disk and a fifth named in the index
+// whose path file was never written; sections out of key order, so that the
+// write-back renumbers them.
+Files OldFolder(const std::string& folder) {
+  platform::Env::Default()->CreateFolder(folder.c_str());
+  for (int i = 0; i < 4; ++i) {
+    WritePathFile(folder + "/" + kNames[i] + ".otp",
+                  {Path(Guid("OLD", i).c_str()), Path("{OLD-2}")});
+  }
+  std::string index;
+  const int order[] = {3, 1, 4, 0, 2};
+  for (int s = 0; s < 5; ++s)
+    index += "[File_" + std::to_string(s) + "]\nAssiciateFile=" + kKeys[order[s]] +
+             "\nDataBaseName=" + kNames[order[s]] + "\n";
+  WriteText(folder + "/Molvaren.ini", index + "[Setting]\nNumOfFiles=5\n");
+  return ReadFolder(folder);
+}
+
+// What the host changes before the write-back: every entry gets a new list.
+void ChangeEverything(CMlvrDataBase& db, const std::string& folder) {
+  for (int i = 0; i < 5; ++i) {
+    ListHolder list(NewList({Path(Guid("NEW", i).c_str(), "20260101.000000.000", {0, 5, 9})}));
+    db.fnUpdateInfoArray(folder.c_str(), kKeys[i], list.get());
+  }
+}
+
+TEST(DataBaseWriteBackFaults, EveryFailedCallLeavesOldOrNewFiles) {
+  TempDir dir;
+  const std::string folder = dir.File("db");
+  const Files before = OldFolder(folder);
+  FaultEnv faults;
+
+  // A clean write-back: the new versions, and how many calls of each kind
+  // it makes.
+  Files after;
+  uint64_t calls[static_cast<int>(FileOp::kKinds)];
+  {
+    CMlvrDataBase db(faults);
+    ChangeEverything(db, folder);
+    faults.Reset();
+    db.fnSaveDataBase(folder.c_str(), 1);
+    for (int k = 0; k < static_cast<int>(FileOp::kKinds); ++k)
+      calls[k] = faults.Count(static_cast<FileOp>(k));
+    after = ReadFolder(folder);
+  }
+  ASSERT_EQ(after.size(), 6u);  // five path files and the index
+  ASSERT_NE(after["Molvaren.ini"], before.at("Molvaren.ini"));
+  // At least the five path files; the index too where the platform's own
+  // engine writes it (on Windows the system's profile functions do).
+  for (FileOp op : {FileOp::kWrite, FileOp::kRename, FileOp::kSync, FileOp::kCreate})
+    EXPECT_GE(calls[static_cast<int>(op)], 5u) << static_cast<int>(op);
+
+  int failedRuns = 0;
+  for (int k = 0; k < static_cast<int>(FileOp::kKinds); ++k) {
+    const FileOp op = static_cast<FileOp>(k);
+    for (uint64_t n = 1; n <= calls[k]; ++n) {
+      SCOPED_TRACE("file operation kind " + std::to_string(k) + ", call #" + std::to_string(n));
+      ReplaceFolder(folder, before);
+      {
+        CMlvrDataBase db(faults);
+        ChangeEverything(db, folder);
+        faults.Arm(op, n);
+        EXPECT_EQ(db.fnSaveDataBase(folder.c_str(), 1), 1);
+        faults.Reset();
+      }
+      const Files now = ReadFolder(folder);
+      if (now != after) ++failedRuns;
+      for (const auto& f : before)
+        EXPECT_EQ(now.count(f.first), 1u) << f.first << " was lost";
+      for (const auto& f : now) {
+        const bool isOld = before.count(f.first) != 0 && before.at(f.first) == f.second;
+        const bool isNew = after.count(f.first) != 0 && after.at(f.first) == f.second;
+        // Only a failed removal of a temporary may leave the temporary.
+        const bool leftTemporary = op == FileOp::kDelete && before.count(f.first) == 0 &&
+                                   after.count(f.first) == 0;
+        EXPECT_TRUE(isOld || isNew || leftTemporary) << f.first << " is neither old nor new";
+      }
+      // Read back by a fresh database, every entry holds its old or its new
+      // list; the fifth had no file before and may still have none.
+      for (int i = 0; i < 5; ++i) {
+        const std::vector<std::string> guids = dbtest::OnDisk(folder, kKeys[i]);
+        const std::vector<std::string> old = {Guid("OLD", i), "{OLD-2}"};
+        EXPECT_TRUE(guids == std::vector<std::string>{Guid("NEW", i)} ||
+                    guids == (i < 4 ? old : std::vector<std::string>{}))
+            << kKeys[i];
+      }
+    }
+  }
+  // The faults did make write-backs fail, not only pass by.
+  EXPECT_GT(failedRuns, 10);
+}
+
+// A folder removed behind the database's back between two calls: the next
+// write-back makes it again and saves what the host gave, and a lookup in
+// between finds nothing on disk without failing.
+TEST(DataBaseWriteBackFaults, AFolderThatVanishesBetweenCallsIsMadeAgain) {
+  TempDir dir;
+  const std::string folder = dir.File("gone/db");
+  CMlvrDataBase db;
+  ListHolder list(NewList({Path("{KEEP}")}));
+  ASSERT_EQ(db.fnUpdateInfoArray(folder.c_str(), "/v/a.mp4", list.get()), 1);
+  ASSERT_TRUE(platform::Env::Default()->PathExists(folder.c_str()));
+  ASSERT_GT(std::filesystem::remove_all(dir.File("gone")), 0u);
+
+  _PATH_INFO_* found = nullptr;
+  EXPECT_EQ(db.fnGetPathInfoByGUID(folder.c_str(), "{KEEP}", &found, nullptr), 1);
+  EXPECT_EQ(db.fnSaveDataBase(folder.c_str(), 1), 1);
+  EXPECT_EQ(ReadFolder(folder).size(), 2u);  // the index and the one path file
+  EXPECT_EQ(dbtest::OnDisk(folder, "/v/a.mp4"), std::vector<std::string>{"{KEEP}"});
+}
+
+// An import into, and a relink of, an entry whose list lies on disk, failing
+// at each file operation in turn: the entry's paths are always on disk, in
+// its old file or in the one the index now names.
+TEST(DataBaseWriteBackFaults, ImportAndRelinkNeverLoseTheOldFile) {
+  TempDir dir;
+  const std::string folder = dir.File("db");
+  const std::string media = dir.File("new.mp4");
+  WriteText(media, std::string(10, 'v'));
+  ListHolder imported(NewList({Path("{IMPORTED}", "20250101.000000.000")}));
+  std::filesystem::create_directory(folder);
+  _PATH_INFO_* path = Path("{MOVED}");
+  path->qwAssociateFileSize = 10;
+  WritePathFile(folder + "/{OLD}.otp", {path});
+  WriteText(folder + "/Molvaren.ini",
+            "[File_0]\nAssiciateFile=/v/old.mp4\nDataBaseName={OLD}\n[Setting]\nNumOfFiles=1\n");
+  const Files before = ReadFolder(folder);
+  FaultEnv faults;
+  for (bool relink : {false, true}) {
+    for (int k = 0; k < static_cast<int>(FileOp::kKinds); ++k) {
+      for (uint64_t n = 1; n <= 8; ++n) {
+        SCOPED_TRACE(std::string(relink ? "relink" : "import") + ", file operation kind " +
+                     std::to_string(k) + ", call #" + std::to_string(n));
+        ReplaceFolder(folder, before);
+        {
+          CMlvrDataBase db(faults);
+          faults.Arm(static_cast<FileOp>(k), n);
+          if (relink)
+            db.fnRelinkAssociateFile(folder.c_str(), "/v/old.mp4", media.c_str());
+          else
+            db.fnImportPathInfo(folder.c_str(), "/v/old.mp4", imported->ppPathInfos[0], nullptr);
+          faults.Reset();
+        }
+        const bool oldThere = platform::Env::Default()->PathExists((folder + "/{OLD}.otp").c_str());
+        const auto guids = dbtest::OnDisk(folder, relink ? media : "/v/old.mp4");
+        const bool kept = std::count(guids.begin(), guids.end(), "{MOVED}") == 1;
+        EXPECT_TRUE(oldThere || kept) << "the paths of /v/old.mp4 are gone";
+      }
+    }
+  }
 }
 
 }  // namespace

@@ -161,9 +161,7 @@ TEST_F(IdentityLookup, ConvertsOnlyWhenTheTargetIsAnotherFrame) {
     _PATH_INFO_* p = nullptr;
     ASSERT_EQ(db_.fnGetPathInfoByGUID(f_.c_str(), guid, &p, nullptr), 1);
     _PATH_NODE_ want = p->pPathNodes[0];
-    if (converted) {
-      ASSERT_EQ(ConvertPathNodeInfo(&want, p, target, turn, 0, 3), 1);
-    }
+    ASSERT_EQ(converted ? ConvertPathNodeInfo(&want, p, target, turn, 0, 3) : 1, 1);
     ASSERT_EQ(converted, std::memcmp(&want, &p->pPathNodes[0], sizeof want) != 0) << guid;
     _PATH_NODE_ n;
     ASSERT_EQ(NodeAt(db_, f_, guid, 0, &n, nullptr, target, turn, 3), 1);
@@ -192,9 +190,7 @@ class IdentityCache : public ::testing::Test {
       _PATH_NODE_ node{};
       EXPECT_EQ(NodeAt(db_, f_, guid, 50, &node, got), x >= 0 ? 1 : 0) << guid << round;
       EXPECT_EQ(std::string(got), key) << guid << round;
-      if (x >= 0) {
-        EXPECT_FLOAT_EQ(node.fXPos, x) << guid << round;
-      }
+      EXPECT_TRUE(x < 0 || node.fXPos == x) << guid << round << " x " << node.fXPos;
     }
   }
 

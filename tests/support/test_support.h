@@ -98,36 +98,27 @@ _PATH_INFO_* NewPath(const std::vector<_PATH_NODE_>& nodes);
 // A list header that owns the given paths.
 _PATH_INFO_ARRAY_* NewList(const std::vector<_PATH_INFO_*>& paths);
 
-// Releases a list on scope exit.
-class ListHolder {
+// Releases a list, or a single path record, on scope exit.
+template <class T>
+class Holder {
  public:
-  explicit ListHolder(_PATH_INFO_ARRAY_* list = nullptr) : list_(list) {}
-  ~ListHolder() { Mlvr_PathInfoArray_Free(&list_); }
-  ListHolder(const ListHolder&) = delete;
-  ListHolder& operator=(const ListHolder&) = delete;
-  _PATH_INFO_ARRAY_** ref() { return &list_; }
-  _PATH_INFO_ARRAY_* get() const { return list_; }
-  _PATH_INFO_ARRAY_* operator->() const { return list_; }
+  explicit Holder(T* record = nullptr) : record_(record) {}
+  ~Holder() { Release(&record_); }
+  Holder(const Holder&) = delete;
+  Holder& operator=(const Holder&) = delete;
+  T** ref() { return &record_; }
+  T* get() const { return record_; }
+  T* operator->() const { return record_; }
 
  private:
-  _PATH_INFO_ARRAY_* list_;
-};
-
-// Releases a single path record on scope exit.
-class PathHolder {
- public:
-  explicit PathHolder(_PATH_INFO_* path = nullptr) : path_(path) {}
-  ~PathHolder() {
-    if (path_ != nullptr) Mlvr_PathInfo_FreeInfos(&path_, 1);
+  static void Release(_PATH_INFO_ARRAY_** list) { Mlvr_PathInfoArray_Free(list); }
+  static void Release(_PATH_INFO_** path) {
+    if (*path != nullptr) Mlvr_PathInfo_FreeInfos(path, 1);
   }
-  PathHolder(const PathHolder&) = delete;
-  PathHolder& operator=(const PathHolder&) = delete;
-  _PATH_INFO_* get() const { return path_; }
-  _PATH_INFO_* operator->() const { return path_; }
-
- private:
-  _PATH_INFO_* path_;
+  T* record_;
 };
+using ListHolder = Holder<_PATH_INFO_ARRAY_>;
+using PathHolder = Holder<_PATH_INFO_>;
 
 }  // namespace testing_support
 }  // namespace mlvns
