@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "database/database.h"
-#include "database/database_test_util.h"
+#include "tests/support/database_folders.h"
 #include "platform/env.h"
 #include "tests/support/test_env.h"
 

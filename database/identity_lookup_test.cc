@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "database/database.h"
-#include "database/database_test_util.h"
+#include "tests/support/database_folders.h"
 #include "processing/node_conversion.h"
 
 namespace mlvns {

@@ -10,7 +10,7 @@
 #include <fstream>
 #include <thread>
 
-#include "database/database_test_util.h"
+#include "tests/support/database_folders.h"
 #include "module/export_guard.h"
 #include "platform/trace.h"
 #include "platform/env.h"

@@ -12,7 +12,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "database/database_test_util.h"
+#include "tests/support/database_folders.h"
 #include "model/path_info_ops.h"
 #include "processing/bounded_simplification.h"
 #include "processing/node_conversion.h"

@@ -28,7 +28,7 @@
 #include <gtest/gtest.h>
 
 #include "archive/path_file.h"
-#include "database/database_test_util.h"
+#include "tests/support/database_folders.h"
 #include "module/lifecycle.h"
 #include "molvaren/molvaren_x.h"
 

@@ -1,7 +1,7 @@
 // Helpers of the database tests: folders with hand-written indexes, paths
 // with identities, and a look at what a folder holds on disk.
-#ifndef MOLVAREN_DATABASE_DATABASE_TEST_UTIL_H_
-#define MOLVAREN_DATABASE_DATABASE_TEST_UTIL_H_
+#ifndef MOLVAREN_TESTS_SUPPORT_DATABASE_FOLDERS_H_
+#define MOLVAREN_TESTS_SUPPORT_DATABASE_FOLDERS_H_
 
 #include <cstring>
 #include <string>
@@ -88,4 +88,4 @@ inline std::string PathFileName(const std::string& folder, const std::string& fi
 }  // namespace dbtest
 }  // namespace mlvns
 
-#endif  // MOLVAREN_DATABASE_DATABASE_TEST_UTIL_H_
+#endif  // MOLVAREN_TESTS_SUPPORT_DATABASE_FOLDERS_H_
