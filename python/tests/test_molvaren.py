@@ -41,12 +41,9 @@ def test_calls_pass_their_arguments_through():
     straight = m.Path.from_boxes([(10 * i, 100, 50, 50) for i in range(20)], HD)
     report = m.simplify_within(straight, 1.0, size=HD)
     assert (report["nodes_before"], report["nodes_after"], len(straight)) == (20, 2, 2)
-    node = m.default_nodes(1)[0]
-    node["fXPos"], node["fYPos"], node["fWidth"], node["fHeight"] = 0.5, 0.5, 0.1, 0.2
-    assert [m.convert(node, m.Path(), (1440, 1080), mode=mode)["fYPos"] for mode in (m.FIT, m.VIDEO)] == \
-        pytest.approx([0.75 * 0.5 + 0.125, 0.5])
-    paths = m.read_tracker_csv("1,7,100,200,50,40,1,-1,-1,-1\n3,7,110,200,50,40,0.5,-1,-1,-1\n", HD, "mot",
-                               media_file="clip.mp4")
+    node = m.Path.from_boxes([(0, 0, 192, 216)], HD).nodes[0]  # y 0.9: fit to 4:3 adds bars above and below
+    assert [m.convert(node, m.Path(), (1440, 1080), mode=k)["fYPos"] for k in (m.FIT, m.VIDEO)] == pytest.approx([0.8, 0.9])
+    paths = m.read_tracker_csv("1,7,100,200,50,40,1,-1,-1,-1\n3,7,110,200,50,40,.5,-1,-1,-1\n", HD, media_file="clip.mp4")
     assert paths[0].associate_file == "clip.mp4" and paths[0].frames.tolist() == [0, 2]
     assert m.write_tracker_csv(paths, "mot").splitlines()[1].startswith("3,1,110,200,50,40,")
 
@@ -113,6 +110,6 @@ def test_bad_input_raises_a_clear_exception(tmp_path, call, error, message):
 
 
 def test_missing_library_is_an_import_error():
-    env = dict(os.environ, MOLVAREN_LIBRARY_DIR="/nonexistent")
-    run = subprocess.run([sys.executable, "-c", "import molvaren"], env=env, capture_output=True, text=True)
+    run = subprocess.run([sys.executable, "-c", "import molvaren"], capture_output=True, text=True,
+                         env=dict(os.environ, MOLVAREN_LIBRARY_DIR="/nonexistent"))
     assert run.returncode != 0 and "MOLVAREN_LIBRARY_DIR" in run.stderr
