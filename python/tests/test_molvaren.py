@@ -16,11 +16,10 @@ def track(frames=(10, 20, 40), x=(100, 200, 400)):
     return m.Path.from_boxes([[left, 200, 200, 200] for left in x], HD, frames=frames)
 
 
-def test_numpy_views_and_round_trips(tmp_path):
+def test_numpy_views_round_trips_and_ownership(tmp_path):
     path = m.Path.from_boxes([(-50, -50, 100, 100), (100, 200, 201, 201)], HD)
-    frames, boxes = path.boxes(HD)
     # Odd sides come back one larger; y points up in the nodes.
-    assert frames.tolist() == [0, 1] and boxes.tolist() == [[-50, -50, 100, 100], [99, 199, 202, 202]]
+    assert [a.tolist() for a in path.boxes(HD)] == [[0, 1], [[-50, -50, 100, 100], [99, 199, 202, 202]]]
     assert path.nodes[1]["fYPos"] == pytest.approx(1 - 300 / 1080)
     nodes = m.default_nodes(2)
     nodes["nFrameIndex"], nodes["fXPos"] = [5, 9], [0.25, 0.5]
@@ -32,6 +31,14 @@ def test_numpy_views_and_round_trips(tmp_path):
     for back in (m.unpack(source.pack()), m.open_file(tmp_path / "t.otp"), source.copy()):
         assert [p.guid for p in back] == [p.guid for p in source]
         assert all((a.nodes == b.nodes).all() for a, b in zip(back, source))
+    assert not path.owned
+    path.close()  # a member is freed with its list, not alone
+    assert len(source) == 2 and source[1].guid == path.guid
+    source.close()
+    source.close()  # closing twice frees once
+    for use in (len, m.PathList.pack, lambda o: o[0], m.PathList.copy, lambda o: path.guid):
+        with pytest.raises(m.MolvarenError, match="closed"):
+            use(source)
 
 
 def test_calls_pass_their_arguments_through():
@@ -41,24 +48,11 @@ def test_calls_pass_their_arguments_through():
     straight = m.Path.from_boxes([(10 * i, 100, 50, 50) for i in range(20)], HD)
     report = m.simplify_within(straight, 1.0, size=HD)
     assert (report["nodes_before"], report["nodes_after"], len(straight)) == (20, 2, 2)
-    node = m.Path.from_boxes([(0, 0, 192, 216)], HD).nodes[0]  # y 0.9: fit to 4:3 adds bars above and below
-    assert [m.convert(node, m.Path(), (1440, 1080), mode=k)["fYPos"] for k in (m.FIT, m.VIDEO)] == pytest.approx([0.8, 0.9])
-    paths = m.read_tracker_csv("1,7,100,200,50,40,1,-1,-1,-1\n3,7,110,200,50,40,.5,-1,-1,-1\n", HD, media_file="clip.mp4")
-    assert paths[0].associate_file == "clip.mp4" and paths[0].frames.tolist() == [0, 2]
+    node = m.Path.from_boxes([(0, 0, 192, 216)], HD).nodes[0]  # y 0.9; fit to 4:3 adds bars above and below
+    assert [m.convert(node, m.Path(), (400, 300), mode=k)["fYPos"] for k in (m.FIT, m.VIDEO)] == pytest.approx([.8, .9])
+    paths = m.read_tracker_csv("1,7,100,200,50,40,1,-1,-1,-1\n3,7,110,200,50,40,.5,-1,-1,-1\n", HD, media_file="a")
+    assert paths[0].associate_file == "a" and paths[0].frames.tolist() == [0, 2]
     assert m.write_tracker_csv(paths, "mot").splitlines()[1].startswith("3,1,110,200,50,40,")
-
-
-def test_owned_records_are_freed_once_and_closed_ones_refuse():
-    path, lst = track(), m.PathList()
-    lst.append(path)
-    assert not path.owned
-    path.close()  # a member is freed with its list, not alone
-    assert len(lst) == 1 and lst[0].guid == path.guid
-    lst.close()
-    lst.close()  # closing twice frees once
-    for use in (len, m.PathList.pack, lambda o: o[0], m.PathList.copy, lambda o: path.guid):
-        with pytest.raises(m.MolvarenError, match="closed"):
-            use(lst)
 
 
 def test_database_calls_and_borrowed_lists(tmp_path):
