@@ -45,9 +45,9 @@ def test_calls_pass_their_arguments_through():
     path = track(frames=(0, 10, 20), x=(100, 200, 300))
     assert m.simplify(path) == 1 and path.frames.tolist() == [0, 20]
     assert m.dump(path, "two").splitlines()[0].endswith("[two]")
-    straight = m.Path.from_boxes([(10 * i, 100, 50, 50) for i in range(20)], HD)
-    report = m.simplify_within(straight, 1.0, size=HD)
-    assert (report["nodes_before"], report["nodes_after"], len(straight)) == (20, 2, 2)
+    zigzag = m.Path.from_boxes([(10 * i + i % 2 / 2, 100, 50, 50) for i in range(20)], HD)  # edges 1 px off a line
+    report = m.simplify_within(zigzag, 0.3, size=(480, 270))  # a quarter of that in a frame a quarter as wide
+    assert (report["nodes_before"], report["nodes_after"], len(zigzag)) == (20, 2, 2)
     node = m.Path.from_boxes([(0, 0, 192, 216)], HD).nodes[0]  # y 0.9; fit to 4:3 adds bars above and below
     assert [m.convert(node, m.Path(), (400, 300), mode=k)["fYPos"] for k in (m.FIT, m.VIDEO)] == pytest.approx([.8, .9])
     paths = m.read_tracker_csv("1,7,100,200,50,40,1,-1,-1,-1\n3,7,110,200,50,40,.5,-1,-1,-1\n", HD, media_file="a")
