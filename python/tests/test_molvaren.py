@@ -1,6 +1,5 @@
-"""The package as a host uses it: what the binding itself adds (numpy views,
-arguments passed through, owned and borrowed records, use after close,
-exceptions). What the library computes is its own tests' business."""
+"""The package as a host uses it: what the binding itself adds (numpy views, arguments passed through, owned
+and borrowed records, use after close, exceptions). What the library computes is its own tests' business."""
 
 import os
 import subprocess
@@ -17,124 +16,68 @@ def track(frames=(10, 20, 40), x=(100, 200, 400)):
     return m.Path.from_boxes([[left, 200, 200, 200] for left in x], HD, frames=frames)
 
 
-# ---- records and numpy ------------------------------------------------------
-
-def test_boxes_and_nodes_as_numpy():
+def test_numpy_views_round_trips_and_ownership(tmp_path):
     path = m.Path.from_boxes([(-50, -50, 100, 100), (100, 200, 201, 201)], HD)
-    frames, boxes = path.boxes(HD)
     # Odd sides come back one larger; y points up in the nodes.
-    assert frames.tolist() == [0, 1]
-    assert boxes.tolist() == [[-50, -50, 100, 100], [99, 199, 202, 202]]
+    assert [a.tolist() for a in path.boxes(HD)] == [[0, 1], [[-50, -50, 100, 100], [99, 199, 202, 202]]]
     assert path.nodes[1]["fYPos"] == pytest.approx(1 - 300 / 1080)
     nodes = m.default_nodes(2)
     nodes["nFrameIndex"], nodes["fXPos"] = [5, 9], [0.25, 0.5]
     path.nodes = nodes
     assert (path.frame_in, path.frame_out) == (5, 9) and path.centres[:, 0].tolist() == [0.25, 0.5]
+    source = m.PathList([track(), path])
+    source.save(tmp_path / "t.otp")
+    assert len(source.pack()) == 88 + 2 * 528 + 5 * 60
+    for back in (m.unpack(source.pack()), m.open_file(tmp_path / "t.otp"), source.copy()):
+        assert [p.guid for p in back] == [p.guid for p in source]
+        assert all((a.nodes == b.nodes).all() for a, b in zip(back, source))
+    assert not path.owned
+    path.close()  # a member is freed with its list, not alone
+    assert len(source) == 2 and source[1].guid == path.guid
+    source.close()
+    source.close()  # closing twice frees once
+    for use in (len, m.PathList.pack, lambda o: o[0], m.PathList.copy, lambda o: path.guid):
+        with pytest.raises(m.MolvarenError, match="closed"):
+            use(source)
 
 
-@pytest.mark.parametrize("how", ["pack", "file", "copy"])
-def test_list_round_trip_keeps_paths_and_nodes(how, tmp_path):
-    source = m.PathList([track(), track(frames=(1, 2, 3))])
-    if how == "pack":
-        data = source.pack()
-        assert len(data) == 88 + 2 * (528 + 3 * 60)
-        back = m.unpack(data)
-    elif how == "file":
-        source.save(tmp_path / "t.otp")
-        back = m.open_file(tmp_path / "t.otp")
-    else:
-        back = source.copy()
-    assert [p.guid for p in back] == [p.guid for p in source]
-    assert all((a.nodes == b.nodes).all() for a, b in zip(back, source))
-
-
-# ---- calls pass their arguments through -------------------------------------
-
-def test_processing_calls_reach_the_library():
+def test_calls_pass_their_arguments_through():
     path = track(frames=(0, 10, 20), x=(100, 200, 300))
     assert m.simplify(path) == 1 and path.frames.tolist() == [0, 20]
-    assert m.dump(path, "two").splitlines()[0] == "==== Begin dump path info ==== [two]"
-    straight = m.Path.from_boxes([(10 * i, 100, 50, 50) for i in range(20)], HD)
-    report = m.simplify_within(straight, 1.0)
-    assert (report["nodes_before"], report["nodes_after"], len(straight)) == (20, 2, 2)
-    node = m.default_nodes(1)[0]
-    node["fXPos"], node["fYPos"], node["fWidth"], node["fHeight"] = 0.5, 0.5, 0.1, 0.2
-    for mode, y in ((m.FIT, 0.75 * 0.5 + 0.125), (m.VIDEO, 0.5)):
-        assert m.convert(node, m.Path(), (1440, 1080), mode=mode)["fYPos"] == pytest.approx(y)
-    mot = "1,7,100,200,50,40,1,-1,-1,-1\n3,7,110,200,50,40,0.5,-1,-1,-1\n"
-    paths = m.read_tracker_csv(mot, HD, "mot", media_file="clip.mp4")
-    assert paths[0].associate_file == "clip.mp4" and paths[0].frames.tolist() == [0, 2]
+    assert m.dump(path, "two").splitlines()[0].endswith("[two]")
+    zigzag = m.Path.from_boxes([(10 * i + i % 2 / 2, 100, 50, 50) for i in range(20)], HD)  # edges 1 px off a line
+    report = m.simplify_within(zigzag, 0.3, size=(480, 270))  # a quarter of that in a frame a quarter as wide
+    assert (report["nodes_before"], report["nodes_after"], len(zigzag)) == (20, 2, 2)
+    node = m.Path.from_boxes([(0, 0, 192, 216)], HD).nodes[0]  # y 0.9; fit to 4:3 adds bars above and below
+    assert [m.convert(node, m.Path(), (400, 300), mode=k)["fYPos"] for k in (m.FIT, m.VIDEO)] == pytest.approx([.8, .9])
+    paths = m.read_tracker_csv("1,7,100,200,50,40,1,-1,-1,-1\n3,7,110,200,50,40,.5,-1,-1,-1\n", HD, media_file="a")
+    assert paths[0].associate_file == "a" and paths[0].frames.tolist() == [0, 2]
     assert m.write_tracker_csv(paths, "mot").splitlines()[1].startswith("3,1,110,200,50,40,")
 
 
-# ---- ownership and closed objects -----------------------------------------
-
-def test_appended_path_belongs_to_its_list():
-    path = track()
-    lst = m.PathList()
-    lst.append(path)
-    assert not path.owned
-    path.close()           # a member is freed with its list, not alone
-    assert len(lst) == 1 and lst[0].guid == path.guid
-    lst.close()
-    with pytest.raises(m.MolvarenError, match="closed"):
-        path.guid
-
-
-@pytest.mark.parametrize("use", [len, lambda o: o.pack(), lambda o: o[0], lambda o: o.copy()])
-def test_closed_list_raises(use):
-    lst = m.PathList([track()])
-    lst.close()
-    lst.close()            # closing twice frees once
-    with pytest.raises(m.MolvarenError, match="closed"):
-        use(lst)
-
-
-def test_borrowed_list_is_never_freed_and_goes_stale(tmp_path):
-    db = m.Database(tmp_path)
+def test_database_calls_and_borrowed_lists(tmp_path):
+    db = m.Database(tmp_path / "db")
     mine = track()
-    db.update("a.mp4", [mine])
-    assert mine.owned and len(mine) == 3   # copied in, still the caller's
-    first = db.fetch("a.mp4")
+    mine.associate_file_size = 10
+    guid = db.store("clip.mp4", mine)
+    assert guid == mine.guid and mine.owned and len(mine) == 3  # copied in, still the caller's
+    first = db.fetch("clip.mp4")
     assert not first.owned
-    first.close()          # lets go only: the database's list stays
-    again = db.fetch("A.MP4")
-    assert len(again) == 1
+    first.close()  # lets go only: the database's list stays
+    again = db.fetch("CLIP.MP4")
     with pytest.raises(m.MolvarenError, match="borrowed"):
         again.append(track())
-    db.update("a.mp4", again)   # its own list as the source is copied first
+    db.update("clip.mp4", again)  # its own list as the source is copied first
     with pytest.raises(m.MolvarenError, match="fetch it again"):
         len(again)
-    assert len(db.fetch("a.mp4")) == 1
-
-
-# ---- the database ---------------------------------------------------------
-
-def test_database_calls(tmp_path):
-    db = m.Database(tmp_path / "db")
-    path = track()
-    path.associate_file_size = 10
-    guid = db.store("clip.mp4", path)
-    assert guid == path.guid
-    assert db.box(guid, 30, (960, 540)) == (150, 100, 100, 100)   # halfway from 20 to 40
-    with pytest.raises(ValueError, match="outside"):
-        db.box(guid, 41, HD)
+    assert db.box(guid, 30, (960, 540)) == (150, 100, 100, 100)  # halfway from 20 to 40
     assert db.box(guid, 41, HD, clamp=True) == (400, 200, 200, 200)
-    other = db.import_path("b.mp4", path)
-    copy, key = db.path(other)
-    assert other != guid and copy.origin_guid == guid and key == "b.mp4"
-    media = tmp_path / "new.mp4"
-    media.write_bytes(b"x" * 10)
-    with pytest.raises(m.MolvarenError, match="cannot relink"):
-        db.relink("clip.mp4", tmp_path / "missing.mp4")
-    db.relink("clip.mp4", media)
-    assert db.fetch("clip.mp4") is None and len(db.fetch(media)) == 1
-    db.delete(media)
-    with pytest.raises(KeyError):
-        db.delete(media)
+    copy, key = db.path(db.import_path("b.mp4", mine))
+    assert copy.guid != guid and copy.origin_guid == guid and key == "b.mp4"
+    (tmp_path / "new.mp4").write_bytes(b"x" * 10)
+    db.relink("clip.mp4", tmp_path / "new.mp4")
+    assert db.fetch("clip.mp4") is None and len(db.fetch(tmp_path / "new.mp4")) == 1
 
-
-# ---- bad input ------------------------------------------------------------
 
 @pytest.mark.parametrize("call, error, message", [
     (lambda t: m.open_file(t / "none.otp"), FileNotFoundError, "no path file"),
@@ -148,8 +91,12 @@ def test_database_calls(tmp_path):
     (lambda t: m.PathList([7]), TypeError, "Path objects"),
     (lambda t: m.Database(t).path("{NONE}"), KeyError, "no path"),
     (lambda t: m.Database(t).fetch(3), TypeError, "must be text"),
+    (lambda t: m.Database(t).delete("none.mp4"), KeyError, "no paths for none.mp4"),
+    (lambda t: m.Database(t).relink("a.mp4", t / "none.mp4"), m.MolvarenError, "cannot relink"),
+    (lambda t: m.Database(t).box(m.Database(t).store("a.mp4", track()), 41, HD), ValueError, "outside"),
     (lambda t: m.read_tracker_csv("1,7,x,200,50,40,1,-1,-1,-1\n", HD), m.MolvarenError, "line 1"),
-    (lambda t: m.simplify_within(track(), float("nan")), m.MolvarenError, "cannot simplify"),
+    (lambda t: m.simplify_within(track(), float("nan")), m.MolvarenError, "cannot simplify within nan"),
+    (lambda t: m.simplify_within(track(), 0), m.MolvarenError, "cannot simplify within 0"),
 ])
 def test_bad_input_raises_a_clear_exception(tmp_path, call, error, message):
     with pytest.raises(error, match=message):
@@ -157,7 +104,6 @@ def test_bad_input_raises_a_clear_exception(tmp_path, call, error, message):
 
 
 def test_missing_library_is_an_import_error():
-    env = dict(os.environ, MOLVAREN_LIBRARY_DIR="/nonexistent")
-    run = subprocess.run([sys.executable, "-c", "import molvaren"], env=env,
-                         capture_output=True, text=True)
+    run = subprocess.run([sys.executable, "-c", "import molvaren"], capture_output=True, text=True,
+                         env=dict(os.environ, MOLVAREN_LIBRARY_DIR="/nonexistent"))
     assert run.returncode != 0 and "MOLVAREN_LIBRARY_DIR" in run.stderr
