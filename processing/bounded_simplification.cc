@@ -73,49 +73,6 @@ inline bool Finite(const _PATH_NODE_& n) {
          std::isfinite(n.fHeight);
 }
 
-// One pass's nodes, frame scale and tolerance, and a two-node path through
-// which a segment is looked up exactly as the database would.
-struct Pass {
-  const _PATH_NODE_* nodes;
-  Scale s;
-  double tol;
-  _PATH_INFO_ segment;
-  _PATH_NODE_ ends[2];
-  const double* reciprocals = Reciprocals();
-  // A scan's ends inside the band. Left uninitialised: a scan writes one
-  // slot per end it meets, and only the slots written are ever touched.
-  std::unique_ptr<int32_t[]> unsure;
-  int64_t reads = 0;  // nodes the lookups read
-
-  Pass(const _PATH_NODE_* n, int32_t count, const Scale& scale, double t)
-      : nodes(n), s(scale), tol(t), unsure(new int32_t[static_cast<size_t>(count)]) {
-    segment.pPathNodes = ends;
-    segment.nTotalPathNodeNum = 2;
-  }
-  Pass(const Pass&) = delete;
-  Pass& operator=(const Pass&) = delete;
-
-  // The largest edge difference, in pixels, between the box the lookup
-  // gives at each original node strictly between a and b from the segment
-  // a-b and that node's own box; it stops once beyond `stopAbove`.
-  double LookupDeviation(int32_t a, int32_t b, double stopAbove) {
-    ends[0] = nodes[a];
-    ends[1] = nodes[b];
-    double worst = 0.0;
-    for (int32_t i = a + 1; i < b && worst <= stopAbove; ++i) {
-      _PATH_NODE_ box;
-      SelectNodeAtFrame(segment, nodes[i].nFrameIndex, true, &box);
-      double was[4], is[4];
-      EdgesOf(nodes[i], s, was);
-      EdgesOf(box, s, is);
-      for (int k = 0; k < 4; ++k) worst = std::max(worst, std::fabs(is[k] - was[k]));
-    }
-    reads += b - a - 1;
-    return worst;
-  }
-  bool Within(int32_t a, int32_t b) { return LookupDeviation(a, b, tol) <= tol; }
-};
-
 static_assert(offsetof(_PATH_NODE_, fYPos) == offsetof(_PATH_NODE_, fXPos) + 4 &&
                   offsetof(_PATH_NODE_, fWidth) == offsetof(_PATH_NODE_, fXPos) + 8 &&
                   offsetof(_PATH_NODE_, fHeight) == offsetof(_PATH_NODE_, fXPos) + 12,
@@ -186,6 +143,87 @@ inline double Magnitude(Pair x, Pair y) {
 }
 #endif
 
+// One pass's nodes, frame scale and tolerance, and a two-node path through
+// which a segment is looked up exactly as the database would.
+struct Pass {
+  const _PATH_NODE_* nodes;
+  Scale s;
+  double tol;
+  _PATH_INFO_ segment;
+  _PATH_NODE_ ends[2];
+  const double* reciprocals = Reciprocals();
+  // A scan's ends inside the band. Left uninitialised: a scan writes one
+  // slot per end it meets, and only the slots written are ever touched.
+  std::unique_ptr<int32_t[]> unsure;
+  int64_t reads = 0;  // nodes the lookups read
+
+  // Each node is read by several scans (about four at 1 px), so its edges
+  // and band are worked out once into a window of the nodes the scans are
+  // at: [low, high) are valid, a node at window[node & (kWindow - 1)].
+  struct Box {
+    Pair low, high;  // left and bottom, right and top
+    double band;
+    int64_t frame;
+  };
+  static constexpr int32_t kWindow = 1024, kFill = 64;
+  std::vector<Box> window;
+  int32_t low = 0, high = 0;
+  const int32_t count;
+
+  Pass(const _PATH_NODE_* n, int32_t nodeCount, const Scale& scale, double t)
+      : nodes(n),
+        s(scale),
+        tol(t),
+        unsure(new int32_t[static_cast<size_t>(nodeCount)]),
+        window(kWindow),
+        count(nodeCount) {
+    segment.pPathNodes = ends;
+    segment.nTotalPathNodeNum = 2;
+  }
+  Pass(const Pass&) = delete;
+  Pass& operator=(const Pass&) = delete;
+
+  // The end of the valid window for a scan that reads from `first` on.
+  int32_t WindowFrom(int32_t first) {
+    if (first < low || first > high) low = high = first;
+    return high;
+  }
+  // Works out the next few nodes; returns the new end of the window.
+  int32_t Extend() {
+    const Pair scale = Both(s.x, s.y);
+    const int32_t end = std::min(high + kFill, count);
+    for (int32_t i = high; i < end; ++i) {
+      Box& b = window[static_cast<size_t>(i & (kWindow - 1))];
+      Edges(nodes[i], scale, &b.low, &b.high);
+      b.band = kBandPerPixel * Magnitude(b.low, b.high);
+      b.frame = nodes[i].nFrameIndex;
+    }
+    high = end;
+    low = std::max(low, high - kWindow);
+    return high;
+  }
+
+  // The largest edge difference, in pixels, between the box the lookup
+  // gives at each original node strictly between a and b from the segment
+  // a-b and that node's own box; it stops once beyond `stopAbove`.
+  double LookupDeviation(int32_t a, int32_t b, double stopAbove) {
+    ends[0] = nodes[a];
+    ends[1] = nodes[b];
+    double worst = 0.0;
+    for (int32_t i = a + 1; i < b && worst <= stopAbove; ++i) {
+      _PATH_NODE_ box;
+      SelectNodeAtFrame(segment, nodes[i].nFrameIndex, true, &box);
+      double was[4], is[4];
+      EdgesOf(nodes[i], s, was);
+      EdgesOf(box, s, is);
+      for (int k = 0; k < 4; ++k) worst = std::max(worst, std::fabs(is[k] - was[k]));
+    }
+    reads += b - a - 1;
+    return worst;
+  }
+  bool Within(int32_t a, int32_t b) { return LookupDeviation(a, b, tol) <= tol; }
+};
+
 // Calls onEnd(b, sure, maybe) for b = a + 1, a + 2, ... up to q: sure says
 // that the straight segment from a to b keeps every node between them
 // within the tolerance less the band on all four edges, so that the
@@ -195,31 +233,50 @@ inline double Magnitude(Pair x, Pair y) {
 // side of the band; once the outer cones are empty no further b can be
 // valid and the scan ends.
 template <class OnEnd>
-void ScanFrom(const Pass& pass, int32_t a, int32_t q, OnEnd&& onEnd) {
-  constexpr double kInf = std::numeric_limits<double>::infinity();
-  const _PATH_NODE_* nodes = pass.nodes;
-  const Scale& s = pass.s;
-  const Pair scale = Both(s.x, s.y);
-  Pair aLow, aHigh;  // left and bottom, right and top
-  Edges(nodes[a], scale, &aLow, &aHigh);
-  const int64_t fa = nodes[a].nFrameIndex;
-  const double bandOfA = kBandPerPixel * Magnitude(aLow, aHigh);
+void ScanFrom(Pass& pass, int32_t a, int32_t q, OnEnd&& onEnd) {
+  const double tol = pass.tol;
+  const double* reciprocals = pass.reciprocals;
+  const Pass::Box* window = pass.window.data();
+  int32_t high = pass.WindowFrom(a);
+  if (a == high) high = pass.Extend();
+  const Pass::Box& start = window[a & (Pass::kWindow - 1)];
+  const Pair aLow = start.low, aHigh = start.high;
+  const int64_t fa = start.frame;
+  const double bandOfA = start.band;
   // The cones inside the band and, with the out prefix, those outside it.
-  Pair minLow = Splat(-kInf), maxLow = Splat(kInf), minHigh = minLow, maxHigh = maxLow;
-  Pair outMinLow = minLow, outMaxLow = maxLow, outMinHigh = minLow, outMaxHigh = maxLow;
-  for (int32_t j = a + 1;; ++j) {
-    const _PATH_NODE_& n = nodes[j];
-    const int64_t step = n.nFrameIndex - fa;
-    const double inv =
-        step < kReciprocals ? pass.reciprocals[step] : 1.0 / static_cast<double>(step);
-    Pair low, high;
-    Edges(n, scale, &low, &high);
-    const Pair slopeLow = Mul(Sub(low, aLow), inv), slopeHigh = Mul(Sub(high, aHigh), inv);
+  Pair minLow, maxLow, minHigh, maxHigh, outMinLow, outMaxLow, outMinHigh, outMaxHigh;
+  // With no node between, the next node is always a valid end, and it
+  // opens the cones.
+  onEnd(a + 1, true, true);
+  if (a + 1 == q) return;
+  {
+    if (a + 1 == high) high = pass.Extend();
+    const Pass::Box& n = window[(a + 1) & (Pass::kWindow - 1)];
+    const int64_t step = n.frame - fa;
+    const double inv = step < kReciprocals ? reciprocals[step] : 1.0 / static_cast<double>(step);
+    const Pair slopeLow = Mul(Sub(n.low, aLow), inv), slopeHigh = Mul(Sub(n.high, aHigh), inv);
+    const double band = n.band + bandOfA;
+    const Pair in = Splat((tol - band) * inv), out = Splat((tol + band) * inv);
+    minLow = Sub(slopeLow, in);
+    maxLow = Add(slopeLow, in);
+    minHigh = Sub(slopeHigh, in);
+    maxHigh = Add(slopeHigh, in);
+    outMinLow = Sub(slopeLow, out);
+    outMaxLow = Add(slopeLow, out);
+    outMinHigh = Sub(slopeHigh, out);
+    outMaxHigh = Add(slopeHigh, out);
+  }
+  for (int32_t j = a + 2;; ++j) {
+    if (j == high) high = pass.Extend();
+    const Pass::Box& n = window[j & (Pass::kWindow - 1)];
+    const int64_t step = n.frame - fa;
+    const double inv = step < kReciprocals ? reciprocals[step] : 1.0 / static_cast<double>(step);
+    const Pair slopeLow = Mul(Sub(n.low, aLow), inv), slopeHigh = Mul(Sub(n.high, aHigh), inv);
     onEnd(j, Inside(slopeLow, minLow, maxLow, slopeHigh, minHigh, maxHigh),
           Inside(slopeLow, outMinLow, outMaxLow, slopeHigh, outMinHigh, outMaxHigh));
     if (j == q) break;
-    const double band = kBandPerPixel * Magnitude(low, high) + bandOfA;
-    const Pair in = Splat((pass.tol - band) * inv), out = Splat((pass.tol + band) * inv);
+    const double band = n.band + bandOfA;
+    const Pair in = Splat((tol - band) * inv), out = Splat((tol + band) * inv);
     minLow = Max(minLow, Sub(slopeLow, in));
     maxLow = Min(maxLow, Add(slopeLow, in));
     minHigh = Max(minHigh, Sub(slopeHigh, in));
@@ -238,18 +295,21 @@ struct Reach {
 };
 
 Reach ReachFrom(Pass& pass, int32_t a, int32_t q) {
-  Reach reach{a + 1, -1, -1};
+  // The valid ends in a ring of four, a + 1 first: the last three are the
+  // furthest. Stored without a branch, as whether an end is valid is as
+  // good as random.
+  int32_t valid[4] = {a + 1, -1, -1, -1};
+  uint32_t count = 0;
   int32_t unsure = 0;
   ScanFrom(pass, a, q, [&](int32_t j, bool sure, bool maybe) {
-    // In masks, not branches: whether an end is valid is as good as random,
-    // and a mispredicted branch costs more than the rest of the step.
-    const int32_t take = -static_cast<int32_t>(sure & (j > reach.best));
-    reach.third = (reach.second & take) | (reach.third & ~take);
-    reach.second = (reach.best & take) | (reach.second & ~take);
-    reach.best = (j & take) | (reach.best & ~take);
+    valid[count & 3] = j;
+    count += sure;
     pass.unsure[unsure] = j;
     unsure += maybe & !sure;
   });
+  // a + 1 always counts. With fewer than three, the slots read past the
+  // first still hold -1: the only slot written uncounted is valid[count & 3].
+  Reach reach{valid[(count - 1) & 3], valid[(count - 2) & 3], valid[(count - 3) & 3]};
   // Ends inside the band, furthest first, are looked up only while they
   // could still be among the three.
   while (unsure > 0) {
