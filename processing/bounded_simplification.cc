@@ -50,12 +50,6 @@ inline void EdgesOf(const _PATH_NODE_& n, const Scale& s, double* e) {
 // slope cones alone cannot tell whether the answer stays within the bound.
 constexpr double kBandPerPixel = 8.0 * FLT_EPSILON;
 
-inline double Magnitude(const _PATH_NODE_& n, const Scale& s) {
-  double e[4];
-  EdgesOf(n, s, e);
-  return std::fabs(e[0]) + std::fabs(e[1]) + std::fabs(e[2]) + std::fabs(e[3]);
-}
-
 // 1 / k for the frame steps a scan mostly meets, so that a step needs no
 // division.
 constexpr int32_t kReciprocals = 1024;
@@ -98,6 +92,9 @@ inline Pair Mul(Pair a, double k) { return {_mm_mul_pd(a.v, _mm_set1_pd(k))}; }
 inline Pair Max(Pair a, Pair b) { return {_mm_max_pd(a.v, b.v)}; }
 inline Pair Min(Pair a, Pair b) { return {_mm_min_pd(a.v, b.v)}; }
 inline Pair Splat(double k) { return {_mm_set1_pd(k)}; }
+inline Pair Abs(Pair a) { return {_mm_andnot_pd(_mm_set1_pd(-0.0), a.v)}; }
+inline double First(Pair a) { return _mm_cvtsd_f64(a.v); }
+inline double Second(Pair a) { return _mm_cvtsd_f64(_mm_unpackhi_pd(a.v, a.v)); }
 // Both lanes of x in [lo, hi] and of y in [ylo, yhi].
 inline bool Inside(Pair x, Pair lo, Pair hi, Pair y, Pair ylo, Pair yhi) {
   const __m128d in = _mm_and_pd(_mm_and_pd(_mm_cmpge_pd(x.v, lo.v), _mm_cmple_pd(x.v, hi.v)),
@@ -131,6 +128,9 @@ inline Pair Mul(Pair a, double k) { return {a.lo * k, a.hi * k}; }
 inline Pair Max(Pair a, Pair b) { return {std::max(a.lo, b.lo), std::max(a.hi, b.hi)}; }
 inline Pair Min(Pair a, Pair b) { return {std::min(a.lo, b.lo), std::min(a.hi, b.hi)}; }
 inline Pair Splat(double k) { return {k, k}; }
+inline Pair Abs(Pair a) { return {std::fabs(a.lo), std::fabs(a.hi)}; }
+inline double First(Pair a) { return a.lo; }
+inline double Second(Pair a) { return a.hi; }
 inline bool Inside(Pair x, Pair lo, Pair hi, Pair y, Pair ylo, Pair yhi) {
   return (x.lo >= lo.lo) & (x.lo <= hi.lo) & (x.hi >= lo.hi) & (x.hi <= hi.hi) & (y.lo >= ylo.lo) &
          (y.lo <= yhi.lo) & (y.hi >= ylo.hi) & (y.hi <= yhi.hi);
@@ -384,21 +384,31 @@ void KeepWithin(Pass& pass, int32_t p, int32_t q, OnSegment&& onSegment) {
 }
 
 // The largest edge difference, in pixels, between the nodes strictly
-// between a and b and the straight segment from a to b.
-double Deviation(const _PATH_NODE_* nodes, int32_t a, int32_t b, const Scale& s) {
-  double ea[4], eb[4], ei[4];
-  EdgesOf(nodes[a], s, ea);
-  EdgesOf(nodes[b], s, eb);
-  const double span = static_cast<double>(int64_t{nodes[b].nFrameIndex} - nodes[a].nFrameIndex);
-  double worst = 0.0;
+// between a and b and the straight segment from a to b; *band gets the
+// rounding band of the segment's ends.
+double Deviation(const _PATH_NODE_* nodes, int32_t a, int32_t b, const Scale& s, double* band) {
+  const Pair scale = Both(s.x, s.y);
+  Pair aLow, aHigh, bLow, bHigh;
+  Edges(nodes[a], scale, &aLow, &aHigh);
+  Edges(nodes[b], scale, &bLow, &bHigh);
+  // Summed left, right, bottom, top, one at a time, for either end.
+  const auto magnitude = [](Pair low, Pair high) {
+    const Pair l = Abs(low), h = Abs(high);
+    return First(l) + First(h) + Second(l) + Second(h);
+  };
+  *band = kBandPerPixel * (magnitude(aLow, aHigh) + magnitude(bLow, bHigh));
+  const Pair dLow = Sub(bLow, aLow), dHigh = Sub(bHigh, aHigh);
+  const int64_t fa = nodes[a].nFrameIndex;
+  const double span = static_cast<double>(int64_t{nodes[b].nFrameIndex} - fa);
+  Pair worst = Splat(0.0);
   for (int32_t i = a + 1; i < b; ++i) {
-    EdgesOf(nodes[i], s, ei);
-    const double t =
-        static_cast<double>(int64_t{nodes[i].nFrameIndex} - nodes[a].nFrameIndex) / span;
-    for (int k = 0; k < 4; ++k)
-      worst = std::max(worst, std::fabs(ea[k] + (eb[k] - ea[k]) * t - ei[k]));
+    Pair low, high;
+    Edges(nodes[i], scale, &low, &high);
+    const double t = static_cast<double>(int64_t{nodes[i].nFrameIndex} - fa) / span;
+    worst = Max(worst, Abs(Sub(Add(aLow, Mul(dLow, t)), low)));
+    worst = Max(worst, Abs(Sub(Add(aHigh, Mul(dHigh, t)), high)));
   }
-  return worst;
+  return std::max(First(worst), Second(worst));
 }
 
 float Middle(float from, float to) {
@@ -488,9 +498,9 @@ BoundedSimplification SimplifyWithinBound(_PATH_INFO_* path, double maxErrorPixe
     while (pin[q] == 0) ++q;
     KeepWithin(pass, p, q, [&](int32_t a, int32_t b) {
       if (b == a + 1) return;
-      double deviation = Deviation(nodes, a, b, scale);
+      double band;
+      double deviation = Deviation(nodes, a, b, scale, &band);
       // Near the bound, what counts is what the lookup answers.
-      const double band = kBandPerPixel * (Magnitude(nodes[a], scale) + Magnitude(nodes[b], scale));
       if (deviation > maxErrorPixels - 2 * band)
         deviation = pass.LookupDeviation(a, b, std::numeric_limits<double>::infinity());
       out.largestDeviation = std::max(out.largestDeviation, deviation);
