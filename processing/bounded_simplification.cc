@@ -355,10 +355,18 @@ Reach ReachFrom(Pass& pass, int32_t a, int32_t q) {
 // ScanFrom with left, bottom, right and top in one AVX vector: the same
 // operations on the same values, so the same answers, in half the
 // instructions.
+// 1 / step in all four lanes.
+__attribute__((target("avx"))) inline __m256d InverseStep(int64_t step, const double* reciprocals) {
+  if (step < kReciprocals) return _mm256_broadcast_sd(reciprocals + step);
+  const double inv = 1.0 / static_cast<double>(step);
+  return _mm256_broadcast_sd(&inv);
+}
+
 template <class OnEnd>
 __attribute__((target("avx"))) inline void ScanFromAvx(Pass& pass, int32_t a, int32_t q,
                                                         OnEnd&& onEnd) {
-  const double tol = pass.tol;
+  // Scalars are broadcast from memory: AVX has no broadcast from a register.
+  const __m256d tol = _mm256_broadcast_sd(&pass.tol);
   const double* reciprocals = pass.reciprocals;
   const Pass::Box* window = pass.window.data();
   int32_t high = pass.WindowFrom(a);
@@ -367,19 +375,19 @@ __attribute__((target("avx"))) inline void ScanFromAvx(Pass& pass, int32_t a, in
   static_assert(offsetof(Pass::Box, high) == offsetof(Pass::Box, low) + 16, "edges in a row");
   const __m256d edgesOfA = _mm256_loadu_pd(reinterpret_cast<const double*>(&start.low));
   const int64_t fa = start.frame;
-  const double bandOfA = start.band;
+  const __m256d bandOfA = _mm256_broadcast_sd(&start.band);
   __m256d lo, hi, outLo, outHi;
   onEnd(a + 1, true, true);
   if (a + 1 == q) return;
   {
     if (a + 1 == high) high = pass.Extend();
     const Pass::Box& n = window[(a + 1) & (Pass::kWindow - 1)];
-    const int64_t step = n.frame - fa;
-    const double inv = step < kReciprocals ? reciprocals[step] : 1.0 / static_cast<double>(step);
+    const __m256d inv = InverseStep(n.frame - fa, reciprocals);
     const __m256d edges = _mm256_loadu_pd(reinterpret_cast<const double*>(&n.low));
-    const __m256d slope = _mm256_mul_pd(_mm256_sub_pd(edges, edgesOfA), _mm256_set1_pd(inv));
-    const double band = n.band + bandOfA;
-    const __m256d in = _mm256_set1_pd((tol - band) * inv), out = _mm256_set1_pd((tol + band) * inv);
+    const __m256d slope = _mm256_mul_pd(_mm256_sub_pd(edges, edgesOfA), inv);
+    const __m256d band = _mm256_add_pd(_mm256_broadcast_sd(&n.band), bandOfA);
+    const __m256d in = _mm256_mul_pd(_mm256_sub_pd(tol, band), inv);
+    const __m256d out = _mm256_mul_pd(_mm256_add_pd(tol, band), inv);
     lo = _mm256_sub_pd(slope, in);
     hi = _mm256_add_pd(slope, in);
     outLo = _mm256_sub_pd(slope, out);
@@ -388,18 +396,18 @@ __attribute__((target("avx"))) inline void ScanFromAvx(Pass& pass, int32_t a, in
   for (int32_t j = a + 2;; ++j) {
     if (j == high) high = pass.Extend();
     const Pass::Box& n = window[j & (Pass::kWindow - 1)];
-    const int64_t step = n.frame - fa;
-    const double inv = step < kReciprocals ? reciprocals[step] : 1.0 / static_cast<double>(step);
+    const __m256d inv = InverseStep(n.frame - fa, reciprocals);
     const __m256d edges = _mm256_loadu_pd(reinterpret_cast<const double*>(&n.low));
-    const __m256d slope = _mm256_mul_pd(_mm256_sub_pd(edges, edgesOfA), _mm256_set1_pd(inv));
+    const __m256d slope = _mm256_mul_pd(_mm256_sub_pd(edges, edgesOfA), inv);
     const __m256d sure =
         _mm256_and_pd(_mm256_cmp_pd(slope, lo, _CMP_GE_OS), _mm256_cmp_pd(slope, hi, _CMP_LE_OS));
     const __m256d maybe = _mm256_and_pd(_mm256_cmp_pd(slope, outLo, _CMP_GE_OS),
                                         _mm256_cmp_pd(slope, outHi, _CMP_LE_OS));
     onEnd(j, _mm256_movemask_pd(sure) == 15, _mm256_movemask_pd(maybe) == 15);
     if (j == q) break;
-    const double band = n.band + bandOfA;
-    const __m256d in = _mm256_set1_pd((tol - band) * inv), out = _mm256_set1_pd((tol + band) * inv);
+    const __m256d band = _mm256_add_pd(_mm256_broadcast_sd(&n.band), bandOfA);
+    const __m256d in = _mm256_mul_pd(_mm256_sub_pd(tol, band), inv);
+    const __m256d out = _mm256_mul_pd(_mm256_add_pd(tol, band), inv);
     lo = _mm256_max_pd(lo, _mm256_sub_pd(slope, in));
     hi = _mm256_min_pd(hi, _mm256_add_pd(slope, in));
     outLo = _mm256_max_pd(outLo, _mm256_sub_pd(slope, out));
