@@ -30,11 +30,11 @@ namespace mlvns {
 namespace {
 
 constexpr uint8_t kPinned = 1;
+constexpr uint8_t kUnordered = 2;
 
 #ifdef MOLVAREN_AVX_SCAN
 bool HasAvx() { return __builtin_cpu_supports("avx"); }
 #endif
-constexpr uint8_t kUnordered = 2;
 
 // Pixels per unit of the node's fractions.
 struct Scale {
