@@ -352,9 +352,6 @@ Reach ReachFrom(Pass& pass, int32_t a, int32_t q) {
 }
 
 #ifdef MOLVAREN_AVX_SCAN
-// ScanFrom with left, bottom, right and top in one AVX vector: the same
-// operations on the same values, so the same answers, in half the
-// instructions.
 // 1 / step in all four lanes.
 __attribute__((target("avx"))) inline __m256d InverseStep(int64_t step, const double* reciprocals) {
   if (step < kReciprocals) return _mm256_broadcast_sd(reciprocals + step);
@@ -362,6 +359,9 @@ __attribute__((target("avx"))) inline __m256d InverseStep(int64_t step, const do
   return _mm256_broadcast_sd(&inv);
 }
 
+// ScanFrom with left, bottom, right and top in one AVX vector: the same
+// operations on the same values, so the same answers, in half the
+// instructions.
 template <class OnEnd>
 __attribute__((target("avx"))) inline void ScanFromAvx(Pass& pass, int32_t a, int32_t q,
                                                         OnEnd&& onEnd) {
