@@ -15,6 +15,13 @@
 #if defined(__SSE2__) || defined(_M_X64)
 #include <emmintrin.h>
 #endif
+// Where the compiler can build one function for AVX and the processor is
+// asked at run time, the look-ahead scan takes all four edges in one
+// vector. Not on Windows: GCC there cannot align the stack for AVX spills.
+#if defined(__GNUC__) && defined(__x86_64__) && !defined(_WIN32)
+#define MOLVAREN_AVX_SCAN 1
+#include <immintrin.h>
+#endif
 
 #include "processing/node_lookup.h"
 #include "processing/simplification.h"
@@ -24,6 +31,10 @@ namespace {
 
 constexpr uint8_t kPinned = 1;
 constexpr uint8_t kUnordered = 2;
+
+#ifdef MOLVAREN_AVX_SCAN
+bool HasAvx() { return __builtin_cpu_supports("avx"); }
+#endif
 
 // Pixels per unit of the node's fractions.
 struct Scale {
@@ -50,12 +61,6 @@ inline void EdgesOf(const _PATH_NODE_& n, const Scale& s, double* e) {
 // slope cones alone cannot tell whether the answer stays within the bound.
 constexpr double kBandPerPixel = 8.0 * FLT_EPSILON;
 
-inline double Magnitude(const _PATH_NODE_& n, const Scale& s) {
-  double e[4];
-  EdgesOf(n, s, e);
-  return std::fabs(e[0]) + std::fabs(e[1]) + std::fabs(e[2]) + std::fabs(e[3]);
-}
-
 // 1 / k for the frame steps a scan mostly meets, so that a step needs no
 // division.
 constexpr int32_t kReciprocals = 1024;
@@ -72,49 +77,6 @@ inline bool Finite(const _PATH_NODE_& n) {
   return std::isfinite(n.fXPos) && std::isfinite(n.fYPos) && std::isfinite(n.fWidth) &&
          std::isfinite(n.fHeight);
 }
-
-// One pass's nodes, frame scale and tolerance, and a two-node path through
-// which a segment is looked up exactly as the database would.
-struct Pass {
-  const _PATH_NODE_* nodes;
-  Scale s;
-  double tol;
-  _PATH_INFO_ segment;
-  _PATH_NODE_ ends[2];
-  const double* reciprocals = Reciprocals();
-  // A scan's ends inside the band. Left uninitialised: a scan writes one
-  // slot per end it meets, and only the slots written are ever touched.
-  std::unique_ptr<int32_t[]> unsure;
-  int64_t reads = 0;  // nodes the lookups read
-
-  Pass(const _PATH_NODE_* n, int32_t count, const Scale& scale, double t)
-      : nodes(n), s(scale), tol(t), unsure(new int32_t[static_cast<size_t>(count)]) {
-    segment.pPathNodes = ends;
-    segment.nTotalPathNodeNum = 2;
-  }
-  Pass(const Pass&) = delete;
-  Pass& operator=(const Pass&) = delete;
-
-  // The largest edge difference, in pixels, between the box the lookup
-  // gives at each original node strictly between a and b from the segment
-  // a-b and that node's own box; it stops once beyond `stopAbove`.
-  double LookupDeviation(int32_t a, int32_t b, double stopAbove) {
-    ends[0] = nodes[a];
-    ends[1] = nodes[b];
-    double worst = 0.0;
-    for (int32_t i = a + 1; i < b && worst <= stopAbove; ++i) {
-      _PATH_NODE_ box;
-      SelectNodeAtFrame(segment, nodes[i].nFrameIndex, true, &box);
-      double was[4], is[4];
-      EdgesOf(nodes[i], s, was);
-      EdgesOf(box, s, is);
-      for (int k = 0; k < 4; ++k) worst = std::max(worst, std::fabs(is[k] - was[k]));
-    }
-    reads += b - a - 1;
-    return worst;
-  }
-  bool Within(int32_t a, int32_t b) { return LookupDeviation(a, b, tol) <= tol; }
-};
 
 static_assert(offsetof(_PATH_NODE_, fYPos) == offsetof(_PATH_NODE_, fXPos) + 4 &&
                   offsetof(_PATH_NODE_, fWidth) == offsetof(_PATH_NODE_, fXPos) + 8 &&
@@ -141,6 +103,9 @@ inline Pair Mul(Pair a, double k) { return {_mm_mul_pd(a.v, _mm_set1_pd(k))}; }
 inline Pair Max(Pair a, Pair b) { return {_mm_max_pd(a.v, b.v)}; }
 inline Pair Min(Pair a, Pair b) { return {_mm_min_pd(a.v, b.v)}; }
 inline Pair Splat(double k) { return {_mm_set1_pd(k)}; }
+inline Pair Abs(Pair a) { return {_mm_andnot_pd(_mm_set1_pd(-0.0), a.v)}; }
+inline double First(Pair a) { return _mm_cvtsd_f64(a.v); }
+inline double Second(Pair a) { return _mm_cvtsd_f64(_mm_unpackhi_pd(a.v, a.v)); }
 // Both lanes of x in [lo, hi] and of y in [ylo, yhi].
 inline bool Inside(Pair x, Pair lo, Pair hi, Pair y, Pair ylo, Pair yhi) {
   const __m128d in = _mm_and_pd(_mm_and_pd(_mm_cmpge_pd(x.v, lo.v), _mm_cmple_pd(x.v, hi.v)),
@@ -174,6 +139,9 @@ inline Pair Mul(Pair a, double k) { return {a.lo * k, a.hi * k}; }
 inline Pair Max(Pair a, Pair b) { return {std::max(a.lo, b.lo), std::max(a.hi, b.hi)}; }
 inline Pair Min(Pair a, Pair b) { return {std::min(a.lo, b.lo), std::min(a.hi, b.hi)}; }
 inline Pair Splat(double k) { return {k, k}; }
+inline Pair Abs(Pair a) { return {std::fabs(a.lo), std::fabs(a.hi)}; }
+inline double First(Pair a) { return a.lo; }
+inline double Second(Pair a) { return a.hi; }
 inline bool Inside(Pair x, Pair lo, Pair hi, Pair y, Pair ylo, Pair yhi) {
   return (x.lo >= lo.lo) & (x.lo <= hi.lo) & (x.hi >= lo.hi) & (x.hi <= hi.hi) & (y.lo >= ylo.lo) &
          (y.lo <= yhi.lo) & (y.hi >= ylo.hi) & (y.hi <= yhi.hi);
@@ -186,6 +154,90 @@ inline double Magnitude(Pair x, Pair y) {
 }
 #endif
 
+// One pass's nodes, frame scale and tolerance, and a two-node path through
+// which a segment is looked up exactly as the database would.
+struct Pass {
+  const _PATH_NODE_* nodes;
+  Scale s;
+  double tol;
+  _PATH_INFO_ segment;
+  _PATH_NODE_ ends[2];
+  const double* reciprocals = Reciprocals();
+  // A scan's ends inside the band. Left uninitialised: a scan writes one
+  // slot per end it meets, and only the slots written are ever touched.
+  std::unique_ptr<int32_t[]> unsure;
+  int64_t reads = 0;  // nodes the lookups read
+
+  // Each node is read by several scans (about four at 1 px), so its edges
+  // and band are worked out once into a window of the nodes the scans are
+  // at: [low, high) are valid, a node at window[node & (kWindow - 1)].
+  struct Box {
+    Pair low, high;  // left and bottom, right and top
+    double band;
+    int64_t frame;
+  };
+  static constexpr int32_t kWindow = 1024, kFill = 64;
+  std::vector<Box> window;
+  int32_t low = 0, high = 0;
+  const int32_t count;
+#ifdef MOLVAREN_AVX_SCAN
+  const bool avx = HasAvx();
+#endif
+
+  Pass(const _PATH_NODE_* n, int32_t nodeCount, const Scale& scale, double t)
+      : nodes(n),
+        s(scale),
+        tol(t),
+        unsure(new int32_t[static_cast<size_t>(nodeCount)]),
+        window(kWindow),
+        count(nodeCount) {
+    segment.pPathNodes = ends;
+    segment.nTotalPathNodeNum = 2;
+  }
+  Pass(const Pass&) = delete;
+  Pass& operator=(const Pass&) = delete;
+
+  // The end of the valid window for a scan that reads from `first` on.
+  int32_t WindowFrom(int32_t first) {
+    if (first < low || first > high) low = high = first;
+    return high;
+  }
+  // Works out the next few nodes; returns the new end of the window.
+  int32_t Extend() {
+    const Pair scale = Both(s.x, s.y);
+    const int32_t end = std::min(high + kFill, count);
+    for (int32_t i = high; i < end; ++i) {
+      Box& b = window[static_cast<size_t>(i & (kWindow - 1))];
+      Edges(nodes[i], scale, &b.low, &b.high);
+      b.band = kBandPerPixel * Magnitude(b.low, b.high);
+      b.frame = nodes[i].nFrameIndex;
+    }
+    high = end;
+    low = std::max(low, high - kWindow);
+    return high;
+  }
+
+  // The largest edge difference, in pixels, between the box the lookup
+  // gives at each original node strictly between a and b from the segment
+  // a-b and that node's own box; it stops once beyond `stopAbove`.
+  double LookupDeviation(int32_t a, int32_t b, double stopAbove) {
+    ends[0] = nodes[a];
+    ends[1] = nodes[b];
+    double worst = 0.0;
+    for (int32_t i = a + 1; i < b && worst <= stopAbove; ++i) {
+      _PATH_NODE_ box;
+      SelectNodeAtFrame(segment, nodes[i].nFrameIndex, true, &box);
+      double was[4], is[4];
+      EdgesOf(nodes[i], s, was);
+      EdgesOf(box, s, is);
+      for (int k = 0; k < 4; ++k) worst = std::max(worst, std::fabs(is[k] - was[k]));
+    }
+    reads += b - a - 1;
+    return worst;
+  }
+  bool Within(int32_t a, int32_t b) { return LookupDeviation(a, b, tol) <= tol; }
+};
+
 // Calls onEnd(b, sure, maybe) for b = a + 1, a + 2, ... up to q: sure says
 // that the straight segment from a to b keeps every node between them
 // within the tolerance less the band on all four edges, so that the
@@ -195,31 +247,50 @@ inline double Magnitude(Pair x, Pair y) {
 // side of the band; once the outer cones are empty no further b can be
 // valid and the scan ends.
 template <class OnEnd>
-void ScanFrom(const Pass& pass, int32_t a, int32_t q, OnEnd&& onEnd) {
-  constexpr double kInf = std::numeric_limits<double>::infinity();
-  const _PATH_NODE_* nodes = pass.nodes;
-  const Scale& s = pass.s;
-  const Pair scale = Both(s.x, s.y);
-  Pair aLow, aHigh;  // left and bottom, right and top
-  Edges(nodes[a], scale, &aLow, &aHigh);
-  const int64_t fa = nodes[a].nFrameIndex;
-  const double bandOfA = kBandPerPixel * Magnitude(aLow, aHigh);
+void ScanFrom(Pass& pass, int32_t a, int32_t q, OnEnd&& onEnd) {
+  const double tol = pass.tol;
+  const double* reciprocals = pass.reciprocals;
+  const Pass::Box* window = pass.window.data();
+  int32_t high = pass.WindowFrom(a);
+  if (a == high) high = pass.Extend();
+  const Pass::Box& start = window[a & (Pass::kWindow - 1)];
+  const Pair aLow = start.low, aHigh = start.high;
+  const int64_t fa = start.frame;
+  const double bandOfA = start.band;
   // The cones inside the band and, with the out prefix, those outside it.
-  Pair minLow = Splat(-kInf), maxLow = Splat(kInf), minHigh = minLow, maxHigh = maxLow;
-  Pair outMinLow = minLow, outMaxLow = maxLow, outMinHigh = minLow, outMaxHigh = maxLow;
-  for (int32_t j = a + 1;; ++j) {
-    const _PATH_NODE_& n = nodes[j];
-    const int64_t step = n.nFrameIndex - fa;
-    const double inv =
-        step < kReciprocals ? pass.reciprocals[step] : 1.0 / static_cast<double>(step);
-    Pair low, high;
-    Edges(n, scale, &low, &high);
-    const Pair slopeLow = Mul(Sub(low, aLow), inv), slopeHigh = Mul(Sub(high, aHigh), inv);
+  Pair minLow, maxLow, minHigh, maxHigh, outMinLow, outMaxLow, outMinHigh, outMaxHigh;
+  // With no node between, the next node is always a valid end, and it
+  // opens the cones.
+  onEnd(a + 1, true, true);
+  if (a + 1 == q) return;
+  {
+    if (a + 1 == high) high = pass.Extend();
+    const Pass::Box& n = window[(a + 1) & (Pass::kWindow - 1)];
+    const int64_t step = n.frame - fa;
+    const double inv = step < kReciprocals ? reciprocals[step] : 1.0 / static_cast<double>(step);
+    const Pair slopeLow = Mul(Sub(n.low, aLow), inv), slopeHigh = Mul(Sub(n.high, aHigh), inv);
+    const double band = n.band + bandOfA;
+    const Pair in = Splat((tol - band) * inv), out = Splat((tol + band) * inv);
+    minLow = Sub(slopeLow, in);
+    maxLow = Add(slopeLow, in);
+    minHigh = Sub(slopeHigh, in);
+    maxHigh = Add(slopeHigh, in);
+    outMinLow = Sub(slopeLow, out);
+    outMaxLow = Add(slopeLow, out);
+    outMinHigh = Sub(slopeHigh, out);
+    outMaxHigh = Add(slopeHigh, out);
+  }
+  for (int32_t j = a + 2;; ++j) {
+    if (j == high) high = pass.Extend();
+    const Pass::Box& n = window[j & (Pass::kWindow - 1)];
+    const int64_t step = n.frame - fa;
+    const double inv = step < kReciprocals ? reciprocals[step] : 1.0 / static_cast<double>(step);
+    const Pair slopeLow = Mul(Sub(n.low, aLow), inv), slopeHigh = Mul(Sub(n.high, aHigh), inv);
     onEnd(j, Inside(slopeLow, minLow, maxLow, slopeHigh, minHigh, maxHigh),
           Inside(slopeLow, outMinLow, outMaxLow, slopeHigh, outMinHigh, outMaxHigh));
     if (j == q) break;
-    const double band = kBandPerPixel * Magnitude(low, high) + bandOfA;
-    const Pair in = Splat((pass.tol - band) * inv), out = Splat((pass.tol + band) * inv);
+    const double band = n.band + bandOfA;
+    const Pair in = Splat((tol - band) * inv), out = Splat((tol + band) * inv);
     minLow = Max(minLow, Sub(slopeLow, in));
     maxLow = Min(maxLow, Add(slopeLow, in));
     minHigh = Max(minHigh, Sub(slopeHigh, in));
@@ -237,34 +308,129 @@ struct Reach {
   int32_t best, second, third;
 };
 
-Reach ReachFrom(Pass& pass, int32_t a, int32_t q) {
-  Reach reach{a + 1, -1, -1};
+// The ends a scan meets, kept for ReachFrom. The valid ones go into a ring
+// of four, a + 1 first, so that the last three are the furthest; stored
+// without a branch, as whether an end is valid is as good as random.
+struct Ends {
+  int32_t valid[4];
+  uint32_t count = 0;
   int32_t unsure = 0;
-  ScanFrom(pass, a, q, [&](int32_t j, bool sure, bool maybe) {
-    // In masks, not branches: whether an end is valid is as good as random,
-    // and a mispredicted branch costs more than the rest of the step.
-    const int32_t take = -static_cast<int32_t>(sure & (j > reach.best));
-    reach.third = (reach.second & take) | (reach.third & ~take);
-    reach.second = (reach.best & take) | (reach.second & ~take);
-    reach.best = (j & take) | (reach.best & ~take);
+
+  explicit Ends(int32_t a) : valid{a + 1, -1, -1, -1} {}
+  void Note(Pass& pass, int32_t j, bool sure, bool maybe) {
+    valid[count & 3] = j;
+    count += sure;
     pass.unsure[unsure] = j;
     unsure += maybe & !sure;
-  });
-  // Ends inside the band, furthest first, are looked up only while they
-  // could still be among the three.
-  while (unsure > 0) {
-    const int32_t j = pass.unsure[--unsure];
-    if (j < reach.third) break;
-    if (!pass.Within(a, j)) continue;
-    if (j > reach.best) {
-      reach = {j, reach.best, reach.second};
-    } else if (j > reach.second) {
-      reach = {reach.best, j, reach.second};
-    } else {
-      reach.third = j;
-    }
   }
-  return reach;
+  Reach Furthest(Pass& pass, int32_t a) {
+    // a + 1 always counts. With fewer than three, the slots read past the
+    // first still hold -1: the only slot written uncounted is valid[count & 3].
+    Reach reach{valid[(count - 1) & 3], valid[(count - 2) & 3], valid[(count - 3) & 3]};
+    // Ends inside the band, furthest first, are looked up only while they
+    // could still be among the three.
+    while (unsure > 0) {
+      const int32_t j = pass.unsure[--unsure];
+      if (j < reach.third) break;
+      if (!pass.Within(a, j)) continue;
+      if (j > reach.best) {
+        reach = {j, reach.best, reach.second};
+      } else if (j > reach.second) {
+        reach = {reach.best, j, reach.second};
+      } else {
+        reach.third = j;
+      }
+    }
+    return reach;
+  }
+};
+
+Reach ReachFrom(Pass& pass, int32_t a, int32_t q) {
+  Ends ends(a);
+  ScanFrom(pass, a, q, [&](int32_t j, bool sure, bool maybe) { ends.Note(pass, j, sure, maybe); });
+  return ends.Furthest(pass, a);
+}
+
+#ifdef MOLVAREN_AVX_SCAN
+// 1 / step in all four lanes.
+__attribute__((target("avx"))) inline __m256d InverseStep(int64_t step, const double* reciprocals) {
+  if (step < kReciprocals) return _mm256_broadcast_sd(reciprocals + step);
+  const double inv = 1.0 / static_cast<double>(step);
+  return _mm256_broadcast_sd(&inv);
+}
+
+// ScanFrom with left, bottom, right and top in one AVX vector: the same
+// operations on the same values, so the same answers, in half the
+// instructions.
+template <class OnEnd>
+__attribute__((target("avx"))) inline void ScanFromAvx(Pass& pass, int32_t a, int32_t q,
+                                                        OnEnd&& onEnd) {
+  // Scalars are broadcast from memory: AVX has no broadcast from a register.
+  const __m256d tol = _mm256_broadcast_sd(&pass.tol);
+  const double* reciprocals = pass.reciprocals;
+  const Pass::Box* window = pass.window.data();
+  int32_t high = pass.WindowFrom(a);
+  if (a == high) high = pass.Extend();
+  const Pass::Box& start = window[a & (Pass::kWindow - 1)];
+  static_assert(offsetof(Pass::Box, high) == offsetof(Pass::Box, low) + 16, "edges in a row");
+  const __m256d edgesOfA = _mm256_loadu_pd(reinterpret_cast<const double*>(&start.low));
+  const int64_t fa = start.frame;
+  const __m256d bandOfA = _mm256_broadcast_sd(&start.band);
+  __m256d lo, hi, outLo, outHi;
+  onEnd(a + 1, true, true);
+  if (a + 1 == q) return;
+  {
+    if (a + 1 == high) high = pass.Extend();
+    const Pass::Box& n = window[(a + 1) & (Pass::kWindow - 1)];
+    const __m256d inv = InverseStep(n.frame - fa, reciprocals);
+    const __m256d edges = _mm256_loadu_pd(reinterpret_cast<const double*>(&n.low));
+    const __m256d slope = _mm256_mul_pd(_mm256_sub_pd(edges, edgesOfA), inv);
+    const __m256d band = _mm256_add_pd(_mm256_broadcast_sd(&n.band), bandOfA);
+    const __m256d in = _mm256_mul_pd(_mm256_sub_pd(tol, band), inv);
+    const __m256d out = _mm256_mul_pd(_mm256_add_pd(tol, band), inv);
+    lo = _mm256_sub_pd(slope, in);
+    hi = _mm256_add_pd(slope, in);
+    outLo = _mm256_sub_pd(slope, out);
+    outHi = _mm256_add_pd(slope, out);
+  }
+  for (int32_t j = a + 2;; ++j) {
+    if (j == high) high = pass.Extend();
+    const Pass::Box& n = window[j & (Pass::kWindow - 1)];
+    const __m256d inv = InverseStep(n.frame - fa, reciprocals);
+    const __m256d edges = _mm256_loadu_pd(reinterpret_cast<const double*>(&n.low));
+    const __m256d slope = _mm256_mul_pd(_mm256_sub_pd(edges, edgesOfA), inv);
+    const __m256d sure =
+        _mm256_and_pd(_mm256_cmp_pd(slope, lo, _CMP_GE_OS), _mm256_cmp_pd(slope, hi, _CMP_LE_OS));
+    const __m256d maybe = _mm256_and_pd(_mm256_cmp_pd(slope, outLo, _CMP_GE_OS),
+                                        _mm256_cmp_pd(slope, outHi, _CMP_LE_OS));
+    onEnd(j, _mm256_movemask_pd(sure) == 15, _mm256_movemask_pd(maybe) == 15);
+    if (j == q) break;
+    const __m256d band = _mm256_add_pd(_mm256_broadcast_sd(&n.band), bandOfA);
+    const __m256d in = _mm256_mul_pd(_mm256_sub_pd(tol, band), inv);
+    const __m256d out = _mm256_mul_pd(_mm256_add_pd(tol, band), inv);
+    lo = _mm256_max_pd(lo, _mm256_sub_pd(slope, in));
+    hi = _mm256_min_pd(hi, _mm256_add_pd(slope, in));
+    outLo = _mm256_max_pd(outLo, _mm256_sub_pd(slope, out));
+    outHi = _mm256_min_pd(outHi, _mm256_add_pd(slope, out));
+    if (_mm256_movemask_pd(_mm256_cmp_pd(outLo, outHi, _CMP_GT_OS)) != 0) break;
+  }
+}
+
+__attribute__((target("avx"))) Reach ReachFromAvx(Pass& pass, int32_t a, int32_t q) {
+  Ends ends(a);
+  ScanFromAvx(pass, a, q,
+              [&](int32_t j, bool sure, bool maybe) { ends.Note(pass, j, sure, maybe); });
+  return ends.Furthest(pass, a);
+}
+#endif
+
+// The three furthest valid ends from a, by whichever scan the processor runs
+// best.
+inline Reach ReachOf(Pass& pass, int32_t a, int32_t q) {
+#ifdef MOLVAREN_AVX_SCAN
+  if (pass.avx) return ReachFromAvx(pass, a, q);
+#endif
+  return ReachFrom(pass, a, q);
 }
 
 // Up to this many nodes between two pinned nodes, and while the scans read
@@ -305,15 +471,15 @@ void KeepWithin(Pass& pass, int32_t p, int32_t q, OnSegment&& onSegment) {
   // Longer: of the three furthest nodes a segment can reach, the one from
   // which the next segment reaches furthest; much closer to the fewest
   // nodes than always taking the furthest, as kept nodes keep their jitter.
-  Reach here = ReachFrom(pass, p, q);
+  Reach here = ReachOf(pass, p, q);
   for (int32_t a = p; a < q;) {
     int32_t b = here.best;
     Reach next{q, -1, -1};
     if (b < q) {
-      next = ReachFrom(pass, b, q);
+      next = ReachOf(pass, b, q);
       for (int32_t c : {here.second, here.third}) {
         if (c <= a) continue;
-        const Reach after = ReachFrom(pass, c, q);
+        const Reach after = ReachOf(pass, c, q);
         if (after.best > next.best) next = after, b = c;
       }
     }
@@ -324,21 +490,31 @@ void KeepWithin(Pass& pass, int32_t p, int32_t q, OnSegment&& onSegment) {
 }
 
 // The largest edge difference, in pixels, between the nodes strictly
-// between a and b and the straight segment from a to b.
-double Deviation(const _PATH_NODE_* nodes, int32_t a, int32_t b, const Scale& s) {
-  double ea[4], eb[4], ei[4];
-  EdgesOf(nodes[a], s, ea);
-  EdgesOf(nodes[b], s, eb);
-  const double span = static_cast<double>(int64_t{nodes[b].nFrameIndex} - nodes[a].nFrameIndex);
-  double worst = 0.0;
+// between a and b and the straight segment from a to b; *band gets the
+// rounding band of the segment's ends.
+double Deviation(const _PATH_NODE_* nodes, int32_t a, int32_t b, const Scale& s, double* band) {
+  const Pair scale = Both(s.x, s.y);
+  Pair aLow, aHigh, bLow, bHigh;
+  Edges(nodes[a], scale, &aLow, &aHigh);
+  Edges(nodes[b], scale, &bLow, &bHigh);
+  // Summed left, right, bottom, top, one at a time, for either end.
+  const auto magnitude = [](Pair low, Pair high) {
+    const Pair l = Abs(low), h = Abs(high);
+    return First(l) + First(h) + Second(l) + Second(h);
+  };
+  *band = kBandPerPixel * (magnitude(aLow, aHigh) + magnitude(bLow, bHigh));
+  const Pair dLow = Sub(bLow, aLow), dHigh = Sub(bHigh, aHigh);
+  const int64_t fa = nodes[a].nFrameIndex;
+  const double span = static_cast<double>(int64_t{nodes[b].nFrameIndex} - fa);
+  Pair worst = Splat(0.0);
   for (int32_t i = a + 1; i < b; ++i) {
-    EdgesOf(nodes[i], s, ei);
-    const double t =
-        static_cast<double>(int64_t{nodes[i].nFrameIndex} - nodes[a].nFrameIndex) / span;
-    for (int k = 0; k < 4; ++k)
-      worst = std::max(worst, std::fabs(ea[k] + (eb[k] - ea[k]) * t - ei[k]));
+    Pair low, high;
+    Edges(nodes[i], scale, &low, &high);
+    const double t = static_cast<double>(int64_t{nodes[i].nFrameIndex} - fa) / span;
+    worst = Max(worst, Abs(Sub(Add(aLow, Mul(dLow, t)), low)));
+    worst = Max(worst, Abs(Sub(Add(aHigh, Mul(dHigh, t)), high)));
   }
-  return worst;
+  return std::max(First(worst), Second(worst));
 }
 
 float Middle(float from, float to) {
@@ -428,9 +604,9 @@ BoundedSimplification SimplifyWithinBound(_PATH_INFO_* path, double maxErrorPixe
     while (pin[q] == 0) ++q;
     KeepWithin(pass, p, q, [&](int32_t a, int32_t b) {
       if (b == a + 1) return;
-      double deviation = Deviation(nodes, a, b, scale);
+      double band;
+      double deviation = Deviation(nodes, a, b, scale, &band);
       // Near the bound, what counts is what the lookup answers.
-      const double band = kBandPerPixel * (Magnitude(nodes[a], scale) + Magnitude(nodes[b], scale));
       if (deviation > maxErrorPixels - 2 * band)
         deviation = pass.LookupDeviation(a, b, std::numeric_limits<double>::infinity());
       out.largestDeviation = std::max(out.largestDeviation, deviation);
