@@ -30,7 +30,6 @@ using testing_support::Node;
 using testing_support::PathHolder;
 using testing_support::RawBytes;
 using testing_support::Snapshot;
-using testing_support::TempDir;
 using ::testing::ElementsAre;
 
 constexpr char kOldStamp[] = "19990101.000000.000";
@@ -188,10 +187,9 @@ TEST(Simplify, StraightEvenRunsCollapseToTheirEnds) {
     const double y0 = std::ldexp(static_cast<double>(rng() % 4096), -13) + 0.25;
     const int32_t f0 = static_cast<int32_t>(rng() % 1000) - 500, df = 1 + rng() % 5;
     std::vector<_PATH_NODE_> nodes;
-    for (int i = 0; i < n; ++i) {
+    for (int i = 0; i < n; ++i)
       nodes.push_back(Node(f0 + df * i, static_cast<float>(x0 + sx * i),
                            static_cast<float>(y0 + sy * i), 0.125f, 0.0625f));
-    }
     PathHolder p(Track(nodes));
     ASSERT_EQ(LinearRegressionPathInfo(p.get()), 1);
     ASSERT_THAT(Survivors(p.get()), ElementsAre(0, n - 1)) << "run " << run;
@@ -393,8 +391,7 @@ TEST_P(BoundedTrack, LookupStaysWithinTheToleranceAtEveryOriginalFrame) {
   }
   ListHolder list(NewList({NewPath(nodes), NewPath(nodes)}));
   _PATH_INFO_& simple = *list->ppPathInfos[1];
-  std::strcpy(list->ppPathInfos[0]->szGUID, "{ORIGINAL}");
-  std::strcpy(simple.szGUID, "{SIMPLE}");
+  std::strcpy(list->ppPathInfos[0]->szGUID, "{ORIGINAL}"), std::strcpy(simple.szGUID, "{SIMPLE}");
   const BoundedSimplification r = SimplifyWithinBound(&simple, t.e, 1920, 1080);
   ASSERT_EQ(r.nodesAfter, simple.nTotalPathNodeNum);
   EXPECT_LT(r.nodesAfter, r.nodesBefore / 2);
@@ -404,7 +401,7 @@ TEST_P(BoundedTrack, LookupStaysWithinTheToleranceAtEveryOriginalFrame) {
                 (i + 1 == r.nodesAfter) == (k == t.n - 1));
   }
 
-  TempDir dir;
+  testing_support::TempDir dir;
   CMlvrDataBase db;
   for (_PATH_INFO_* p : {list->ppPathInfos[0], &simple})
     ASSERT_EQ(db.fnImportPathInfo(dir.path().c_str(), "/v/a.mp4", p, nullptr), 1);
