@@ -269,8 +269,7 @@ TEST(Simplify, DropsStayWithinTheRulesAndASecondCallKeepsWhatWasKept) {
       passes.push_back(Survivors(p.get()));
     }
     for (int call = 1; call <= 2; ++call) {
-      const auto& in = passes[call - 1];
-      const auto& out = passes[call];
+      const auto &in = passes[call - 1], &out = passes[call];
       ASSERT_EQ(out.front(), in.front());
       ASSERT_EQ(out.back(), in.back());
       size_t kept = 0;  // out[kept] is the nearest survivor before in[i]
@@ -550,8 +549,7 @@ TEST(NodeConversion, NothingToDoLeavesEveryBit) {
   // Custom shapes of the same ratio, and stray sizes beside named kinds.
   _PATH_INFO_ custom = Record(2, 2), named = Record(0, 0);
   custom.nFrameWidth = 1280, custom.nFrameHeight = 720;
-  custom.nVideoWidth = 3840, custom.nVideoHeight = 2160;
-  named.nFrameWidth = named.nVideoHeight = 0;
+  custom.nVideoWidth = 3840, custom.nVideoHeight = 2160, named.nFrameWidth = named.nVideoHeight = 0;
   for (const _PATH_INFO_* r : {&custom, &named}) {
     _PATH_NODE_ n = before;
     ASSERT_EQ(ConvertPathNodeInfo(&n, r, Size(1920, 1080), 0.0f, 0, 0), 1);
@@ -651,10 +649,8 @@ TEST(NodeConversion, NonFiniteValuesStayDefined) {
   EXPECT_EQ(mir.fWidth, kInf);
 }
 
-// Resuming a path from another.
-
-// Nodes for frames first..last, tagged through fConfidence so that the
-// origin of every node can be told after a splice.
+// Resuming a path from another. Nodes for frames first..last, tagged through
+// fConfidence so that the origin of every node can be told after a splice.
 std::vector<_PATH_NODE_> Frames(int32_t first, int32_t last, float tag) {
   std::vector<_PATH_NODE_> v;
   for (int32_t f = first; f <= last; ++f) {
