@@ -90,9 +90,8 @@ TEST(PathStream, ShorterAndLongerRecordsDecode) {
   // A path record of 500 bytes (older), then one of 600 (newer) whose 72
   // surplus bytes are skipped; nodes of 40 and 64 bytes; a header of 100.
   testing_support::StoredPathFields older, newer;
-  older.size = 500, older.nodes = 2, older.in = 4, older.out = 5;
+  older.size = 500, older.nodes = 2, older.in = 4, older.out = 5, newer.size = 600;
   older.reserved4 = 0xEE;  // in bytes 400..499: they count
-  newer.size = 600;
   std::vector<uint8_t> o = StoredPathBytes(older).vec(), w = StoredPathBytes(newer).vec();
   o.resize(500), w.resize(600, 0xCC);
   Bytes b = ListHeaderBytes(2, 100).append(o).append(NodeBytes(4, 0.25f, 0, 0, 0, 40));
