@@ -39,13 +39,10 @@ int32_t Decode(const std::vector<uint8_t>& bytes, _PATH_INFO_ARRAY_** list) {
   return PathInfoArray_Serialize(ar, list);
 }
 
-
 TEST(PathStream, PathsNodesAndExtraNodeInOrder) {
   _PATH_INFO_* p = NewPath({Node(1, 0.25f, 0), Node(2, 0.5f, 0), Node(3, 0.75f, 0)});
   _PATH_INFO_* q = NewPath({Node(9, 1.0f, 0)});
-  q->bHasExtraNode = 1;
-  q->pExtraNode = new _PATH_NODE_[1];
-  q->pExtraNode[0] = Node(-5, 0.125f, 0, 0, 0);
+  q->bHasExtraNode = 1, q->pExtraNode = new _PATH_NODE_[1]{Node(-5, 0.125f, 0, 0, 0)};
   q->pExtraNode[0].dwSize = 72;  // written at the size this library knows
   ListHolder list(NewList({p, q}));
   _PATH_INFO_** pointersBefore = list->ppPathInfos;
@@ -93,12 +90,10 @@ TEST(PathStream, ShorterAndLongerRecordsDecode) {
   // A path record of 500 bytes (older), then one of 600 (newer) whose 72
   // surplus bytes are skipped; nodes of 40 and 64 bytes; a header of 100.
   testing_support::StoredPathFields older, newer;
-  older.size = 500, older.nodes = 2, older.in = 4, older.out = 5;
+  older.size = 500, older.nodes = 2, older.in = 4, older.out = 5, newer.size = 600;
   older.reserved4 = 0xEE;  // in bytes 400..499: they count
-  newer.size = 600;
   std::vector<uint8_t> o = StoredPathBytes(older).vec(), w = StoredPathBytes(newer).vec();
-  o.resize(500);
-  w.resize(600, 0xCC);
+  o.resize(500), w.resize(600, 0xCC);
   Bytes b = ListHeaderBytes(2, 100).append(o).append(NodeBytes(4, 0.25f, 0, 0, 0, 40));
   b.append(NodeBytes(5, 0.75f, 0, 0, 0, 64)).append(w);
   ListHolder list;
@@ -126,9 +121,8 @@ TEST(PathStream, DecodingIntoAnExistingListReplacesItsPaths) {
   Bytes b;
   b.u32(60).zeros(52).i32(2).append(StoredPathBytes(0)).append(StoredPathBytes(0));
   ASSERT_EQ(Decode(b.vec(), list.ref()), 1);
-  EXPECT_EQ(list.get(), header);
-  EXPECT_EQ(list->nNumOfPathInfos, 2);
-  EXPECT_EQ(list->abReserved2[19], 9);
+  EXPECT_EQ(std::tuple(list.get(), list->nNumOfPathInfos, list->abReserved2[19]),
+            std::tuple(header, 2, uint8_t{9}));
 }
 
 TEST(PathStream, MalformedStreamsFail) {
@@ -163,7 +157,6 @@ TEST(PathStream, CountsTheDataCannotHoldFailBeforeAllocating) {
   const _PATH_INFO_* p = list->ppPathInfos[0];
   EXPECT_EQ(std::tuple(p->nTotalPathNodeNum, p->pPathNodes), std::tuple(0, nullptr));
 
-  // 0x7fffffff paths in a header alone.
   ListHolder paths;
   EXPECT_EQ(Decode(ListHeaderBytes(0x7fffffff).vec(), paths.ref()), 0);
   EXPECT_TRUE(paths->ppPathInfos == nullptr);
@@ -189,10 +182,9 @@ TEST(PathStream, RecordsCutInsideTheirBodyKeepDefaults) {
 }
 
 std::vector<uint8_t> Pack(_PATH_INFO_ARRAY_** list) {
-  uint32_t n = 0;
+  uint32_t n = 0, again = 0;
   EXPECT_EQ(PathInfoArray_Pack(list, nullptr, &n), 1);
   std::vector<uint8_t> out(n, 0xEE);
-  uint32_t again = 0;
   EXPECT_EQ(PathInfoArray_Pack(list, out.data(), &again), 1);
   EXPECT_EQ(again, n);
   return out;
@@ -207,9 +199,9 @@ TEST(MemoryPacking, EmptyListPacksTo88BytesAndBadArgumentsFail) {
             Bytes().u32(88).zeros(3).u8(7).zeros(48).i32(0).zeros(27).u8(9).vec());
 
   uint32_t n = 7;
+  _PATH_INFO_ARRAY_* none = nullptr;
   EXPECT_EQ(PathInfoArray_Pack(list.ref(), nullptr, nullptr), 1);
   EXPECT_EQ(PathInfoArray_Pack(nullptr, nullptr, &n), 0);
-  _PATH_INFO_ARRAY_* none = nullptr;
   EXPECT_EQ(PathInfoArray_Pack(&none, nullptr, &n), 0);
   EXPECT_EQ(n, 7u);
   // A list that would not read back is refused by the size query too.
@@ -217,7 +209,6 @@ TEST(MemoryPacking, EmptyListPacksTo88BytesAndBadArgumentsFail) {
   holey->ppPathInfos[0]->bHasExtraNode = 1;  // the flag without its node
   EXPECT_EQ(PathInfoArray_Pack(holey.ref(), nullptr, &n), 0);
   EXPECT_EQ(n, 7u);
-  // Unpacking nothing, or into nowhere.
   ListHolder none2;
   uint8_t byte = 0;
   EXPECT_EQ(PathInfoArray_Unpack(nullptr, 0, nullptr), 0);
@@ -227,8 +218,7 @@ TEST(MemoryPacking, EmptyListPacksTo88BytesAndBadArgumentsFail) {
 
 TEST(MemoryPacking, EveryTruncationGivesTheResultItsCutPointDictates) {
   _PATH_INFO_* p = NewPath({Node(0, 0, 0), Node(1, 0, 0)});
-  p->bHasExtraNode = 1;
-  p->pExtraNode = new _PATH_NODE_[1];
+  p->bHasExtraNode = 1, p->pExtraNode = new _PATH_NODE_[1];
   ListHolder list(NewList({p, NewPath({Node(5, 0, 0)})}));
   std::vector<uint8_t> bytes = Pack(list.ref());
   // Header [0,88), first path [88,616) with nodes and extra node to 796,
@@ -250,10 +240,6 @@ TEST(MemoryPacking, EveryTruncationGivesTheResultItsCutPointDictates) {
     EXPECT_EQ(PathInfoArray_Unpack(bytes.data(), n, out.ref()), expected(n)) << n;
   }
 }
-
-using testing_support::ReadFileBytes;
-using testing_support::TempDir;
-using testing_support::WriteFileBytes;
 
 const char kHead[] = "Brask QN 15 Point Tracking Path File Head";
 
@@ -283,13 +269,9 @@ TEST(PathFile, OnePathOfTwoNodesIs782BytesAndReadsBack) {
 TEST(PathFile, HeaderTextAndVersionAreChecked) {
   TempDir dir;
   const Bytes empty = ListHeaderBytes(0);
-  Bytes wide;
-  wide.u8(0xFF).u16(0xFFFE).u8(41);
+  Bytes wide = Bytes().u8(0xFF).u16(0xFFFE).u8(41);
   for (char c : std::string(kHead)) wide.u16(c);
-  const struct {
-    Bytes bytes;
-    int32_t ok;
-  } cases[] = {
+  const struct { Bytes bytes; int32_t ok; } cases[] = {
       {wide.u32(101).append(empty).raw("trailing junk"), 1},
       // The text compares as NUL-terminated text, as the framework's strings do.
       {Bytes().u8(43).raw(kHead).u8(0).u8('x').u32(101).append(empty), 1},
@@ -359,11 +341,7 @@ TEST(StringLength, ReadsEveryFormAndShortDataIsEndOfFile) {
   // Wide text is converted to 8-bit text as the platform converts it.
   const char16_t he[] = {u'h', 0xE9};
   ASSERT_GT(platform::Utf16ToAnsi(he, 2).size(), 1u);
-  const struct {
-    Bytes bytes;
-    bool ok;
-    std::string text;
-  } cases[] = {
+  const struct { Bytes bytes; bool ok; std::string text; } cases[] = {
       {Bytes().u8(3).raw("abc"), true, "abc"},
       {Bytes().u8(0xFF).u16(3).raw("abc"), true, "abc"},
       {Bytes().u8(0xFF).u16(0xFFFF).u32(3).raw("abc"), true, "abc"},

@@ -26,15 +26,13 @@ using testing_support::WriteFileBytes;
 // Both: the read-only box ticked and hidden, the overwrite prompt and an
 // existing folder; opening also needs an existing file.
 void ExpectCommonSettings(const platform::FileDialogSettings& s, bool save) {
-  EXPECT_EQ(s.save, save);
   if (!save) {
     EXPECT_EQ(s.title, "Open Object Tracking Path(s) File");
   }
   EXPECT_TRUE(s.readOnlyChecked && s.hideReadOnly && s.overwritePrompt && s.pathMustExist);
-  EXPECT_EQ(s.fileMustExist, !save);
-  EXPECT_EQ(s.filter, "Object Tracking Path File (*.otp)|*.otp||");
-  EXPECT_EQ(s.defaultExtension, "otp");
-  EXPECT_EQ(s.fileName, "ObjTrckngPaths.otp");
+  EXPECT_EQ(std::tuple(s.save, s.fileMustExist, s.filter, s.defaultExtension, s.fileName),
+            std::tuple(save, !save, "Object Tracking Path File (*.otp)|*.otp||", "otp",
+                       "ObjTrckngPaths.otp"));
 }
 
 TEST(PathFileDialog, SaveTitleFollowsThePathCountAndTheChosenFileIsWritten) {
@@ -70,15 +68,14 @@ TEST(PathFileDialog, OpenReadsTheChosenFileCancelTouchesNothingSavingNeedsAList)
   ScopedModuleEnv use(&dialog);  // for the export below
   EXPECT_EQ(PathInfo_OpenSaveDialog(dialog, 0, into.ref(), nullptr), 1);
   ASSERT_NE(into.get(), nullptr);
-  EXPECT_EQ(into->nNumOfPathInfos, 2);
-  EXPECT_EQ(into->ppPathInfos[0]->pPathNodes[0].nFrameIndex, 3);
+  EXPECT_EQ(std::pair(into->nNumOfPathInfos, into->ppPathInfos[0]->pPathNodes[0].nFrameIndex),
+            std::pair(2, 3));
   _PATH_INFO_ARRAY_* before = into.get();
 
   EXPECT_EQ(PathInfo_OpenSaveDialog(dialog, 0, into.ref(), nullptr), 2);  // cancelled
   // Confirmed on something that is not a path file: 1, list untouched.
   EXPECT_EQ(PathInfo_OpenSaveDialog(dialog, 0, into.ref(), nullptr), 1);
-  EXPECT_EQ(into.get(), before);
-  EXPECT_EQ(into->nNumOfPathInfos, 2);
+  EXPECT_EQ(std::pair(into.get(), into->nNumOfPathInfos), std::pair(before, 2));
 
   ASSERT_EQ(dialog.shown.size(), 3u);
   for (const auto& s : dialog.shown) ExpectCommonSettings(s, false);

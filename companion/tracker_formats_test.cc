@@ -16,9 +16,8 @@ using mlvns::_PATH_INFO_ARRAY_;
 struct Read {
   _PATH_INFO_ARRAY_* list = nullptr;
   int32_t ok = 0;
-  Read(const std::string& text, int32_t format, int32_t w = 1280, int32_t h = 720) {
-    ok = MlvrX_ReadTrackerCsv(text.data(), text.size(), format, w, h, "clip.mp4", &list);
-  }
+  Read(const std::string& text, int32_t format, int32_t w = 1280, int32_t h = 720)
+      : ok(MlvrX_ReadTrackerCsv(text.data(), text.size(), format, w, h, "clip.mp4", &list)) {}
   ~Read() { Mlvr_PathInfoArray_Free(&list); }
 };
 
@@ -62,10 +61,7 @@ TEST(TrackerFormats, PixelCsvTakesColumnsInAnyOrder) {
             "frame,left,top,width,height,confidence\n0,10,20,30,40,0\n3,12,22,30,40,0\n");
 }
 
-struct BadText {
-  int32_t format;
-  const char *text, *sentence;
-};
+struct BadText { int32_t format; const char *text, *sentence; };
 constexpr int32_t kMotFormat = MLVRX_FORMAT_MOT, kPixels = MLVRX_FORMAT_PIXEL_CSV;
 
 void PrintTo(const BadText& bad, std::ostream* os) { *os << bad.sentence; }
@@ -79,29 +75,24 @@ TEST_P(TrackerFormatsRefuse, NamesTheLineAndColumnAndGivesNoList) {
       << MlvrX_LastError();
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, TrackerFormatsRefuse,
-    testing::Values(
-        BadText{kMotFormat, "1,1,0,0,10,10\n2,1,0,0,x,10\n",
-                "line 2, column 5 (bb_width): 'x' is not a number"},
-        BadText{kMotFormat, "1,1,0,0,-1,10\n",
-                "line 1, column 5 (bb_width): '-1' is not a size above 0"},
-        BadText{kMotFormat, "0,1,0,0,10,10\n",
-                "line 1, column 1 (frame): '0' is not a whole number from 1"},
-        BadText{kMotFormat, "1,1,nan,0,10,10\n", "column 3 (bb_left): 'nan' is not a finite"},
-        BadText{kMotFormat, "1,1,0,0,10\n", "line 1: 5 columns"},
-        BadText{kMotFormat, "1,1,0,0,10,10,1,1,1,1,1\n", "line 1, column 11"},
-        BadText{kMotFormat, "3,1,0,0,10,10\n\n3,1,1,1,10,10\n",
-                "line 3: track 1 already has a box at this frame (line 1)"},
-        BadText{kMotFormat, "", "holds no boxes"},
-        BadText{kPixels, "frame,left,top,width,height\n", "holds no boxes"},
-        BadText{kPixels, "frame,left,top,width,height,id\n",
-                "line 1, column 6: unknown column 'id'"},
-        BadText{kPixels, "frame,left,top,width\n", "lacks the column 'height'"},
-        BadText{kPixels, "frame,left,top,width,height\n1,2,3,4\n",
-                "line 2: 4 columns where the header has 5"},
-        BadText{kPixels, "frame,left,top,width,height\n-1,2,3,4,5\n", "column 1 (frame): '-1'"},
-        BadText{3, "1,1,0,0,10,10\n", "unknown tracker format 3"}));
+const BadText kBad[] = {
+    {kMotFormat, "1,1,0,0,10,10\n2,1,0,0,x,10\n",
+     "line 2, column 5 (bb_width): 'x' is not a number"},
+    {kMotFormat, "1,1,0,0,-1,10\n", "line 1, column 5 (bb_width): '-1' is not a size above 0"},
+    {kMotFormat, "0,1,0,0,10,10\n", "line 1, column 1 (frame): '0' is not a whole number from 1"},
+    {kMotFormat, "1,1,nan,0,10,10\n", "column 3 (bb_left): 'nan' is not a finite"},
+    {kMotFormat, "1,1,0,0,10\n", "line 1: 5 columns"},
+    {kMotFormat, "1,1,0,0,10,10,1,1,1,1,1\n", "line 1, column 11"},
+    {kMotFormat, "3,1,0,0,10,10\n\n3,1,1,1,10,10\n",
+     "line 3: track 1 already has a box at this frame (line 1)"},
+    {kMotFormat, "", "holds no boxes"},
+    {kPixels, "frame,left,top,width,height\n", "holds no boxes"},
+    {kPixels, "frame,left,top,width,height,id\n", "line 1, column 6: unknown column 'id'"},
+    {kPixels, "frame,left,top,width\n", "lacks the column 'height'"},
+    {kPixels, "frame,left,top,width,height\n1,2,3,4\n", "line 2: 4 columns where the header has 5"},
+    {kPixels, "frame,left,top,width,height\n-1,2,3,4,5\n", "column 1 (frame): '-1'"},
+    {3, "1,1,0,0,10,10\n", "unknown tracker format 3"}};
+INSTANTIATE_TEST_SUITE_P(Cases, TrackerFormatsRefuse, testing::ValuesIn(kBad));
 
 TEST(TrackerFormats, RefusesWhatCannotBeReadOrWritten) {
   Read noSize("1,1,0,0,10,10\n", MLVRX_FORMAT_MOT, 0, 720);

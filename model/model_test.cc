@@ -19,7 +19,6 @@
 namespace mlvns {
 namespace {
 
-using testing_support::Bytes;
 using testing_support::ListHolder;
 using testing_support::NewList;
 using testing_support::NewPath;
@@ -28,7 +27,6 @@ using testing_support::NodeBytes;
 using testing_support::PathHolder;
 using testing_support::RawBytes;
 using testing_support::StoredPathBytes;
-using testing_support::StoredPathFields;
 using ::testing::ElementsAre;
 
 constexpr char kOld[] = "20000101.000000.000";
@@ -37,6 +35,10 @@ std::vector<int32_t> Frames(const _PATH_INFO_* p) {
   std::vector<int32_t> out;
   for (int32_t i = 0; i < p->nTotalPathNodeNum; ++i) out.push_back(p->pPathNodes[i].nFrameIndex);
   return out;
+}
+
+_PATH_NODE_* AddExtraNode(_PATH_INFO_* p) {
+  return p->bHasExtraNode = 1, p->pExtraNode = new _PATH_NODE_[1];
 }
 
 CUIntArray* Drops(CUIntArray* list, std::initializer_list<uint32_t> nodes) {
@@ -63,12 +65,9 @@ TEST(PathIdentity, NewGuidsAndTimeStamps) {
 TEST(PathRelease, FreeInfosAndFreeNodes) {
   _PATH_INFO_* none = nullptr;
   EXPECT_EQ(PathInfo_FreeInfos(nullptr, 1) + PathInfo_FreeInfos(&none, 1), 0);
-  // A block of three records, one with nodes and an extra node.
   _PATH_INFO_* block = new _PATH_INFO_[3]();
-  block[1].pPathNodes = new _PATH_NODE_[4];
-  block[1].nTotalPathNodeNum = 4;
-  block[2].bHasExtraNode = 1;
-  block[2].pExtraNode = new _PATH_NODE_[1];
+  block[1].pPathNodes = new _PATH_NODE_[4], block[1].nTotalPathNodeNum = 4;
+  AddExtraNode(&block[2]);
   EXPECT_EQ(PathInfo_FreeInfos(&block, 3), 1);
   EXPECT_EQ(block, nullptr);
   // With a count of 0 only the block goes; its records are not looked at.
@@ -85,23 +84,16 @@ TEST(PathRelease, FreeInfosAndFreeNodes) {
 
 TEST(PathClone, IdentityOnlyWhenAskedAndDeepCopies) {
   PathHolder src(NewPath({Node(3, 0.1f, 0.2f), Node(4, 0.3f, 0.4f)}));
-  std::strcpy(src->szGUID, "{SOURCE-GUID}");
-  std::strcpy(src->szTimeStamp, "20200101.000000.000");
-  src->dwMatchKey1 = 1;
-  src->dwMatchKey3 = 77;
-  src->bHasExtraNode = 1;
-  src->pExtraNode = new _PATH_NODE_[1];
-  src->pExtraNode->fConfidence = 0.5f;
+  std::strcpy(src->szGUID, "{SOURCE-GUID}"), std::strcpy(src->szTimeStamp, "20200101.000000.000");
+  src->dwMatchKey1 = 1, src->dwMatchKey3 = 77;
+  AddExtraNode(src.get())->fConfidence = 0.5f;
   PathHolder dst(NewPath({Node(9, 0, 0)}));
-  std::strcpy(dst->szGUID, "{DEST-GUID}");
-  std::strcpy(dst->szTimeStamp, kOld);
-  dst->bHasExtraNode = 1;
-  dst->pExtraNode = new _PATH_NODE_[1];  // released by the copy, not leaked
+  std::strcpy(dst->szGUID, "{DEST-GUID}"), std::strcpy(dst->szTimeStamp, kOld);
+  AddExtraNode(dst.get());  // released by the copy, not leaked
 
   EXPECT_EQ(PathInfo_Clone(dst.get(), src.get(), 0, nullptr), 1);
-  EXPECT_STREQ(dst->szGUID, "{DEST-GUID}");
-  EXPECT_STREQ(dst->szTimeStamp, kOld);
-  EXPECT_EQ(std::tuple(dst->dwMatchKey3, dst->nPathOutIndex), std::tuple(77u, 4));
+  EXPECT_EQ(std::tuple(std::string(dst->szGUID), std::string(dst->szTimeStamp), dst->dwMatchKey3,
+                       dst->nPathOutIndex), std::tuple("{DEST-GUID}", kOld, 77u, 4));
   EXPECT_THAT(Frames(dst.get()), ElementsAre(3, 4));
   EXPECT_NE(dst->pPathNodes, src->pPathNodes);
   ASSERT_NE(dst->pExtraNode, src->pExtraNode);
@@ -126,8 +118,7 @@ TEST(PathClone, IdentityOnlyWhenAskedAndDeepCopies) {
   EXPECT_STRNE(dst->szGUID, "{SOURCE-GUID}");
   EXPECT_STRNE(dst->szTimeStamp, kOld);
   EXPECT_THAT(Frames(dst.get()), ElementsAre(3, 4));
-  std::strcpy(dst->szGUID, "{OLD}");
-  std::strcpy(dst->szTimeStamp, kOld);
+  std::strcpy(dst->szGUID, "{OLD}"), std::strcpy(dst->szTimeStamp, kOld);
   CUIntArray drop;
   EXPECT_EQ(PathInfo_Clone(dst.get(), dst.get(), 0, Drops(&drop, {1})), 1);
   EXPECT_THAT(Frames(dst.get()), ElementsAre(3));
@@ -197,8 +188,7 @@ TEST(PathList, AddKeepsOrderAndFreeReleasesAll) {
   EXPECT_EQ(PathInfoArray_Add(nullptr, nullptr) + PathInfoArray_Add(&list, nullptr), 0);
   list = new _PATH_INFO_ARRAY_();
   _PATH_INFO_* paths[3] = {NewPath({Node(1, 0, 0), Node(2, 0, 0)}), NewPath({}), NewPath({})};
-  paths[0]->bHasExtraNode = 1;
-  paths[0]->pExtraNode = new _PATH_NODE_[1];
+  AddExtraNode(paths[0]);
   for (_PATH_INFO_* p : paths) ASSERT_EQ(PathInfoArray_Add(&list, p), 1);
   ASSERT_EQ(list->nNumOfPathInfos, 3);
   for (int i = 0; i < 3; ++i) EXPECT_EQ(list->ppPathInfos[i], paths[i]);
@@ -210,11 +200,8 @@ TEST(PathList, AddKeepsOrderAndFreeReleasesAll) {
 TEST(PathList, CloneMeasuresAndCopiesThroughTheStream) {
   _PATH_INFO_* p = NewPath({Node(1, 0.1f, 0.2f), Node(2, 0.3f, 0.4f), Node(3, 0.5f, 0.6f)});
   std::strcpy(p->szGUID, "{KEEP-ME}");
-  p->pReserved = static_cast<uintptr_t>(0x100000005ull);
-  p->dwReserved6 = 9;
-  p->bHasExtraNode = 1;
-  p->pExtraNode = new _PATH_NODE_[1];
-  p->pExtraNode->dwSize = 40;  // comes back at the current size
+  p->pReserved = static_cast<uintptr_t>(0x100000005ull), p->dwReserved6 = 9;
+  AddExtraNode(p)->dwSize = 40;  // comes back at the current size
   ListHolder src(NewList({p}));
   src->abReserved1[0] = 0x5A;
 
@@ -258,7 +245,7 @@ TEST(Records, DefaultsOfAllRecords) {
   // The library's own allocation zeroes every other byte, alignment included.
   _PATH_INFO_* p = NewPathInfo();
   ASSERT_NE(p, nullptr);
-  Bytes b;
+  testing_support::Bytes b;
   b.u32(544).zeros(12).zeros(260).zeros(4).u64(0).zeros(39).zeros(71).zeros(2);
   b.u32(0).i32(-1).i32(-1).i32(0).u64(0).u64(0).u32(0).u32(0).u64(0).u32(0);
   b.zeros(24).u32(0).zeros(39).zeros(1).u32(0).f32(0).u32(401).u32(20).u32(0).zeros(4);
@@ -270,16 +257,13 @@ TEST(Records, DefaultsOfAllRecords) {
 // storing the path again gives the same bytes, so no field is lost or moved,
 // and neither pointers nor alignment garbage reach the stored form.
 TEST(Records, StoredFormOfAPathMapsEveryField) {
-  StoredPathFields f;
+  testing_support::StoredPathFields f;
   f.keys[0] = 1, f.keys[1] = 2, f.keys[2] = 3;
-  f.file = "C:\\clip.mp4";
-  f.fileSize = 0x1122334455667788ull;
-  f.guid = "{GUID}";
-  f.timeStamp = "20240126.032622.123";
+  f.file = "C:\\clip.mp4", f.fileSize = 0x1122334455667788ull;
+  f.guid = "{GUID}", f.timeStamp = "20240126.032622.123";
   f.reserved1 = 9, f.in = 10, f.out = 20, f.nodes = 0, f.reservedLow = 7, f.reserved2 = 11;
   f.hasExtraNode = 0, f.reserved3 = 12;
-  f.video[0] = 4, f.video[1] = 3, f.video[2] = 2;
-  f.frame[0] = 16, f.frame[1] = 9, f.frame[2] = 1;
+  f.video[0] = 4, f.video[1] = 3, f.video[2] = 2, f.frame[0] = 16, f.frame[1] = 9, f.frame[2] = 1;
   f.reserved4 = 13, f.originGuid = "{ORIGIN}", f.reserved5 = 14, f.rotation = 90.0f;
   f.trackType = 403, f.trackParam = 7;
   const std::vector<uint8_t> bytes = StoredPathBytes(f).vec();
@@ -315,10 +299,8 @@ TEST(Records, SizeGuardedCopies) {
   EXPECT_EQ(RawBytes(partial), RawBytes(expected));
 
   _PATH_INFO_ from, to, small;
-  from.dwMatchKey1 = 5;
-  from.dwMatchKey2 = 6;
-  std::strcpy(from.szGUID, "{SRC}");
-  from.pPathNodes = from.pExtraNode = &src;
+  from.dwMatchKey1 = 5, from.dwMatchKey2 = 6;
+  std::strcpy(from.szGUID, "{SRC}"), from.pPathNodes = from.pExtraNode = &src;
   EXPECT_TRUE(CopyPathInfoGuarded(&to, &from));
   EXPECT_EQ(std::tuple(to.dwMatchKey2, std::string(to.szGUID), to.pPathNodes, to.pExtraNode),
             std::tuple(6u, std::string("{SRC}"), nullptr, nullptr));
@@ -334,9 +316,7 @@ auto Tie(const MLVR_RECT& r) { return std::make_tuple(r.left, r.top, r.right, r.
 TEST(BoxGeometry, RectToNodeAndBack) {
   const MLVR_RECT hd = Rect(0, 0, 1920, 1080);
   const struct {
-    MLVR_RECT rect, frame;
-    float box[4];   // x, y, w, h as float quotients, y upward
-    MLVR_RECT back;
+    MLVR_RECT rect, frame; float box[4]; MLVR_RECT back;  // box: x, y, w, h as quotients, y upward
   } cases[] = {
       {Rect(100, 200, 300, 400), hd, {200.0f / 1920, 1.0f - 300.0f / 1080, 200.0f / 1920,
                                       200.0f / 1080}, Rect(100, 200, 300, 400)},
@@ -404,10 +384,8 @@ TEST(BoxGeometry, BadInputAndDegenerateValuesStayDefined) {
 TEST(BoxGeometry, ControlPointsOfLinearSegmentsGoToTheMiddle) {
   std::vector<_PATH_NODE_> nodes = {Node(0, 0.1f, 0.2f), Node(1, 0.3f, 0.7f), Node(2, 0.9f, 0.1f),
                                     Node(3, 0.5f, 0.5f), Node(4, 0.7f, 0.3f)};
-  nodes[1].nPathType = 1;  // bezier and unknown kinds keep their point
-  nodes[1].fCtrlXPos = 0.77f;
-  nodes[3].nPathType = 7;
-  nodes[3].fCtrlXPos = 0.33f;
+  nodes[1].nPathType = 1, nodes[1].fCtrlXPos = 0.77f;  // bezier and unknown kinds keep their point
+  nodes[3].nPathType = 7, nodes[3].fCtrlXPos = 0.33f;
   nodes[4].fCtrlXPos = 0.123f;  // the last node has no segment
   PathHolder p(NewPath(nodes));
   ASSERT_EQ(PathInfo_CorrectCtrlPtrBasedOnPathType(p.get()), 1);

@@ -28,8 +28,7 @@ TEST(Platform, FilesAndFolders) {
   platform::Env* env = platform::Env::Default();
   const std::string sub = dir.File("sub"), file = dir.File("sub/f.bin"), moved = dir.File("g.bin");
   EXPECT_FALSE(env->PathExists(sub.c_str()));
-  EXPECT_TRUE(env->CreateFolder(sub.c_str()));
-  EXPECT_FALSE(env->CreateFolder(sub.c_str()));
+  EXPECT_TRUE(env->CreateFolder(sub.c_str()) && !env->CreateFolder(sub.c_str()));
   EXPECT_TRUE(env->PathExists(sub.c_str()));
   EXPECT_FALSE(env->CreateFolder(dir.File("a/b").c_str()));  // one level at a time
   {
@@ -38,8 +37,7 @@ TEST(Platform, FilesAndFolders) {
     EXPECT_TRUE(f->Write("hello", 5) && f->Sync() && f->Close());
   }
   uint64_t size = 0;
-  EXPECT_TRUE(env->FileSize(file.c_str(), &size));
-  EXPECT_EQ(size, 5u);
+  EXPECT_TRUE(env->FileSize(file.c_str(), &size) && size == 5u);
   {
     auto f = env->OpenFileForReading(file.c_str());
     ASSERT_TRUE(f);
@@ -52,8 +50,7 @@ TEST(Platform, FilesAndFolders) {
   EXPECT_FALSE(env->OpenFileForReading(dir.File("none").c_str()));
   EXPECT_TRUE(env->RenameFile(file.c_str(), moved.c_str()));
   EXPECT_FALSE(env->PathExists(file.c_str()));
-  EXPECT_TRUE(env->DeleteFile(moved.c_str()));
-  EXPECT_FALSE(env->DeleteFile(moved.c_str()));
+  EXPECT_TRUE(env->DeleteFile(moved.c_str()) && !env->DeleteFile(moved.c_str()));
   EXPECT_FALSE(env->FileSize(moved.c_str(), &size));
 }
 

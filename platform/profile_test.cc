@@ -63,30 +63,16 @@ TEST_F(Profile, IntegersAreTheLeadingDecimalNumber) {
 
 TEST_F(Profile, ReadsNamesInAnyCaseAndTheFirstOfEach) {
   auto p = Open("read.ini",
-                "; written by hand\r\n"
-                "orphan=before any section\r\n"
-                "\r\n"
-                "[ Spaced ]\r\n"
-                "  key one  =  value one  \r\n"
-                "\ttabbed\t=\ttab value\t\r\n"
-                "quoted = \"  inner pad  \"\r\n"
-                "single='x'\r\n"
-                "open=\"unbalanced\r\n"
-                "no equals sign\r\n"
-                "Empty=\r\n"
-                "[File_0]\r\n"
-                "AssiciateFile=first\r\n"
-                "AssiciateFile=second\r\n"
-                "[file_0]\r\n"
-                "DataBaseName=hidden\r\n");
+                "; written by hand\r\norphan=before any section\r\n\r\n[ Spaced ]\r\n"
+                "  key one  =  value one  \r\n\ttabbed\t=\ttab value\t\r\n"
+                "quoted = \"  inner pad  \"\r\nsingle='x'\r\nopen=\"unbalanced\r\n"
+                "no equals sign\r\nEmpty=\r\n[File_0]\r\nAssiciateFile=first\r\n"
+                "AssiciateFile=second\r\n[file_0]\r\nDataBaseName=hidden\r\n");
   const std::vector<std::pair<std::pair<const char*, const char*>, const char*>> cases = {
       {{"", "orphan"}, "before any section"},  // keys before any section: a nameless one
-      {{"Spaced", "key one"}, "value one"},
-      {{" spaced ", "KEY ONE"}, "value one"},
-      {{"Spaced", "tabbed"}, "tab value"},
-      {{"Spaced", "quoted"}, "  inner pad  "},
-      {{"Spaced", "single"}, "x"},
-      {{"Spaced", "open"}, "\"unbalanced"},
+      {{"Spaced", "key one"}, "value one"}, {{" spaced ", "KEY ONE"}, "value one"},
+      {{"Spaced", "tabbed"}, "tab value"},  {{"Spaced", "quoted"}, "  inner pad  "},
+      {{"Spaced", "single"}, "x"},          {{"Spaced", "open"}, "\"unbalanced"},
       {{"Spaced", "no equals sign"}, "none"},
       {{"Spaced", "Empty"}, ""},  // present but empty is not missing
       {{"file_0", "assiciatefile"}, "first"},
@@ -139,12 +125,7 @@ TEST_F(Profile, WritesAFreshFileInWin32Order) {
 // A rewrite must leave every line it does not write as it was. Wine's
 // functions write the whole file anew; each such departure is spelt out.
 TEST_F(Profile, ARewriteLeavesEveryOtherLineAsItWas) {
-  struct Case {
-    const char* before;
-    const char* after;
-    const char* afterUnderWine;
-  };
-  const Case cases[] = {
+  const struct { const char *before, *after, *afterUnderWine; } cases[] = {
       // Comments, blank lines, lines without '=', a key before any section,
       // duplicate sections and keys. Wine drops the blank lines.
       {"; c\r\norphan=1\r\n\r\n[Setting]\r\nNumOfFiles=1\r\nno equals\r\n\r\n"
@@ -166,7 +147,7 @@ TEST_F(Profile, ARewriteLeavesEveryOtherLineAsItWas) {
        "[Setting]\r\nNumOfFiles=2\r\n[File_0]\r\nA=first\r\nD={D}\r\n[File_1]\r\nA=third\r\n"},
   };
   int n = 0;
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     const std::string name = "rewrite" + std::to_string(n++) + ".ini";
     auto p = Open(name, c.before);
     p->SetString("setting", "numoffiles", "2");

@@ -30,7 +30,6 @@ using testing_support::Node;
 using testing_support::PathHolder;
 using testing_support::RawBytes;
 using testing_support::Snapshot;
-using testing_support::TempDir;
 using ::testing::ElementsAre;
 
 constexpr char kOldStamp[] = "19990101.000000.000";
@@ -43,11 +42,8 @@ using Floats = std::vector<float>;
 // A record with a GUID, an old time stamp and match keys 7, 8, 9.
 _PATH_INFO_* Path(const std::vector<_PATH_NODE_>& nodes, const char* guid, uint32_t key = 7) {
   _PATH_INFO_* p = NewPath(nodes);
-  std::strcpy(p->szGUID, guid);
-  std::strcpy(p->szTimeStamp, kOldStamp);
-  p->dwMatchKey1 = key;
-  p->dwMatchKey2 = 8;
-  p->dwMatchKey3 = 9;
+  std::strcpy(p->szGUID, guid), std::strcpy(p->szTimeStamp, kOldStamp);
+  p->dwMatchKey1 = key, p->dwMatchKey2 = 8, p->dwMatchKey3 = 9;
   return p;
 }
 
@@ -67,11 +63,19 @@ Ints Survivors(const _PATH_INFO_* p) {
   return Each(p, [](const _PATH_NODE_& n) { return static_cast<int32_t>(n.dwReserved[0]); });
 }
 
+_PATH_NODE_* AddExtraNode(_PATH_INFO_* p) {
+  return p->bHasExtraNode = 1, p->pExtraNode = new _PATH_NODE_[1];
+}
+
 // A record whose nodes carry their input position in dwReserved[0], so that
 // the survivors can be told apart whatever their frames.
 _PATH_INFO_* Track(std::vector<_PATH_NODE_> nodes) {
   for (size_t i = 0; i < nodes.size(); ++i) nodes[i].dwReserved[0] = static_cast<uint32_t>(i);
   return Path(nodes, "{TRACK}");
+}
+
+_PATH_INFO_* Abc() {
+  return Track({Node(0, 0.25f, 0.5f), Node(10, 0.5f, 0.5f), Node(20, 0.75f, 0.5f)});
 }
 
 // The worked windows: A at (0.25, 0.5) frame 0, B frame 10, C at (0.75, 0.5)
@@ -89,10 +93,7 @@ TEST(Simplify, WorkedWindows) {
   auto bezier = [](int i, float cx, float cy) {
     return [=](_PATH_NODE_* n) { n[i].nPathType = 1, n[i].fCtrlXPos = cx, n[i].fCtrlYPos = cy; };
   };
-  const struct {
-    Edit edit;
-    bool dropped;
-  } cases[] = {
+  const struct { Edit edit; bool dropped; } cases[] = {
       {at(0.5f, 0.5f), true},
       {at(0.5f, 0.502f), true},    // 0.002 off the line
       {at(0.5f, 0.52f), false},    // 0.02 off
@@ -118,7 +119,7 @@ TEST(Simplify, WorkedWindows) {
   int row = 0;
   for (const auto& c : cases) {
     SCOPED_TRACE(row++);
-    PathHolder p(Track({Node(0, 0.25f, 0.5f), Node(10, 0.5f, 0.5f), Node(20, 0.75f, 0.5f)}));
+    PathHolder p(Abc());
     c.edit(p->pPathNodes);
     p->pPathNodes[2].dwReserved[4] = 77;
     const auto before = Snapshot(p.get());
@@ -134,14 +135,13 @@ TEST(Simplify, WorkedWindows) {
     EXPECT_STRNE(p->szTimeStamp, kOldStamp);
   }
   // Any coordinate that is not finite keeps B.
-  for (float bad : {kNaN, kInf}) {
+  for (float bad : {kNaN, kInf})
     for (int k = 0; k < 6; ++k) {
-      PathHolder p(Track({Node(0, 0.25f, 0.5f), Node(10, 0.5f, 0.5f), Node(20, 0.75f, 0.5f)}));
+      PathHolder p(Abc());
       (k % 2 ? p->pPathNodes[k / 2].fYPos : p->pPathNodes[k / 2].fXPos) = bad;
       ASSERT_EQ(LinearRegressionPathInfo(p.get()), 1);
       EXPECT_EQ(p->nTotalPathNodeNum, 3) << bad << " at " << k;
     }
-  }
 }
 
 TEST(Simplify, DroppingMovesTheBezierControlPointAlong) {
@@ -187,10 +187,9 @@ TEST(Simplify, StraightEvenRunsCollapseToTheirEnds) {
     const double y0 = std::ldexp(static_cast<double>(rng() % 4096), -13) + 0.25;
     const int32_t f0 = static_cast<int32_t>(rng() % 1000) - 500, df = 1 + rng() % 5;
     std::vector<_PATH_NODE_> nodes;
-    for (int i = 0; i < n; ++i) {
+    for (int i = 0; i < n; ++i)
       nodes.push_back(Node(f0 + df * i, static_cast<float>(x0 + sx * i),
                            static_cast<float>(y0 + sy * i), 0.125f, 0.0625f));
-    }
     PathHolder p(Track(nodes));
     ASSERT_EQ(LinearRegressionPathInfo(p.get()), 1);
     ASSERT_THAT(Survivors(p.get()), ElementsAre(0, n - 1)) << "run " << run;
@@ -270,8 +269,7 @@ TEST(Simplify, DropsStayWithinTheRulesAndASecondCallKeepsWhatWasKept) {
       passes.push_back(Survivors(p.get()));
     }
     for (int call = 1; call <= 2; ++call) {
-      const auto& in = passes[call - 1];
-      const auto& out = passes[call];
+      const auto &in = passes[call - 1], &out = passes[call];
       ASSERT_EQ(out.front(), in.front());
       ASSERT_EQ(out.back(), in.back());
       size_t kept = 0;  // out[kept] is the nearest survivor before in[i]
@@ -312,12 +310,7 @@ TEST(Simplify, RebuildIsCloneOntoItselfWithTheDropList) {
     for (_PATH_INFO_* p : {got.get(), want.get()}) {
       p->dwMatchKey2 = 5;
       p->nPathOutIndex = 1234;  // not derived from the nodes
-      if (variant == 1) {
-        p->bHasExtraNode = 1;
-        p->pExtraNode = new _PATH_NODE_[1];
-        p->pExtraNode->dwSize = 40;
-        p->pExtraNode->fYPos = 0.25f;
-      }
+      if (variant == 1) AddExtraNode(p)->dwSize = 40, p->pExtraNode->fYPos = 0.25f;
       if (variant == 2) p->pExtraNode = &foreign;
       if (variant == 3) p->dwSize = 300;
     }
@@ -339,9 +332,8 @@ TEST(Simplify, RebuildIsCloneOntoItselfWithTheDropList) {
     if (variant == 1) {
       EXPECT_EQ(RawBytes(*got->pExtraNode), RawBytes(*want->pExtraNode));
     }
-    for (int32_t i = 0; i < 5; ++i) {
+    for (int32_t i = 0; i < 5; ++i)
       EXPECT_EQ(RawBytes(got->pPathNodes[i]), RawBytes(want->pPathNodes[i])) << i;
-    }
   }
 }
 
@@ -365,13 +357,15 @@ TEST(Simplify, NullShortAndBrokenRecords) {
 
 // On tracker-like paths the box the database lookup gives at every original
 // frame moves by at most the tolerance; input it cannot judge stays.
-// A loop of `turns` over the clip in a 1920 x 1080 frame, jittered in pixels.
+// A loop of `turns` over the clip in a 1920 x 1080 frame, jittered in pixels;
+// maxGap frames at most from one node to the next; above 4096 nodes (n) the
+// look-ahead pass runs instead of the exact one.
 struct BoundedCase {
   const char* name;
   double turns, jitter, sizeJitter;
-  int maxGap;  // frames from one node to the next, from 1
+  int maxGap;
   double e;
-  int n;  // above 4096 the look-ahead pass runs instead of the exact one
+  int n;
 };
 
 double EdgeGap(const _PATH_NODE_& a, const _PATH_NODE_& b) {
@@ -396,8 +390,7 @@ TEST_P(BoundedTrack, LookupStaysWithinTheToleranceAtEveryOriginalFrame) {
   }
   ListHolder list(NewList({NewPath(nodes), NewPath(nodes)}));
   _PATH_INFO_& simple = *list->ppPathInfos[1];
-  std::strcpy(list->ppPathInfos[0]->szGUID, "{ORIGINAL}");
-  std::strcpy(simple.szGUID, "{SIMPLE}");
+  std::strcpy(list->ppPathInfos[0]->szGUID, "{ORIGINAL}"), std::strcpy(simple.szGUID, "{SIMPLE}");
   const BoundedSimplification r = SimplifyWithinBound(&simple, t.e, 1920, 1080);
   ASSERT_EQ(r.nodesAfter, simple.nTotalPathNodeNum);
   EXPECT_LT(r.nodesAfter, r.nodesBefore / 2);
@@ -407,7 +400,7 @@ TEST_P(BoundedTrack, LookupStaysWithinTheToleranceAtEveryOriginalFrame) {
                 (i + 1 == r.nodesAfter) == (k == t.n - 1));
   }
 
-  TempDir dir;
+  testing_support::TempDir dir;
   CMlvrDataBase db;
   for (_PATH_INFO_* p : {list->ppPathInfos[0], &simple})
     ASSERT_EQ(db.fnImportPathInfo(dir.path().c_str(), "/v/a.mp4", p, nullptr), 1);
@@ -442,9 +435,8 @@ TEST(BoundedSimplification, KeepsWhatItCannotJudgeAndRefusesBadTolerances) {
   ListHolder list(NewList({NewPath(nodes)}));
   _PATH_INFO_* path = list->ppPathInfos[0];
   const BoundedSimplification r = SimplifyWithinBound(path, 1.0, 1920, 1080);
-  std::vector<int> frames;
-  for (int i = 0; i < r.nodesAfter; ++i) frames.push_back(path->pPathNodes[i].nFrameIndex);
-  EXPECT_EQ(frames, (std::vector<int>{0, 4, 5, 6, 9, 9, 11, 15, 16, 19}));
+  EXPECT_EQ(r.nodesAfter, path->nTotalPathNodeNum);
+  EXPECT_EQ(FrameList(path), (Ints{0, 4, 5, 6, 9, 9, 11, 15, 16, 19}));
   // The segment from frame 0 now ends at frame 4: its control point moved to the middle.
   EXPECT_EQ(std::pair(path->pPathNodes[0].fCtrlXPos, path->pPathNodes[0].fCtrlYPos),
             std::pair(0.04f / 2, 0.5f));
@@ -466,24 +458,14 @@ constexpr float kTol = 1e-6f;
 
 _PATH_INFO_ Record(int32_t frameAspect, int32_t videoAspect, float rotation = 0.0f) {
   _PATH_INFO_ p;
-  p.nFrameAspect = frameAspect;
-  p.nVideoAspect = videoAspect;
-  p.fRotation = rotation;
+  p.nFrameAspect = frameAspect, p.nVideoAspect = videoAspect, p.fRotation = rotation;
   return p;
 }
 
 // Every field but the box is set, so that a stray write shows.
 _PATH_NODE_ Box(float x, float y, float w, float h) {
-  _PATH_NODE_ n;
-  n.nFrameIndex = 17;
-  n.fConfidence = 0.625f;
-  n.fXPos = x;
-  n.fYPos = y;
-  n.fWidth = w;
-  n.fHeight = h;
-  n.nPathType = 1;
-  n.fCtrlXPos = 0.3f;
-  n.fCtrlYPos = 0.7f;
+  _PATH_NODE_ n = Node(17, x, y, w, h);
+  n.fConfidence = 0.625f, n.nPathType = 1, n.fCtrlXPos = 0.3f, n.fCtrlYPos = 0.7f;
   for (int i = 0; i < 5; ++i) n.dwReserved[i] = 0xA0u + static_cast<uint32_t>(i);
   return n;
 }
@@ -495,11 +477,7 @@ TEST(NodeConversion, BoxesMoveIntoTheTargetFrame) {
   const float w3 = 0.1f * 144.0f / 45.5625f;     // out of the bars of a turned 16:9 video
   const float c = 4.0f / 3.0f;                   // 16:9 covering 4:3
   struct Case {
-    int32_t frame, video;
-    float rotation;
-    int32_t W, H;
-    float angle;
-    int32_t relative, mode;
+    int32_t frame, video; float rotation; int32_t W, H; float angle; int32_t relative, mode;
     float in[4], out[4];
   } cases[] = {
       // A 4:3 video between side bars of a 16:9 frame covers the middle
@@ -551,10 +529,8 @@ TEST(NodeConversion, BoxesMoveIntoTheTargetFrame) {
     const _PATH_NODE_ before = Box(k.in[0], k.in[1], k.in[2], k.in[3]);
     _PATH_NODE_ n = before;
     ASSERT_EQ(ConvertPathNodeInfo(&n, &rec, Size(k.W, k.H), k.angle, k.relative, k.mode), 1);
-    EXPECT_NEAR(n.fXPos, k.out[0], kTol);
-    EXPECT_NEAR(n.fYPos, k.out[1], kTol);
-    EXPECT_NEAR(n.fWidth, k.out[2], kTol);
-    EXPECT_NEAR(n.fHeight, k.out[3], kTol);
+    const float got[] = {n.fXPos, n.fYPos, n.fWidth, n.fHeight};
+    for (int i = 0; i < 4; ++i) EXPECT_NEAR(got[i], k.out[i], kTol) << i;
     // Nothing but the box changes, the control point included.
     _PATH_NODE_ a = before, b = n;
     a.fXPos = b.fXPos = a.fYPos = b.fYPos = a.fWidth = b.fWidth = a.fHeight = b.fHeight = 0;
@@ -573,8 +549,7 @@ TEST(NodeConversion, NothingToDoLeavesEveryBit) {
   // Custom shapes of the same ratio, and stray sizes beside named kinds.
   _PATH_INFO_ custom = Record(2, 2), named = Record(0, 0);
   custom.nFrameWidth = 1280, custom.nFrameHeight = 720;
-  custom.nVideoWidth = 3840, custom.nVideoHeight = 2160;
-  named.nFrameWidth = named.nVideoHeight = 0;
+  custom.nVideoWidth = 3840, custom.nVideoHeight = 2160, named.nFrameWidth = named.nVideoHeight = 0;
   for (const _PATH_INFO_* r : {&custom, &named}) {
     _PATH_NODE_ n = before;
     ASSERT_EQ(ConvertPathNodeInfo(&n, r, Size(1920, 1080), 0.0f, 0, 0), 1);
@@ -586,8 +561,7 @@ TEST(NodeConversion, NothingToDoLeavesEveryBit) {
     _PATH_NODE_ n = Box(0.5f, 1e-9f, 0.1f, 0.2f);
     MLVR_SIZE target = angle == 180.0f ? Size(1920, 1080) : Size(1080, 1920);
     ASSERT_EQ(ConvertPathNodeInfo(&n, &turned, target, angle, 0, 0), 1) << angle;
-    EXPECT_EQ(n.fYPos, 1e-9f) << angle;
-    EXPECT_EQ(n.fHeight, 0.2f) << angle;
+    EXPECT_EQ(std::pair(n.fYPos, n.fHeight), std::pair(1e-9f, 0.2f)) << angle;
   }
   // Different turns take the mirror in double and round to float.
   _PATH_NODE_ n = Box(1e-9f, 0.5f, 0.1f, 0.2f);
@@ -600,9 +574,9 @@ TEST(NodeConversion, DisplacementIsTheDifferenceOfConvertedPoints) {
   // displacements, so converting two points and subtracting must equal
   // converting their difference as a displacement.
   const _PATH_INFO_ recs[] = {Record(0, 0), Record(0, 1, 90), Record(1, 0, 180), Record(1, 1, 270)};
-  for (const _PATH_INFO_& rec : recs) {
-    for (MLVR_SIZE target : {Size(1920, 1080), Size(1440, 1080), Size(1080, 1920)}) {
-      for (float angle : {0.0f, 90.0f, 180.0f, 270.0f}) {
+  for (const _PATH_INFO_& rec : recs)
+    for (MLVR_SIZE target : {Size(1920, 1080), Size(1440, 1080), Size(1080, 1920)})
+      for (float angle : {0.0f, 90.0f, 180.0f, 270.0f})
         for (int32_t mode : {0, 1, 3}) {
           SCOPED_TRACE(::testing::Message() << rec.fRotation << target.cx << angle << mode);
           _PATH_NODE_ a = Box(0.2f, 0.7f, 0.1f, 0.1f), b = Box(0.6f, 0.3f, 0.1f, 0.1f);
@@ -616,9 +590,6 @@ TEST(NodeConversion, DisplacementIsTheDifferenceOfConvertedPoints) {
           EXPECT_NEAR(a.fWidth, d.fWidth, kTol);
           EXPECT_NEAR(a.fHeight, d.fHeight, kTol);
         }
-      }
-    }
-  }
 }
 
 TEST(NodeConversion, BadInputLeavesTheNodeUnchanged) {
@@ -649,18 +620,16 @@ TEST(NodeConversion, BadInputLeavesTheNodeUnchanged) {
   // Extreme and negative sizes wrap in their products but never trap.
   const _PATH_INFO_ same = Record(0, 0);
   const int32_t sizes[] = {INT32_MAX, INT32_MIN, -1, 1, 46341};
-  for (int32_t w : sizes) {
+  for (int32_t w : sizes)
     for (int32_t h : sizes) {
       _PATH_INFO_ custom = Record(2, 2, 90.0f);
-      custom.nFrameWidth = custom.nVideoHeight = w;
-      custom.nFrameHeight = custom.nVideoWidth = h;
+      custom.nFrameWidth = custom.nVideoHeight = w, custom.nFrameHeight = custom.nVideoWidth = h;
       for (int32_t mode : {0, 1, 3}) {
         _PATH_NODE_ m = before, d = before;
         ConvertPathNodeInfo(&m, &custom, Size(w, h), 270.0f, 0, mode);
         ConvertPathNodeInfo(&d, &same, Size(h, w), 0.0f, 1, mode);
       }
     }
-  }
 }
 
 TEST(NodeConversion, NonFiniteValuesStayDefined) {
@@ -680,10 +649,8 @@ TEST(NodeConversion, NonFiniteValuesStayDefined) {
   EXPECT_EQ(mir.fWidth, kInf);
 }
 
-// Resuming a path from another.
-
-// Nodes for frames first..last, tagged through fConfidence so that the
-// origin of every node can be told after a splice.
+// Resuming a path from another. Nodes for frames first..last, tagged through
+// fConfidence so that the origin of every node can be told after a splice.
 std::vector<_PATH_NODE_> Frames(int32_t first, int32_t last, float tag) {
   std::vector<_PATH_NODE_> v;
   for (int32_t f = first; f <= last; ++f) {
@@ -693,7 +660,6 @@ std::vector<_PATH_NODE_> Frames(int32_t first, int32_t last, float tag) {
   return v;
 }
 
-
 // The destination's nodes before the source's first frame, then the source;
 // a source from the destination's start on replaces it, keys and kind
 // included, and is no change of the stamp.
@@ -702,10 +668,7 @@ TEST(ResumeSplice, KeepsTheNodesBeforeTheSourceThenTakesIt) {
   sparse.erase(sparse.begin() + 1);
   sparse.push_back(sparse[1]);  // 0, 2, 3, ..., 9, 2: counting stops at frame 4
   const struct {
-    std::vector<_PATH_NODE_> dst, src;
-    uint32_t srcKey;
-    Ints frames;
-    Floats tags;
+    std::vector<_PATH_NODE_> dst, src; uint32_t srcKey; Ints frames; Floats tags;
   } cases[] = {
       {Frames(0, 9, 1), Frames(5, 14, 2), 7, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14},
        {1, 1, 1, 1, 1, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2}},
@@ -719,22 +682,17 @@ TEST(ResumeSplice, KeepsTheNodesBeforeTheSourceThenTakesIt) {
     SCOPED_TRACE(row++);
     PathHolder dst(Path(c.dst, "{DST}")), src(Path(c.src, "{SRC}", c.srcKey));
     const bool later = c.srcKey == 7;
-    dst->bHasExtraNode = 1;
-    dst->pExtraNode = new _PATH_NODE_[1];
-    dst->pExtraNode->fXPos = 0.75f;
+    AddExtraNode(dst.get())->fXPos = 0.75f;
     src->nFrameAspect = 2;
     const auto srcBefore = Snapshot(src.get());
     ASSERT_EQ(PathInfo_ResumFromAnother(dst.get(), src.get()), 1);
-    EXPECT_EQ(FrameList(dst.get()), c.frames);
-    EXPECT_EQ(Tags(dst.get()), c.tags);
+    EXPECT_EQ(std::pair(FrameList(dst.get()), Tags(dst.get())), std::pair(c.frames, c.tags));
     const size_t first = c.frames.size() - c.src.size();  // the source's first node
     EXPECT_EQ(RawBytes(dst->pPathNodes[first]), RawBytes(src->pPathNodes[0]));
-    EXPECT_EQ(dst->nPathInIndex, c.frames.front());
-    EXPECT_EQ(dst->nPathOutIndex, c.frames.back());
-    EXPECT_STREQ(dst->szGUID, "{DST}");
+    EXPECT_EQ(std::tuple(dst->nPathInIndex, dst->nPathOutIndex, std::string(dst->szGUID),
+                         dst->dwMatchKey1, dst->nFrameAspect),
+              std::tuple(c.frames.front(), c.frames.back(), "{DST}", c.srcKey, later ? 0 : 2));
     EXPECT_EQ(std::strcmp(dst->szTimeStamp, kOldStamp) != 0, later);
-    EXPECT_EQ(dst->dwMatchKey1, c.srcKey);
-    EXPECT_EQ(dst->nFrameAspect, later ? 0 : 2);
     EXPECT_TRUE(!later || dst->pExtraNode->fXPos == 0.75f);
     EXPECT_EQ(Snapshot(src.get()), srcBefore);
   }
@@ -744,9 +702,8 @@ TEST(ResumeSplice, KeepsTheNodesBeforeTheSourceThenTakesIt) {
   src->pPathNodes[1].dwSize = 40;
   ASSERT_EQ(PathInfo_ResumFromAnother(dst.get(), src.get()), 1);
   EXPECT_EQ(FrameList(dst.get()), (Ints{0, 1, 2, -1}));
-  EXPECT_EQ(std::tuple(dst->pPathNodes[3].dwSize, dst->pPathNodes[3].fXPos),
-            std::tuple(60u, src->pPathNodes[1].fXPos));
-  EXPECT_EQ(dst->nPathOutIndex, 3);
+  EXPECT_EQ(std::tuple(dst->pPathNodes[3].dwSize, dst->pPathNodes[3].fXPos, dst->nPathOutIndex),
+            std::tuple(60u, src->pPathNodes[1].fXPos, 3));
 }
 
 // Refusals (0) and no-ops (1) of both operations leave the destination as
@@ -759,11 +716,7 @@ TEST(Resume, RefusalsAndNoOpsChangeNothing) {
   _PATH_INFO_ broken;  // a count without an array
   broken.nTotalPathNodeNum = 4;
   _PATH_INFO_* d = dst.get();
-  const struct {
-    _PATH_INFO_* dst;
-    const _PATH_INFO_* src;
-    int32_t splice, run0;
-  } cases[] = {
+  const struct { _PATH_INFO_* dst; const _PATH_INFO_* src; int32_t splice, run0; } cases[] = {
       {nullptr, src.get(), 0, 0}, {d, nullptr, 0, 0},      {d, key1.get(), 0, 0},
       {d, key2.get(), 0, 0},      {d, key3.get(), 0, 0},   {d, empty.get(), 0, 1},
       {d, d, 1, 1},               {d, &broken, 0, 0},      {empty.get(), src.get(), 0, 0},
@@ -778,8 +731,7 @@ TEST(Resume, RefusalsAndNoOpsChangeNothing) {
   // Runs outside the destination's runs.
   for (int32_t run : {-1, 1, INT32_MAX})
     EXPECT_EQ(PathInfo_ResumFromAnother2(run, d, src.get()), 0) << run;
-  EXPECT_EQ(Snapshot(d), before);
-  EXPECT_EQ(Snapshot(empty.get()), emptyBefore);
+  EXPECT_EQ(std::pair(Snapshot(d), Snapshot(empty.get())), std::pair(before, emptyBefore));
 
   // Four runs: of 2 slots in ten nodes, run 4 is none; of 0 slots in three.
   PathHolder small(Path(Frames(0, 2, 1.0f), "{SMALL}"));
@@ -795,10 +747,7 @@ TEST(Resume, RefusalsAndNoOpsChangeNothing) {
 // overwrites the slots from its frame on.
 TEST(ResumeRun, OverwritesTheMatchingSlots) {
   const struct {
-    int32_t first;
-    std::vector<_PATH_NODE_> src;
-    Ints frames;
-    Floats tags;
+    int32_t first; std::vector<_PATH_NODE_> src; Ints frames; Floats tags;
   } cases[] = {
       {0, Frames(5, 7, 2.0f), {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}, {1, 1, 1, 1, 1, 2, 2, 2, 1, 1}},
       // A missing frame 6: the next source node fills its slot too.
@@ -816,12 +765,10 @@ TEST(ResumeRun, OverwritesTheMatchingSlots) {
     PathHolder dst(Path(Frames(c.first, c.first + 9, 1.0f), "{DST}"));
     PathHolder src(Path(c.src, "{SRC}"));
     ASSERT_EQ(PathInfo_ResumFromAnother2(0, dst.get(), src.get()), 1);
-    EXPECT_EQ(FrameList(dst.get()), c.frames);
-    EXPECT_EQ(Tags(dst.get()), c.tags);
+    EXPECT_EQ(std::pair(FrameList(dst.get()), Tags(dst.get())), std::pair(c.frames, c.tags));
     EXPECT_STRNE(dst->szTimeStamp, kOldStamp);
-    EXPECT_EQ(dst->nPathInIndex, c.first);
-    EXPECT_EQ(dst->nPathOutIndex, c.first + 9);
-    EXPECT_EQ(dst->pPathNodes == nullptr, c.frames.empty());
+    EXPECT_EQ(std::tuple(dst->nPathInIndex, dst->nPathOutIndex, dst->pPathNodes == nullptr),
+              std::tuple(c.first, c.first + 9, c.frames.empty()));
   }
 }
 

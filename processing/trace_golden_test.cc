@@ -26,7 +26,6 @@ using testing_support::TempDir;
 using testing_support::WriteFileBytes;
 using Lines = std::vector<std::string>;
 
-const char kWindow[] = "(0, 1, 2)";
 const char kEven[] = "    dRatioOfDistance: 1.000000, dRatioOfTime: 1.000000, dDiff: 0.000000";
 const std::string kKeep = "    ==>     keep nIdx: 1";
 
@@ -42,7 +41,7 @@ Lines Simplified(float bx, float by, int32_t last,
 }
 
 Lines Window(const Lines& after) {
-  Lines all = {"sfnLinearRegressionPathInfo", kWindow};
+  Lines all = {"sfnLinearRegressionPathInfo", "(0, 1, 2)"};
   all.insert(all.end(), after.begin(), after.end());
   return all;
 }
@@ -57,9 +56,7 @@ TEST_F(TraceGolden, Simplification) {
   auto bezier = [](int i, float cx, float cy) {
     return [=](_PATH_NODE_* n) { n[i].nPathType = 1, n[i].fCtrlXPos = cx, n[i].fCtrlYPos = cy; };
   };
-  const struct {
-    Lines got, want;
-  } cases[] = {
+  const struct { Lines got, want; } cases[] = {
       {Simplified(0.5f, 0.5f, 20),
        Window({kEven, "    dPt2Ln: 0.000000", "    ==> drop nIdx: 1", "\r\n"})},
       {Simplified(0.5f, 0.52f, 20), Window({kEven, "    dPt2Ln: 0.020000"})},
@@ -94,22 +91,16 @@ TEST_F(TraceGolden, ResumeDumpAndAppend) {
   std::vector<_PATH_NODE_> ten;
   for (int32_t f = 0; f < 10; ++f) ten.push_back(Node(f, 0.1f, 0.1f));
   _PATH_NODE_ nodes[2] = {Node(4, 0.25f, 0.5f, 0.125f, 0.0625f), Node(5, 0.1f, 0.2f, 0.3f, 0.4f)};
-  nodes[0].fConfidence = 0.875f;
-  nodes[1].dwSize = 48;
+  nodes[0].fConfidence = 0.875f, nodes[1].dwSize = 48;
   _PATH_INFO_ block[4];
-  block[0].nPathInIndex = 4;
-  block[0].nPathOutIndex = 5;
-  block[0].nTotalPathNodeNum = 2;
-  block[0].pPathNodes = nodes;
-  block[2].nTotalPathNodeNum = 5;
-  block[3].nTotalPathNodeNum = -4;
+  block[0].nPathInIndex = 4, block[0].nPathOutIndex = 5, block[0].nTotalPathNodeNum = 2;
+  block[0].pPathNodes = nodes, block[2].nTotalPathNodeNum = 5, block[3].nTotalPathNodeNum = -4;
   const std::string unnumbered = "nPathInIndex: -1, nPathOutIndex: -1, nTotalPathNodeNum: ";
 
   // These lines are written whatever the trace switch says.
   for (bool traced : {true, false}) {
     SetTraceEnabled(traced);
-    PathHolder dst(NewPath(ten));
-    PathHolder src(NewPath({Node(5, 0.2f, 0.2f), Node(7, 0.3f, 0.3f)}));
+    PathHolder dst(NewPath(ten)), src(NewPath({Node(5, 0.2f, 0.2f), Node(7, 0.3f, 0.3f)}));
     CaptureEnv sink;
     ASSERT_EQ(Mlvr_PathInfo_ResumFromAnother2(0, dst.get(), src.get()), 1);
     EXPECT_EQ(sink.Lines(), (Lines{"========== resume [0:10] ==========\n", "[0:5] -> [5:5]\n",
@@ -118,22 +109,20 @@ TEST_F(TraceGolden, ResumeDumpAndAppend) {
     EXPECT_EQ(Mlvr_DumpPathInfos(nullptr, 3, "c"), 0);
     ASSERT_EQ(Mlvr_DumpPathInfos(block, 4, "x"), 1);
     ASSERT_EQ(Mlvr_DumpPathInfos(block, 0, nullptr), 1);
-    EXPECT_EQ(
-        sink.Lines(),
-        (Lines{
-            "==== Begin dump path info ==== [x]", "==> Header size: 8", "==> nTotalPathInfoNum: 4",
-            "    0000 (path info nIdx), nPathInIndex: 4, nPathOutIndex: 5, nTotalPathNodeNum: 2, "
-            "node size: 544",
-            "        0000 (node nIdx), nFrameIndex: 4, fConfidence: 0.875000, fXPos: 0.250000, "
-            "fYPos: 0.500000, fWidth: 0.125000, fHeight: 0.062500, node size: 60, dwSize: 60",
-            "        0001 (node nIdx), nFrameIndex: 5, fConfidence: 0.000000, fXPos: 0.100000, "
-            "fYPos: 0.200000, fWidth: 0.300000, fHeight: 0.400000, node size: 60, dwSize: 48",
-            "    0001 (path info nIdx), " + unnumbered + "0, node size: 544",
-            "    0002 (path info nIdx), " + unnumbered + "5, node size: 544",
-            "    0003 (path info nIdx), " + unnumbered + "-4, node size: 544",
-            "==> nSizeOfpPathInfo: 2304", "==== End dump path info ====",
-            "==== Begin dump path info ==== [No comment]", "==> Header size: 8",
-            "==> nTotalPathInfoNum: 0", "==> nSizeOfpPathInfo: 8", "==== End dump path info ===="}));
+    EXPECT_EQ(sink.Lines(), (Lines{
+        "==== Begin dump path info ==== [x]", "==> Header size: 8", "==> nTotalPathInfoNum: 4",
+        "    0000 (path info nIdx), nPathInIndex: 4, nPathOutIndex: 5, nTotalPathNodeNum: 2, "
+        "node size: 544",
+        "        0000 (node nIdx), nFrameIndex: 4, fConfidence: 0.875000, fXPos: 0.250000, "
+        "fYPos: 0.500000, fWidth: 0.125000, fHeight: 0.062500, node size: 60, dwSize: 60",
+        "        0001 (node nIdx), nFrameIndex: 5, fConfidence: 0.000000, fXPos: 0.100000, "
+        "fYPos: 0.200000, fWidth: 0.300000, fHeight: 0.400000, node size: 60, dwSize: 48",
+        "    0001 (path info nIdx), " + unnumbered + "0, node size: 544",
+        "    0002 (path info nIdx), " + unnumbered + "5, node size: 544",
+        "    0003 (path info nIdx), " + unnumbered + "-4, node size: 544",
+        "==> nSizeOfpPathInfo: 2304", "==== End dump path info ====",
+        "==== Begin dump path info ==== [No comment]", "==> Header size: 8",
+        "==> nTotalPathInfoNum: 0", "==> nSizeOfpPathInfo: 8", "==== End dump path info ===="}));
     sink.Clear();
     EXPECT_EQ(Mlvr_PathInfo_PathNodeAppend(nullptr, nullptr, 1, 0), 0);
     EXPECT_EQ(sink.Lines(), (Lines{"pPathInfo == NULL\n", "pNodes == NULL\n"}));
@@ -145,17 +134,14 @@ TEST_F(TraceGolden, ResumeDumpAndAppend) {
 TEST_F(TraceGolden, Database) {
   TempDir dir;
   ASSERT_EQ(ModuleLoad(), 1);
-  const std::string db = dir.path();
+  const std::string db = dir.path(), missing = dir.File("missing.mp4");
   const std::string clip = dir.File("clip.mp4"), other = dir.File("other.mp4");
-  const std::string missing = dir.File("missing.mp4");
   WriteFileBytes(clip, std::vector<uint8_t>(11, 'v'));
   WriteFileBytes(other, std::vector<uint8_t>(5, 'v'));
   auto path = [](const char* guid, int32_t aspect) {
     _PATH_INFO_* p = NewPath({Node(0, 0.5f, 0.5f)});
-    std::strcpy(p->szGUID, guid);
-    p->nFrameAspect = aspect;
-    p->nFrameWidth = p->nFrameHeight = 1000;
-    p->qwAssociateFileSize = 11;
+    std::strcpy(p->szGUID, guid), p->nFrameAspect = aspect;
+    p->nFrameWidth = p->nFrameHeight = 1000, p->qwAssociateFileSize = 11;
     return p;
   };
   ListHolder a(NewList({path("{W}", 0), path("{F}", 1), path("{C}", 2)}));
@@ -170,11 +156,7 @@ TEST_F(TraceGolden, Database) {
   auto update = [&](const char* file, const ListHolder& list) {
     return Mlvr_DataBase_UpdatePathInfoArrayByAssociateFileName(db.c_str(), file, list.get());
   };
-  const struct {
-    std::function<int32_t()> call;
-    int32_t result;
-    Lines lines;
-  } cases[] = {
+  const struct { std::function<int32_t()> call; int32_t result; Lines lines; } cases[] = {
       {[&] { return update("/v/a.mp4", a); }, 1,
        {"fnUpdateInfoArray " + db + " /v/a.mp4", "  nNumOfPathInfos: 3"}},
       {[&] { return node("{W}", {1920, 1080}); }, 1, {"fnGetPathNodeByGUID", "  16:9"}},

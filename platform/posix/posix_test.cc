@@ -17,9 +17,7 @@ namespace {
 struct EnvSaved {
   explicit EnvSaved(const char* n) : name(n), had(getenv(n)), value(had ? getenv(n) : "") {}
   ~EnvSaved() { had ? setenv(name, value.c_str(), 1) : unsetenv(name); }
-  const char* name;
-  bool had;
-  std::string value;
+  const char* name; bool had; std::string value;
 };
 
 // A stand-in zenity first on the PATH records its arguments and answers
@@ -37,18 +35,10 @@ TEST(PosixFileDialog, ZenitysAnswerBecomesTheChosenName) {
   unsetenv("WAYLAND_DISPLAY");
 
   platform::FileDialogSettings s;
-  s.save = true;
-  s.title = "Save";
-  s.fileName = "ObjTrckngPaths.otp";
-  s.filter = "Paths (*.otp)|*.otp|All (*.a;*.b)|*.a;*.b||";
-  s.defaultExtension = "otp";
-  s.overwritePrompt = true;
+  s.save = s.overwritePrompt = true, s.title = "Save", s.fileName = "ObjTrckngPaths.otp";
+  s.filter = "Paths (*.otp)|*.otp|All (*.a;*.b)|*.a;*.b||", s.defaultExtension = "otp";
   const struct {
-    bool display, zenity;
-    const char* answer;
-    const char* status;
-    bool chosen;
-    std::string name;
+    bool display, zenity; const char *answer, *status; bool chosen; std::string name;
   } cases[] = {
       {false, true, "/d/x.otp\n", "0", false, "untouched"},
       {true, false, "/d/x.otp\n", "0", false, "untouched"},
@@ -85,8 +75,7 @@ TEST(Text, FoldingAndConversion) {
   EXPECT_EQ(platform::LowerAnsi(std::string("A\xFF\xC3", 3)), std::string("a\xFF\xC3", 3));
 
   EXPECT_EQ(platform::CompareNoCase("\xC3\x89.MP4", "\xC3\xA9.mp4"), 0);
-  EXPECT_LT(platform::CompareNoCase("a", "B"), 0);
-  EXPECT_GT(platform::CompareNoCase("b", "A"), 0);
+  EXPECT_TRUE(platform::CompareNoCase("a", "B") < 0 && platform::CompareNoCase("b", "A") > 0);
 
   const std::string text = "a\xC3\xA9\xF0\x9F\x98\x80";
   std::u16string wide = platform::AnsiToUtf16(text);
