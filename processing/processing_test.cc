@@ -451,6 +451,16 @@ TEST(BoundedSimplification, KeepsWhatItCannotJudgeAndRefusesBadTolerances) {
   path->pPathNodes = nullptr;  // a count without its nodes
   EXPECT_THROW(SimplifyWithinBound(path, 1.0, 1920, 1080), std::invalid_argument);
   path->pPathNodes = held;
+
+  // A zigzag keeps every node; the one before a non-finite node keeps its
+  // own control point too.
+  for (int f = 0; f < 8; ++f) nodes[f] = Node(f, 0.1f * f, f % 2 ? 0.2f : 0.8f);
+  for (int f = 0; f < 8; ++f) nodes[f].fCtrlXPos = nodes[f].fCtrlYPos = 0.3f;
+  nodes[4].fYPos = NAN;
+  PathHolder zigzag(NewPath({nodes.begin(), nodes.begin() + 8}));
+  const auto zigzagBefore = Snapshot(zigzag.get());
+  EXPECT_EQ(SimplifyWithinBound(zigzag.get(), 1.0, 1920, 1080).nodesAfter, 8);
+  EXPECT_EQ(Snapshot(zigzag.get()), zigzagBefore);
 }
 
 // Conversion of a node's box between frame shapes.
