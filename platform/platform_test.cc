@@ -3,7 +3,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <ctime>
 #include <regex>
+#include <tuple>
 
 #include "platform/trace.h"
 #include "tests/support/test_env.h"
@@ -60,8 +62,17 @@ TEST(Platform, GuidTimeAndText) {
   EXPECT_TRUE(std::regex_match(
       g, std::regex(R"(\{[0-9A-F]{8}-[0-9A-F]{4}-4[0-9A-F]{3}-[89AB][0-9A-F]{3}-[0-9A-F]{12}\})")))
       << g;
+  // The C library's calendar day, taken on both sides in case midnight passes.
+  auto day = [] {
+    std::time_t s = std::time(nullptr);
+    const std::tm tm = *std::localtime(&s);
+    return std::tuple(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday);
+  };
+  const auto dayBefore = day();
   platform::LocalTime t = env->CurrentLocalTime();
-  EXPECT_TRUE(t.year >= 2024 && t.month >= 1 && t.month <= 12 && t.millisecond < 1000);
+  const auto got = std::tuple(t.year, t.month, t.day);
+  EXPECT_TRUE(got == dayBefore || got == day()) << t.year << "-" << t.month << "-" << t.day;
+  EXPECT_TRUE(t.hour < 24 && t.minute < 60 && t.second < 61 && t.millisecond < 1000);
   const std::string beside = env->FileBesideExecutable("x.ini");
   ASSERT_GT(beside.size(), 6u);
   EXPECT_EQ(beside.substr(beside.size() - 5), "x.ini");
