@@ -70,6 +70,9 @@ TEST(Text, FoldingAndConversion) {
   EXPECT_EQ(platform::LowerAnsi("\xC3\x89\xC3\x96\xC3\x97\xC3\x9E"), "\xC3\xA9\xC3\xB6\xC3\x97\xC3\xBE");
   EXPECT_EQ(platform::LowerAnsi("\xC4\x80\xC4\xB9\xC5\xB9\xC5\xB8\xC4\xB0"),
             "\xC4\x81\xC4\xBA\xC5\xBA\xC3\xBFi");
+  // The odd-aligned runs' last pairs: U+0147 U+0148 and U+017D U+017E.
+  EXPECT_EQ(platform::LowerAnsi("\xC5\x87\xC5\x88\xC5\xBD\xC5\xBE"),
+            "\xC5\x88\xC5\x88\xC5\xBE\xC5\xBE");
   EXPECT_EQ(platform::LowerAnsi("\xCE\xA9\xD0\x96\xD0\x81"), "\xCF\x89\xD0\xB6\xD1\x91");
   // Bytes that are no UTF-8 stay as they are.
   EXPECT_EQ(platform::LowerAnsi(std::string("A\xFF\xC3", 3)), std::string("a\xFF\xC3", 3));
