@@ -461,6 +461,12 @@ TEST(BoundedSimplification, KeepsWhatItCannotJudgeAndRefusesBadTolerances) {
   const auto zigzagBefore = Snapshot(zigzag.get());
   EXPECT_EQ(SimplifyWithinBound(zigzag.get(), 1.0, 1920, 1080).nodesAfter, 8);
   EXPECT_EQ(Snapshot(zigzag.get()), zigzagBefore);
+
+  // Two nodes on the first frame stay; the straight run after them goes.
+  PathHolder twins(NewPath({Node(0, 0.0f, 0.5f), Node(0, 0.01f, 0.5f), Node(1, 0.02f, 0.5f),
+                            Node(2, 0.03f, 0.5f), Node(3, 0.04f, 0.5f)}));
+  const int32_t unordered = SimplifyWithinBound(twins.get(), 1.0, 1920, 1080).keptUnordered;
+  EXPECT_EQ(std::pair(FrameList(twins.get()), unordered), std::pair(Ints{0, 0, 3}, 2));
 }
 
 // Conversion of a node's box between frame shapes.
