@@ -84,8 +84,7 @@ inline std::vector<std::string> OnDisk(const std::string& folder, const std::str
 inline std::string PathFileName(const std::string& folder, const std::string& file) {
   CMlvrDataBase look;
   look.fnLoadDataBase(folder.c_str());
-  const std::string name =
-      look.Folders().begin()->second.at(AssociateKey(file))->strDataBaseName;
+  const std::string name = look.Folders().begin()->second.at(AssociateKey(file))->strDataBaseName;
   look.Discard();
   return name;
 }

@@ -35,16 +35,13 @@ struct StoredPathFields {
 Bytes StoredPathBytes(const StoredPathFields& f = {});
 
 // A path with the given node count, extra-node flag and frames in and out.
-Bytes StoredPathBytes(int32_t nodes, uint32_t hasExtraNode = 0, int32_t in = -1,
-                      int32_t out = -1);
+Bytes StoredPathBytes(int32_t nodes, uint32_t hasExtraNode = 0, int32_t in = -1, int32_t out = -1);
 
 // A node (60 bytes unless size says otherwise; then the body is cut or
 // padded with zeros to size).
-Bytes NodeBytes(int32_t frame, float x, float y = 0, float w = 0, float h = 0,
-                uint32_t size = 60);
+Bytes NodeBytes(int32_t frame, float x, float y = 0, float w = 0, float h = 0, uint32_t size = 60);
 
-// A list header of 88 bytes (or size, padded with zeros) announcing count
-// paths.
+// A list header of 88 bytes (or size, zero-padded) announcing count paths.
 Bytes ListHeaderBytes(int32_t count, uint32_t size = 88);
 
 }  // namespace testing_support
