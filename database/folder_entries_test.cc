@@ -7,27 +7,17 @@
 #include <map>
 #include <memory>
 
-#include "database/database.h"
 #include "tests/support/database_folders.h"
-#include "platform/env.h"
 #include "tests/support/test_env.h"
 
 namespace mlvns {
 namespace {
 
-using dbtest::Guids;
-using dbtest::GuidsInFile;
-using dbtest::Path;
-using dbtest::ReadText;
-using dbtest::WritePathFile;
-using dbtest::WriteText;
-using testing_support::FaultEnv;
-using testing_support::FileOp;
-using testing_support::ListHolder;
-using testing_support::NewList;
-using testing_support::PathHolder;
-using testing_support::ReadFileBytes;
-using testing_support::TempDir;
+using dbtest::Exists, dbtest::Guids, dbtest::GuidsInFile, dbtest::OnDisk, dbtest::Path;
+using dbtest::PathFileName, dbtest::ReadText, dbtest::WritePathFile, dbtest::WriteText;
+using testing_support::FaultEnv, testing_support::FileOp, testing_support::ListHolder;
+using testing_support::NewList, testing_support::PathHolder, testing_support::TempDir;
+using Strings = std::vector<std::string>;
 
 // A list read only for a lookup is saved again, as every loaded list is,
 // unless its file changed on disk since it was read (another process's) or
@@ -38,7 +28,7 @@ TEST(WriteBack, SavesListsReadUnlessTheirFileChangedOrIsDamaged) {
     SCOPED_TRACE(c);
     TempDir dir;
     const std::string f = dir.path(), file = dir.File("{B}.otp");
-    dbtest::WritePathFile(file, {Path("{P-B}"), Path("{P2}")});
+    WritePathFile(file, {Path("{P-B}"), Path("{P2}")});
     const std::string read = ReadText(file);
     // Bytes the decoder passes over, or a file cut in its second path.
     const std::string onDisk = c == kDamaged ? read.substr(0, read.size() - 100) : read + "tail";
@@ -62,8 +52,8 @@ TEST(WriteBack, SavesListsReadUnlessTheirFileChangedOrIsDamaged) {
 TEST(WriteBack, RenumbersInKeyOrderAndKeepsLeftoverSections) {
   TempDir dir;
   const std::string f = dir.path();
-  dbtest::WritePathFile(dir.File("{B}.otp"), {Path("{P-B}")});
-  dbtest::WritePathFile(dir.File("{C}.otp"), {Path("{P-C}")});
+  WritePathFile(dir.File("{B}.otp"), {Path("{P-B}")});
+  WritePathFile(dir.File("{C}.otp"), {Path("{P-C}")});
   WriteText(dir.File("Molvaren.ini"),
             "[Setting]\r\nNumOfFiles=3\r\n"
             "[File_0]\r\nAssiciateFile=/v/c.mp4\r\nDataBaseName={C}\r\n"
@@ -85,12 +75,12 @@ TEST(WriteBack, RenumbersInKeyOrderAndKeepsLeftoverSections) {
             "[File_0]\r\nAssiciateFile=/v/b.mp4\r\nDataBaseName={B}\r\n"
             "[File_1]\r\nAssiciateFile=/v/c.mp4\r\nDataBaseName={C}\r\n"
             "[File_2]\r\nAssiciateFile=/v/a.mp4\r\nDataBaseName={A}\r\n");
-  EXPECT_EQ(GuidsInFile(dir.File("{C}.otp")), (std::vector<std::string>{"{P-C}", "{P-C2}"}));
-  EXPECT_EQ(GuidsInFile(dir.File("{B}.otp")), std::vector<std::string>{"{P-B}"});
+  EXPECT_EQ(GuidsInFile(dir.File("{C}.otp")), (Strings{"{P-C}", "{P-C2}"}));
+  EXPECT_EQ(GuidsInFile(dir.File("{B}.otp")), Strings{"{P-B}"});
 }
 
-std::vector<std::string> Keys(const CMlvrDataBase& db, const std::string& folderKey) {
-  std::vector<std::string> keys;
+Strings Keys(const CMlvrDataBase& db, const std::string& folderKey) {
+  Strings keys;
   auto it = db.Folders().find(folderKey);
   if (it == db.Folders().end()) return keys;
   for (auto& e : it->second) keys.push_back(e.first + "=" + e.second->strDataBaseName);
@@ -100,8 +90,7 @@ std::vector<std::string> Keys(const CMlvrDataBase& db, const std::string& folder
 TEST(FolderIndex, ParsesEntriesAndIsReadOncePerFolder) {
   TempDir dir;
   const std::string folder = dir.File("Data/Tracks");
-  ASSERT_TRUE(platform::Env::Default()->CreateFolder(dir.File("Data").c_str()));
-  ASSERT_TRUE(platform::Env::Default()->CreateFolder(folder.c_str()));
+  ASSERT_TRUE(std::filesystem::create_directories(folder));
   WriteText(folder + "/Molvaren.ini",
             "[Setting]\r\nNumOfFiles=4\r\n"
             "[File_0]\r\nAssiciateFile=/V/Clip.MP4\r\nDataBaseName={A}\r\n"
@@ -116,7 +105,7 @@ TEST(FolderIndex, ParsesEntriesAndIsReadOncePerFolder) {
   // The empty name is skipped, the two spellings of one clip are one entry
   // (the later section wins), only "AssiciateFile" is read, and sections at
   // or beyond NumOfFiles are not.
-  EXPECT_EQ(Keys(db, key), (std::vector<std::string>{"={D}", "/v/clip.mp4={C}"}));
+  EXPECT_EQ(Keys(db, key), (Strings{"={D}", "/v/clip.mp4={C}"}));
 
   // The same folder written another way is not read again.
   WriteText(folder + "/Molvaren.ini", "[Setting]\r\nNumOfFiles=0\r\n");
@@ -130,28 +119,25 @@ TEST(FolderIndex, MissingFoldersAreMadeAndAFolderWithoutEntriesIsReadAgain) {
   CMlvrDataBase db;
   ASSERT_EQ(db.fnLoadDataBase(dir.path().c_str()), 1);  // no index at all
   EXPECT_TRUE(db.Folders().empty());
-  EXPECT_FALSE(platform::Env::Default()->PathExists(dir.File("Molvaren.ini").c_str()));  // none is made
+  EXPECT_FALSE(Exists(dir.File("Molvaren.ini")));  // none is made
   WriteText(dir.File("Molvaren.ini"),
             "[Setting]\nNumOfFiles=1\n[File_0]\nAssiciateFile=a\nDataBaseName={A}\n");
   ASSERT_EQ(db.fnLoadDataBase(dir.path().c_str()), 1);
-  EXPECT_EQ(Keys(db, platform::LowerAnsi(dir.path() + "/")),
-            std::vector<std::string>{"a={A}"});
+  EXPECT_EQ(Keys(db, platform::LowerAnsi(dir.path() + "/")), Strings{"a={A}"});
 
   // Missing folders are made, level by level.
   const std::string deep = dir.File("one/two/three");
   ASSERT_EQ(db.fnLoadDataBase(deep.c_str()), 1);
-  EXPECT_TRUE(platform::Env::Default()->PathExists(deep.c_str()));
+  EXPECT_TRUE(Exists(deep));
   EXPECT_EQ(db.fnLoadDataBase(""), 0);
   EXPECT_EQ(db.fnLoadDataBase(nullptr), 0);
 }
 
 TEST(FolderIndex, HostileAndOversizedValuesNeverNameFilesOutsideTheFolder) {
   TempDir dir;
-  const std::string folder = dir.File("db");
-  ASSERT_TRUE(platform::Env::Default()->CreateFolder(folder.c_str()));
+  const std::string folder = dir.File("db"), longName(600, 'n'), longKey(600, 'k');
+  ASSERT_TRUE(std::filesystem::create_directory(folder));
   WriteText(dir.File("x.otp"), "outside");
-  const std::string longName(600, 'n');
-  const std::string longKey(600, 'k');
   WriteText(folder + "/Molvaren.ini",
             "[Setting]\nNumOfFiles=99999999999\n"  // wraps; must not loop for long
             "[File_0]\nAssiciateFile=a\nDataBaseName=../x\n"
@@ -165,18 +151,17 @@ TEST(FolderIndex, HostileAndOversizedValuesNeverNameFilesOutsideTheFolder) {
   ASSERT_EQ(db.fnLoadDataBase(folder.c_str()), 1);
   const std::string key = platform::LowerAnsi(folder + "/");
   // The long key is cut to 519 characters; every unsafe name is dropped.
-  EXPECT_EQ(Keys(db, key), std::vector<std::string>{std::string(519, 'k') + "={OK}"});
+  EXPECT_EQ(Keys(db, key), Strings{std::string(519, 'k') + "={OK}"});
   // Deleting such entries cannot touch the file outside.
   EXPECT_EQ(db.fnDeleteInfoArray(folder.c_str(), "a"), 0);
-  EXPECT_TRUE(platform::Env::Default()->PathExists(dir.File("x.otp").c_str()));
+  EXPECT_TRUE(Exists(dir.File("x.otp")));
 }
 
 TEST(AssociateQueries, FetchUpdateDeleteInMemory) {
   TempDir dir;
   const std::string f = dir.path();
   CMlvrDataBase db;
-  _PATH_INFO_ARRAY_* sentinel = reinterpret_cast<_PATH_INFO_ARRAY_*>(&db);
-  _PATH_INFO_ARRAY_* list = sentinel;
+  _PATH_INFO_ARRAY_ *const sentinel = reinterpret_cast<_PATH_INFO_ARRAY_*>(&db), *list = sentinel;
   EXPECT_EQ(db.fnGetInfoArray(f.c_str(), "/v/a.mp4", &list), 1);  // unknown file
   EXPECT_EQ(list, sentinel);
 
@@ -185,7 +170,7 @@ TEST(AssociateQueries, FetchUpdateDeleteInMemory) {
   ASSERT_EQ(db.fnUpdateInfoArray(f.c_str(), "/V/A.mp4", first.get()), 1);
   ASSERT_EQ(db.fnGetInfoArray(f.c_str(), "/v/a.MP4", &list), 1);
   ASSERT_NE(list, first.get());  // the database keeps its own copy
-  EXPECT_EQ(Guids(list), std::vector<std::string>{"{ONE}"});
+  EXPECT_EQ(Guids(list), Strings{"{ONE}"});
   const std::string name = db.Folders().begin()->second.begin()->second->strDataBaseName;
   EXPECT_EQ(name.size(), 38u) << name;  // a fresh identity's text
 
@@ -194,18 +179,18 @@ TEST(AssociateQueries, FetchUpdateDeleteInMemory) {
   ASSERT_EQ(db.fnUpdateInfoArray(f.c_str(), "/v/a.mp4", second.get()), 1);
   ASSERT_EQ(db.fnGetInfoArray(f.c_str(), "/v/a.mp4", &list), 1);
   EXPECT_EQ(list, held);
-  EXPECT_EQ(Guids(list), (std::vector<std::string>{"{TWO}", "{THREE}"}));
+  EXPECT_EQ(Guids(list), (Strings{"{TWO}", "{THREE}"}));
   EXPECT_EQ(db.Folders().begin()->second.begin()->second->strDataBaseName, name);
 
   // Handing the database its own list back is a no-op, not a loss.
   ASSERT_EQ(db.fnUpdateInfoArray(f.c_str(), "/v/a.mp4", list), 1);
-  EXPECT_EQ(Guids(list), (std::vector<std::string>{"{TWO}", "{THREE}"}));
+  EXPECT_EQ(Guids(list), (Strings{"{TWO}", "{THREE}"}));
 
   // A list that cannot be copied leaves the entry as it was.
   ListHolder holey(NewList({Path("{H}")}));
   holey->ppPathInfos[0]->bHasExtraNode = 1;  // flag without its node
   EXPECT_EQ(db.fnUpdateInfoArray(f.c_str(), "/v/a.mp4", holey.get()), 0);
-  EXPECT_EQ(Guids(list), (std::vector<std::string>{"{TWO}", "{THREE}"}));
+  EXPECT_EQ(Guids(list), (Strings{"{TWO}", "{THREE}"}));
   // No folder, no associate file: refused.
   EXPECT_EQ(db.fnUpdateInfoArray("", "/v/a.mp4", holey.get()), 0);
   EXPECT_EQ(db.fnUpdateInfoArray(nullptr, "/v/a.mp4", holey.get()), 0);
@@ -214,12 +199,12 @@ TEST(AssociateQueries, FetchUpdateDeleteInMemory) {
   EXPECT_EQ(db.fnDeleteInfoArray(f.c_str(), nullptr), 0);
   // A null list empties the entry, and gives a new file an empty entry.
   EXPECT_EQ(db.fnUpdateInfoArray(f.c_str(), "/v/a.mp4", nullptr), 1);
-  EXPECT_EQ(Guids(list), std::vector<std::string>{});
+  EXPECT_EQ(Guids(list), Strings{});
   EXPECT_EQ(db.fnUpdateInfoArray(f.c_str(), "/v/b.mp4", nullptr), 1);
   _PATH_INFO_ARRAY_* empty = nullptr;
   ASSERT_EQ(db.fnGetInfoArray(f.c_str(), "/v/b.mp4", &empty), 1);
   ASSERT_TRUE(empty != nullptr && empty->nNumOfPathInfos == 0);
-  EXPECT_FALSE(platform::Env::Default()->PathExists(dir.File("Molvaren.ini").c_str()));  // nothing on disk yet
+  EXPECT_FALSE(Exists(dir.File("Molvaren.ini")));  // nothing on disk yet
 
   EXPECT_EQ(db.fnDeleteInfoArray(f.c_str(), "/v/none.mp4"), 0);
   ASSERT_EQ(db.fnDeleteInfoArray(f.c_str(), "/V/a.mp4"), 1);
@@ -230,16 +215,15 @@ TEST(AssociateQueries, FetchUpdateDeleteInMemory) {
 
 TEST(AssociateQueries, DeleteRemovesThePathFileAtOnceButNotTheIndexEntry) {
   TempDir dir;
-  const std::string f = dir.path();
-  dbtest::WritePathFile(dir.File("{A}.otp"), {Path("{P}")});
-  const std::string index =
-      "[Setting]\nNumOfFiles=1\n[File_0]\nAssiciateFile=a\nDataBaseName={A}\n";
+  WritePathFile(dir.File("{A}.otp"), {Path("{P}")});
+  const std::string f = dir.path(),
+                    index = "[Setting]\nNumOfFiles=1\n[File_0]\nAssiciateFile=a\nDataBaseName={A}\n";
   WriteText(dir.File("Molvaren.ini"), index);
   {
     CMlvrDataBase db;
     ASSERT_EQ(db.fnDeleteInfoArray(f.c_str(), "A"), 1);
-    EXPECT_FALSE(platform::Env::Default()->PathExists(dir.File("{A}.otp").c_str()));
-    EXPECT_EQ(dbtest::ReadText(dir.File("Molvaren.ini")), index);
+    EXPECT_FALSE(Exists(dir.File("{A}.otp")));
+    EXPECT_EQ(ReadText(dir.File("Molvaren.ini")), index);
     db.Discard();  // as if the run ended without a write-back
   }
   // The next run still finds the entry, with no list.
@@ -261,16 +245,14 @@ TEST(AssociateQueries, FolderThatCannotBeCreated) {
   EXPECT_EQ(db.fnUpdateInfoArray(bad.c_str(), "a", l.get()), 0);
   // The entry is kept in memory all the same.
   EXPECT_EQ(db.fnGetInfoArray(bad.c_str(), "a", &list), 1);
-  EXPECT_EQ(Guids(list), std::vector<std::string>{"{P}"});
+  EXPECT_EQ(Guids(list), Strings{"{P}"});
   // Its write-back fails unnoticed and creates nothing.
   EXPECT_EQ(db.fnSaveDataBase(bad.c_str(), 1), 1);
-  EXPECT_FALSE(platform::Env::Default()->PathExists(bad.c_str()));
+  EXPECT_FALSE(Exists(bad));
 }
 
 // The list as the next run reads it, with the fields import and relink set.
-auto Fields(const std::string& folder, const std::string& key) {
-  return dbtest::OnDisk(folder, key, true);
-}
+auto Fields(const std::string& folder, const std::string& key) { return OnDisk(folder, key, true); }
 
 TEST(Import, AddsRefreshesAndCopiesUnderNewIdentities) {
   TempDir dir;
@@ -283,16 +265,14 @@ TEST(Import, AddsRefreshesAndCopiesUnderNewIdentities) {
   EXPECT_EQ(db.fnImportPathInfo(f.c_str(), "/v/A.mp4", s.get(), &guid), 1);
   EXPECT_STREQ(guid.GetString(), "{S}");
   EXPECT_TRUE(db.Folders().empty());  // written back and dropped
-  EXPECT_EQ(Fields(f, "/v/a.mp4"),
-            std::vector<std::string>{"{S}@20240101.000000.000<>/v/A.mp4"});
+  EXPECT_EQ(Fields(f, "/v/a.mp4"), Strings{"{S}@20240101.000000.000<>/v/A.mp4"});
 
   // A newer source, named in other letter case, refreshes the one copy
   // with all of its fields.
   std::strcpy(s->szTimeStamp, "20240202.000000.000");
   std::strcpy(s->szAssociateFile, "/elsewhere.mp4");
   EXPECT_EQ(db.fnImportPathInfo(f.c_str(), "/V/A.MP4", s.get(), nullptr), 1);
-  EXPECT_EQ(Fields(f, "/v/a.mp4"),
-            std::vector<std::string>{"{S}@20240202.000000.000<>/elsewhere.mp4"});
+  EXPECT_EQ(Fields(f, "/v/a.mp4"), Strings{"{S}@20240202.000000.000<>/elsewhere.mp4"});
   s->szAssociateFile[0] = '\0';
 
   // Into another file: a copy under a new identity that remembers its origin.
@@ -300,8 +280,7 @@ TEST(Import, AddsRefreshesAndCopiesUnderNewIdentities) {
   const std::string copy = guid.GetString();
   EXPECT_NE(copy, "{S}");
   EXPECT_EQ(copy.size(), 38u);
-  EXPECT_EQ(Fields(f, "/v/b.mp4"),
-            std::vector<std::string>{copy + "@20240202.000000.000<{S}>/v/B.mp4"});
+  EXPECT_EQ(Fields(f, "/v/b.mp4"), Strings{copy + "@20240202.000000.000<{S}>/v/B.mp4"});
 
   // Again into B: the earlier copy is found by its origin and refreshed,
   // keeping its identity, origin and file.
@@ -309,16 +288,14 @@ TEST(Import, AddsRefreshesAndCopiesUnderNewIdentities) {
   s->pPathNodes[0].fXPos = 0.125f;
   EXPECT_EQ(db.fnImportPathInfo(f.c_str(), "/v/b.mp4", s.get(), &guid), 1);
   EXPECT_EQ(guid.GetString(), copy);
-  EXPECT_EQ(Fields(f, "/v/b.mp4"),
-            std::vector<std::string>{copy + "@20240303.000000.000<{S}>/v/B.mp4"});
+  EXPECT_EQ(Fields(f, "/v/b.mp4"), Strings{copy + "@20240303.000000.000<{S}>/v/B.mp4"});
   _PATH_INFO_* refreshed = nullptr;
   ASSERT_EQ(db.fnGetPathInfoByGUID(f.c_str(), copy.c_str(), &refreshed, nullptr), 1);
   EXPECT_EQ(refreshed->pPathNodes[0].fXPos, 0.125f);
   // An older source leaves it.
   std::strcpy(s->szTimeStamp, "20230101.000000.000");
   EXPECT_EQ(db.fnImportPathInfo(f.c_str(), "/v/b.mp4", s.get(), &guid), 1);
-  EXPECT_EQ(Fields(f, "/v/b.mp4"),
-            std::vector<std::string>{copy + "@20240303.000000.000<{S}>/v/B.mp4"});
+  EXPECT_EQ(Fields(f, "/v/b.mp4"), Strings{copy + "@20240303.000000.000<{S}>/v/B.mp4"});
 
   // Into a file that has a list: appended.
   PathHolder t(Path("{T}"));
@@ -335,70 +312,61 @@ TEST(Import, AddsRefreshesAndCopiesUnderNewIdentities) {
 class Relink : public ::testing::Test {
  protected:
   void SetUp() override {
-    f_ = dir_.path();
-    WriteText(dir_.File("new.mp4"), std::string(10, 'v'));
-    _PATH_INFO_* a = Path("{A}", "20240505.000000.000");
-    _PATH_INFO_* b = Path("{B}", "20240505.000000.000");
-    std::strcpy(a->szAssociateFile, "/old.mp4");
-    std::strcpy(b->szAssociateFile, "/old.mp4");
-    a->qwAssociateFileSize = 10;
-    b->qwAssociateFileSize = 999;  // only the first path's size counts
-    ListHolder l(NewList({a, b}));
+    WriteText(newFile_, std::string(10, 'v'));
+    ListHolder l(NewList({OfOld("{A}", 10), OfOld("{B}", 999)}));  // only the first size counts
     ASSERT_EQ(db_.fnUpdateInfoArray(f_.c_str(), "/old.mp4", l.get()), 1);
     ASSERT_EQ(db_.fnSaveDataBase(f_.c_str(), 1), 1);
-    oldFile_ = dir_.File(dbtest::PathFileName(f_, "/old.mp4") + ".otp");
+    oldFile_ = dir_.File(PathFileName(f_, "/old.mp4") + ".otp");
+  }
+  static _PATH_INFO_* OfOld(const char* guid, uint64_t size) {
+    _PATH_INFO_* p = Path(guid, "20240505.000000.000");
+    std::strcpy(p->szAssociateFile, "/old.mp4");
+    p->qwAssociateFileSize = size;
+    return p;
   }
   TempDir dir_;
-  std::string f_;
+  const std::string f_ = dir_.path(), newFile_ = dir_.File("new.mp4");
   std::string oldFile_;
   CMlvrDataBase db_;
 };
 
 TEST_F(Relink, RefusesWhatItCannotMove) {
-  const std::string newFile = dir_.File("new.mp4");
   EXPECT_EQ(db_.fnRelinkAssociateFile(f_.c_str(), "/old.mp4", dir_.File("missing.mp4").c_str()), 0);
-  EXPECT_EQ(db_.fnRelinkAssociateFile(f_.c_str(), "/other.mp4", newFile.c_str()), 0);
-  WriteText(newFile, std::string(11, 'v'));
-  EXPECT_EQ(db_.fnRelinkAssociateFile(f_.c_str(), "/old.mp4", newFile.c_str()), 0);
+  EXPECT_EQ(db_.fnRelinkAssociateFile(f_.c_str(), "/other.mp4", newFile_.c_str()), 0);
+  WriteText(newFile_, std::string(11, 'v'));
+  EXPECT_EQ(db_.fnRelinkAssociateFile(f_.c_str(), "/old.mp4", newFile_.c_str()), 0);
   WriteText(dir_.File("OLD.mp4"), "x");
   EXPECT_EQ(db_.fnRelinkAssociateFile(f_.c_str(), dir_.File("old.mp4").c_str(),
                                       dir_.File("OLD.mp4").c_str()), 0);
   db_.Discard();
   EXPECT_EQ(Fields(f_, "/old.mp4").size(), 2u);
-  EXPECT_TRUE(platform::Env::Default()->PathExists(oldFile_.c_str()));
+  EXPECT_TRUE(Exists(oldFile_));
 }
 
 // The sizes compared are their low 32 bits: the new file, sparse, is 4 GiB
 // longer than the recorded 10 bytes.
 TEST_F(Relink, MovesAWholeListToAFileWithoutOne) {
-  const std::string newFile = dir_.File("new.mp4");
-  std::filesystem::resize_file(newFile, (uintmax_t{1} << 32) + 10);
-  ASSERT_EQ(db_.fnRelinkAssociateFile(f_.c_str(), "/OLD.mp4", newFile.c_str()), 1);
-  EXPECT_FALSE(platform::Env::Default()->PathExists(oldFile_.c_str()));
+  std::filesystem::resize_file(newFile_, (uintmax_t{1} << 32) + 10);
+  ASSERT_EQ(db_.fnRelinkAssociateFile(f_.c_str(), "/OLD.mp4", newFile_.c_str()), 1);
+  EXPECT_FALSE(Exists(oldFile_));
   EXPECT_TRUE(Fields(f_, "/old.mp4").empty());
-  EXPECT_EQ(Fields(f_, newFile),
-            (std::vector<std::string>{"{A}@20240505.000000.000<>/old.mp4",
-                                      "{B}@20240505.000000.000<>/old.mp4"}));
-  EXPECT_NE(dir_.File(dbtest::PathFileName(f_, newFile) + ".otp"), oldFile_);
+  EXPECT_EQ(Fields(f_, newFile_),
+            (Strings{"{A}@20240505.000000.000<>/old.mp4", "{B}@20240505.000000.000<>/old.mp4"}));
+  EXPECT_NE(dir_.File(PathFileName(f_, newFile_) + ".otp"), oldFile_);
 }
 
 TEST_F(Relink, MergesIntoAnExistingList) {
-  const std::string newFile = dir_.File("new.mp4");
-  _PATH_INFO_* older = Path("{A}", "20240101.000000.000");
-  _PATH_INFO_* newer = Path("{B}", "20251231.000000.000");
-  _PATH_INFO_* own = Path("{C}", "20240101.000000.000");
-  ListHolder l(NewList({older, newer, own}));
-  ASSERT_EQ(db_.fnUpdateInfoArray(f_.c_str(), newFile.c_str(), l.get()), 1);
+  ListHolder l(NewList({Path("{A}", "20240101.000000.000"), Path("{B}", "20251231.000000.000"),
+                        Path("{C}", "20240101.000000.000")}));
+  ASSERT_EQ(db_.fnUpdateInfoArray(f_.c_str(), newFile_.c_str(), l.get()), 1);
   _PATH_INFO_ARRAY_* source = nullptr;  // and one path the new file lacks
   ASSERT_EQ(db_.fnGetInfoArray(f_.c_str(), "/old.mp4", &source), 1);
   ASSERT_EQ(Mlvr_PathInfoArray_Add(&source, Path("{D}", "20240505.000000.000")), 1);
-  ASSERT_EQ(db_.fnRelinkAssociateFile(f_.c_str(), "/old.mp4", newFile.c_str()), 1);
-  EXPECT_EQ(Fields(f_, newFile),
-            (std::vector<std::string>{"{A}@20240505.000000.000<>" + newFile,
-                                      "{B}@20251231.000000.000<>",
-                                      "{C}@20240101.000000.000<>",
-                                      "{D}@20240505.000000.000<>" + newFile}));
-  EXPECT_FALSE(platform::Env::Default()->PathExists(oldFile_.c_str()));
+  ASSERT_EQ(db_.fnRelinkAssociateFile(f_.c_str(), "/old.mp4", newFile_.c_str()), 1);
+  EXPECT_EQ(Fields(f_, newFile_),
+            (Strings{"{A}@20240505.000000.000<>" + newFile_, "{B}@20251231.000000.000<>",
+                     "{C}@20240101.000000.000<>", "{D}@20240505.000000.000<>" + newFile_}));
+  EXPECT_FALSE(Exists(oldFile_));
 }
 
 // Write-back of a folder with several entries while the platform fails the
@@ -406,6 +374,7 @@ TEST_F(Relink, MergesIntoAnExistingList) {
 // every file of the folder is its old or its new complete version, and no
 // path that was on disk before is lost.
 using Files = std::map<std::string, std::vector<uint8_t>>;
+constexpr int kKinds = static_cast<int>(FileOp::kKinds);
 
 const char* const kKeys[] = {"/v/a.mp4", "/v/b.mp4", "/v/c.mp4", "/v/d.mp4", "/v/e.mp4"};
 const char* const kNames[] = {"{NA}", "{NB}", "{NC}", "{ND}", "{NE}"};
@@ -420,7 +389,7 @@ Files ReadFolder(const std::string& folder) {
   std::error_code ec;
   for (const auto& e : std::filesystem::directory_iterator(folder, ec)) {
     if (e.path().filename() == "Molvaren.lock") continue;  // holds nothing
-    files[e.path().filename().string()] = ReadFileBytes(e.path().string());
+    files[e.path().filename().string()] = testing_support::ReadFileBytes(e.path().string());
   }
   return files;
 }
@@ -435,14 +404,12 @@ void ReplaceFolder(const std::string& folder, const Files& files) {
 // whose path file was never written; sections out of key order, so that the
 // write-back renumbers them.
 Files OldFolder(const std::string& folder) {
-  platform::Env::Default()->CreateFolder(folder.c_str());
-  for (int i = 0; i < 4; ++i) {
+  std::filesystem::create_directory(folder);
+  for (int i = 0; i < 4; ++i)
     WritePathFile(folder + "/" + kNames[i] + ".otp",
                   {Path(Guid("OLD", i).c_str()), Path("{OLD-2}")});
-  }
   std::string index;
-  const int order[] = {3, 1, 4, 0, 2};
-  for (int s = 0; s < 5; ++s)
+  for (int s = 0, order[] = {3, 1, 4, 0, 2}; s < 5; ++s)
     index += "[File_" + std::to_string(s) + "]\nAssiciateFile=" + kKeys[order[s]] +
              "\nDataBaseName=" + kNames[order[s]] + "\n";
   WriteText(folder + "/Molvaren.ini", index + "[Setting]\nNumOfFiles=5\n");
@@ -463,17 +430,15 @@ TEST(DataBaseWriteBackFaults, EveryFailedCallLeavesOldOrNewFiles) {
   const Files before = OldFolder(folder);
   FaultEnv faults;
 
-  // A clean write-back: the new versions, and how many calls of each kind
-  // it makes.
+  // A clean write-back: the new versions, and the calls of each kind it makes.
   Files after;
-  uint64_t calls[static_cast<int>(FileOp::kKinds)];
+  uint64_t calls[kKinds];
   {
     CMlvrDataBase db(faults);
     ChangeEverything(db, folder);
     faults.Reset();
     db.fnSaveDataBase(folder.c_str(), 1);
-    for (int k = 0; k < static_cast<int>(FileOp::kKinds); ++k)
-      calls[k] = faults.Count(static_cast<FileOp>(k));
+    for (int k = 0; k < kKinds; ++k) calls[k] = faults.Count(static_cast<FileOp>(k));
     after = ReadFolder(folder);
   }
   ASSERT_EQ(after.size(), 6u);  // five path files and the index
@@ -484,7 +449,7 @@ TEST(DataBaseWriteBackFaults, EveryFailedCallLeavesOldOrNewFiles) {
     EXPECT_GE(calls[static_cast<int>(op)], 5u) << static_cast<int>(op);
 
   int failedRuns = 0;
-  for (int k = 0; k < static_cast<int>(FileOp::kKinds); ++k) {
+  for (int k = 0; k < kKinds; ++k) {
     const FileOp op = static_cast<FileOp>(k);
     for (uint64_t n = 1; n <= calls[k]; ++n) {
       SCOPED_TRACE("file operation kind " + std::to_string(k) + ", call #" + std::to_string(n));
@@ -511,11 +476,9 @@ TEST(DataBaseWriteBackFaults, EveryFailedCallLeavesOldOrNewFiles) {
       // Read back by a fresh database, every entry holds its old or its new
       // list; the fifth had no file before and may still have none.
       for (int i = 0; i < 5; ++i) {
-        const std::vector<std::string> guids = dbtest::OnDisk(folder, kKeys[i]);
-        const std::vector<std::string> old = {Guid("OLD", i), "{OLD-2}"};
-        EXPECT_TRUE(guids == std::vector<std::string>{Guid("NEW", i)} ||
-                    guids == (i < 4 ? old : std::vector<std::string>{}))
-            << kKeys[i];
+        const Strings guids = OnDisk(folder, kKeys[i]);
+        const Strings old = i < 4 ? Strings{Guid("OLD", i), "{OLD-2}"} : Strings{};
+        EXPECT_TRUE(guids == Strings{Guid("NEW", i)} || guids == old) << kKeys[i];
       }
     }
   }
@@ -532,14 +495,14 @@ TEST(DataBaseWriteBackFaults, AFolderThatVanishesBetweenCallsIsMadeAgain) {
   CMlvrDataBase db;
   ListHolder list(NewList({Path("{KEEP}")}));
   ASSERT_EQ(db.fnUpdateInfoArray(folder.c_str(), "/v/a.mp4", list.get()), 1);
-  ASSERT_TRUE(platform::Env::Default()->PathExists(folder.c_str()));
+  ASSERT_TRUE(Exists(folder));
   ASSERT_GT(std::filesystem::remove_all(dir.File("gone")), 0u);
 
   _PATH_INFO_* found = nullptr;
   EXPECT_EQ(db.fnGetPathInfoByGUID(folder.c_str(), "{KEEP}", &found, nullptr), 1);
   EXPECT_EQ(db.fnSaveDataBase(folder.c_str(), 1), 1);
   EXPECT_EQ(ReadFolder(folder).size(), 2u);  // the index and the one path file
-  EXPECT_EQ(dbtest::OnDisk(folder, "/v/a.mp4"), std::vector<std::string>{"{KEEP}"});
+  EXPECT_EQ(OnDisk(folder, "/v/a.mp4"), Strings{"{KEEP}"});
 }
 
 // An import into, and a relink of, an entry whose list lies on disk, failing
@@ -547,8 +510,7 @@ TEST(DataBaseWriteBackFaults, AFolderThatVanishesBetweenCallsIsMadeAgain) {
 // its old file or in the one the index now names.
 TEST(DataBaseWriteBackFaults, ImportAndRelinkNeverLoseTheOldFile) {
   TempDir dir;
-  const std::string folder = dir.File("db");
-  const std::string media = dir.File("new.mp4");
+  const std::string folder = dir.File("db"), media = dir.File("new.mp4");
   WriteText(media, std::string(10, 'v'));
   ListHolder imported(NewList({Path("{IMPORTED}", "20250101.000000.000")}));
   std::filesystem::create_directory(folder);
@@ -560,7 +522,7 @@ TEST(DataBaseWriteBackFaults, ImportAndRelinkNeverLoseTheOldFile) {
   const Files before = ReadFolder(folder);
   FaultEnv faults;
   for (bool relink : {false, true}) {
-    for (int k = 0; k < static_cast<int>(FileOp::kKinds); ++k) {
+    for (int k = 0; k < kKinds; ++k) {
       for (uint64_t n = 1; n <= 8; ++n) {
         SCOPED_TRACE(std::string(relink ? "relink" : "import") + ", file operation kind " +
                      std::to_string(k) + ", call #" + std::to_string(n));
@@ -568,14 +530,13 @@ TEST(DataBaseWriteBackFaults, ImportAndRelinkNeverLoseTheOldFile) {
         {
           CMlvrDataBase db(faults);
           faults.Arm(static_cast<FileOp>(k), n);
-          if (relink)
-            db.fnRelinkAssociateFile(folder.c_str(), "/v/old.mp4", media.c_str());
-          else
-            db.fnImportPathInfo(folder.c_str(), "/v/old.mp4", imported->ppPathInfos[0], nullptr);
+          const char* old = "/v/old.mp4";
+          relink ? db.fnRelinkAssociateFile(folder.c_str(), old, media.c_str())
+                 : db.fnImportPathInfo(folder.c_str(), old, imported->ppPathInfos[0], nullptr);
           faults.Reset();
         }
-        const bool oldThere = platform::Env::Default()->PathExists((folder + "/{OLD}.otp").c_str());
-        const auto guids = dbtest::OnDisk(folder, relink ? media : "/v/old.mp4");
+        const bool oldThere = Exists(folder + "/{OLD}.otp");
+        const auto guids = OnDisk(folder, relink ? media : "/v/old.mp4");
         const bool kept = std::count(guids.begin(), guids.end(), "{MOVED}") == 1;
         EXPECT_TRUE(oldThere || kept) << "the paths of /v/old.mp4 are gone";
       }

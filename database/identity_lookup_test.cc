@@ -4,25 +4,19 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstring>
 #include <string>
 #include <tuple>
 #include <vector>
 
-#include "database/database.h"
 #include "tests/support/database_folders.h"
 #include "processing/node_conversion.h"
 
 namespace mlvns {
 namespace {
 
-using dbtest::Path;
-using ::testing::ElementsAre;
-using ::testing::FloatEq;
-using testing_support::ListHolder;
-using testing_support::NewList;
-using testing_support::TempDir;
+using dbtest::Path, ::testing::ElementsAre, ::testing::FloatEq, testing_support::Node;
+using testing_support::ListHolder, testing_support::NewList, testing_support::TempDir;
 
 // The node lookup with the arguments most cases leave alone.
 int32_t NodeAt(CMlvrDataBase& db, const std::string& folder, const char* guid, int32_t frame,
@@ -35,8 +29,7 @@ int32_t NodeAt(CMlvrDataBase& db, const std::string& folder, const char* guid, i
 _PATH_INFO_* PathWith(const char* guid, const std::vector<_PATH_NODE_>& nodes) {
   _PATH_INFO_* p = Path(guid);
   Mlvr_PathInfo_FreeNodes(p);
-  EXPECT_EQ(Mlvr_PathInfo_PathNodeAppend(p, nodes.data(), static_cast<int32_t>(nodes.size()), 1),
-            1);
+  EXPECT_EQ(Mlvr_PathInfo_PathNodeAppend(p, nodes.data(), int32_t(nodes.size()), 1), 1);
   return p;
 }
 
@@ -55,9 +48,7 @@ class IdentityLookup : public ::testing::Test {
                       "[File_2]\nAssiciateFile=/v/C.mp4\nDataBaseName={C}\n"
                       "[File_3]\nAssiciateFile=/v/0gone.mp4\nDataBaseName={GONE}\n");
   }
-  const _DATABASE_FILE_INFO_& Entry(const char* key) {
-    return *db_.Folders().begin()->second.at(key);
-  }
+  auto& Entry(const char* key) { return *db_.Folders().begin()->second.at(key); }
   TempDir dir_;
   const std::string f_ = dir_.path();
   CMlvrDataBase db_;
@@ -97,7 +88,6 @@ TEST_F(IdentityLookup, FindsTheFirstInKeyOrderAndLoadsOnlyWhatItPasses) {
 // alternating between x = 0 and x = 1 check that every spacing (even,
 // bunched at the start, bunched at both ends) finds the right neighbours.
 TEST_F(IdentityLookup, NodeAtAFrameInterpolatesBetweenNeighbours) {
-  using testing_support::Node;
   auto alternating = [](const char* guid, const std::vector<int32_t>& frames) {
     std::vector<_PATH_NODE_> nodes;
     for (int32_t f : frames) nodes.push_back(Node(f, static_cast<float>(nodes.size() % 2), 0.5f));

@@ -13,14 +13,11 @@
 #include "tests/support/database_folders.h"
 #include "module/export_guard.h"
 #include "platform/trace.h"
-#include "platform/env.h"
 
 namespace mlvns {
 namespace {
 
-using dbtest::Path;
-using testing_support::ListHolder;
-using testing_support::NewList;
+using dbtest::Path, testing_support::ListHolder, testing_support::NewList;
 
 TEST(ModuleLifecycle, FirstLoadCreatesTheDatabaseAndLastUnloadDestroysIt) {
   ASSERT_EQ(AttachCount(), 0);
@@ -33,7 +30,7 @@ TEST(ModuleLifecycle, FirstLoadCreatesTheDatabaseAndLastUnloadDestroysIt) {
   CString guid;
   EXPECT_EQ(Mlvr_DataBase_ImportPathInfo(f.c_str(), "a", l->ppPathInfos[0], &guid), 1);
   EXPECT_EQ(guid.m_pszData, nullptr);
-  EXPECT_FALSE(platform::Env::Default()->PathExists(f.c_str()));
+  EXPECT_FALSE(dbtest::Exists(f));
 
   ASSERT_EQ(ModuleLoad(), 1);
   EXPECT_EQ(AttachCount(), 1);
@@ -79,8 +76,10 @@ TEST(ModuleLifecycle, TheLockKeepsOtherThreadsOut) {
   ASSERT_EQ(Mlvr_DataBase_Lock(), 1);
   ASSERT_EQ(Mlvr_DataBase_Lock(), 1);
   ListHolder mine(NewList({Path("{HOLDER}")}));
-  ASSERT_EQ(Mlvr_DataBase_UpdatePathInfoArrayByAssociateFileName(f.c_str(), "/v/a.mp4",
-                                                                 mine.get()), 1);
+  const auto update = [&] {
+    return Mlvr_DataBase_UpdatePathInfoArrayByAssociateFileName(f.c_str(), "/v/a.mp4", mine.get());
+  };
+  ASSERT_EQ(update(), 1);
   std::atomic<int> deleted{-1};
   std::thread other([&] {
     deleted = Mlvr_DataBase_DeleteInfoArrayByAssociateFileName(f.c_str(), "/v/a.mp4");
@@ -95,11 +94,7 @@ TEST(ModuleLifecycle, TheLockKeepsOtherThreadsOut) {
 
   // An unlock without a hold is ignored instead of breaking the lock.
   EXPECT_EQ(Mlvr_DataBase_Unlock(), 1);
-  std::thread again([&] {
-    deleted = Mlvr_DataBase_UpdatePathInfoArrayByAssociateFileName(f.c_str(), "/v/a.mp4",
-                                                                   mine.get());
-  });
-  again.join();
+  std::thread([&] { deleted = update(); }).join();
   EXPECT_EQ(deleted.load(), 1);
   ASSERT_EQ(ModuleUnload(), 1);
 }

@@ -1,12 +1,5 @@
-// Hosts at once on one folder: threads of one host (below), and hosts as
-// separate processes. A host killed with SIGKILL
-// while the library writes a folder of 200 entries back: afterwards every
-// entry reads back holding either its list from before the run or the one
-// the run gave it, never a mix and never nothing. Four processes adding,
-// updating, importing and deleting entries of their own, unloading their
-// database at random moments: every path a process kept is in the index
-// (after the repair adopted any orphan), nothing it deleted is, and every
-// path file decodes.
+// Hosts at once on one folder: a host killed mid-write, processes writing
+// side by side, and threads of one host.
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -35,12 +28,10 @@
 namespace mlvns {
 namespace {
 
-using testing_support::ListHolder;
-using testing_support::NewList;
-using testing_support::NewPath;
-using testing_support::Node;
-using testing_support::TempDir;
+using testing_support::ListHolder, testing_support::NewList, testing_support::NewPath;
+using testing_support::Node, testing_support::TempDir;
 
+// The child's wait status (0: it exited with 0), or -1.
 int Wait(pid_t pid) {
   int status = 0;
   return waitpid(pid, &status, 0) == pid ? status : -1;
@@ -106,9 +97,8 @@ TEST(DataBaseKill, WriteBackSurvivesSigkillAtAnyMoment) {
 
   // Generation 0 written whole; its duration sets the range of kill moments.
   const auto start = std::chrono::steady_clock::now();
-  const int status = Wait(Spawn(folder, 0));
+  ASSERT_EQ(Wait(Spawn(folder, 0)), 0);
   const auto took = std::chrono::steady_clock::now() - start;
-  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
   std::vector<int> held(kEntries, 0);
   CheckFolder(folder, 0, &held);
 
@@ -119,8 +109,7 @@ TEST(DataBaseKill, WriteBackSurvivesSigkillAtAnyMoment) {
     const pid_t pid = Spawn(folder, run);
     std::this_thread::sleep_for(std::chrono::microseconds(rng() % (span + 1)));
     kill(pid, SIGKILL);
-    const int s = Wait(pid);
-    if (WIFEXITED(s)) ++finished;
+    if (const int s = Wait(pid); WIFEXITED(s)) ++finished;
     CheckFolder(folder, run, &held);
     if (::testing::Test::HasFatalFailure()) return;
   }
@@ -170,10 +159,7 @@ TEST(MultiProcess, FourWritersLoseNoPath) {
     Writer(folder, p, dir.File("expect" + std::to_string(p)));
     _exit(0);
   }
-  for (pid_t pid : pids) {
-    const int status = Wait(pid);
-    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-  }
+  for (pid_t pid : pids) ASSERT_EQ(Wait(pid), 0);
   for (const auto& f : std::filesystem::directory_iterator(folder)) {
     ListHolder list;
     if (f.path().extension() != ".otp") continue;
@@ -201,14 +187,10 @@ TEST(MultiProcess, FourWritersLoseNoPath) {
 constexpr int kThreads = 8, kCallsPerThread = 5000, kMedia = 6;
 constexpr uint64_t kMediaBytes = 7;
 
-enum class Kind { kFetch, kUpdate, kPathByGuid, kNodeByGuid, kImport, kRelink, kDelete };
+enum Kind { kFetch, kUpdate, kPathByGuid, kNodeByGuid, kImport, kRelink, kDelete };
 
-// `other` is a relink's target; `serial` makes an update's or import's paths
-// unique.
-struct Call {
-  Kind kind;
-  int folder, media, other, thread, serial;
-};
+// `other` is a relink's target; `serial` makes an update's or import's paths unique.
+struct Call { Kind kind; int folder, media, other, thread, serial; };
 
 std::string GuidOf(int thread, int serial, int k) {
   return "{" + std::to_string(thread) + "-" + std::to_string(serial * 4 + k) + "}";
@@ -230,42 +212,33 @@ _PATH_INFO_* MakePath(const char* media, const Call& c, int k) {
 // Runs one call on the given folders; the caller holds the database lock.
 void RunCall(const std::vector<std::string>& folders, const std::vector<std::string>& media,
              const Call& c) {
-  const char* folder = folders[c.folder].c_str();
-  const char* file = media[c.media].c_str();
+  const char *folder = folders[c.folder].c_str(), *file = media[c.media].c_str();
   const std::string guid = GuidOf(c.thread, c.serial, 0);
   _PATH_INFO_ARRAY_* list = nullptr;
   _PATH_INFO_* path = nullptr;
   _PATH_NODE_ node{};
   CString made;
-  char associate[260];
+  char key[260];
   switch (c.kind) {
-    case Kind::kFetch:
-      Mlvr_DataBase_GetPathInfoArrayByAssociateFileName(folder, file, &list);
-      break;
-    case Kind::kUpdate:
+    case kFetch: Mlvr_DataBase_GetPathInfoArrayByAssociateFileName(folder, file, &list); break;
+    case kUpdate:
       list = NewList({MakePath(file, c, 0)});
       if (c.serial % 2 == 1) Mlvr_PathInfoArray_Add(&list, MakePath(file, c, 1));
       Mlvr_DataBase_UpdatePathInfoArrayByAssociateFileName(folder, file, list);
       Mlvr_PathInfoArray_Free(&list);
       break;
-    case Kind::kPathByGuid:
-      Mlvr_DataBase_GetPathInfoByGUID(folder, guid.c_str(), &path, associate);
+    case kPathByGuid: Mlvr_DataBase_GetPathInfoByGUID(folder, guid.c_str(), &path, key); break;
+    case kNodeByGuid:
+      Mlvr_DataBase_GetPathNodeByGUID(folder, guid.c_str(), 7, {1080, 1920}, 90.0f, &node,
+                                      nullptr, 0);
       break;
-    case Kind::kNodeByGuid:
-      Mlvr_DataBase_GetPathNodeByGUID(folder, guid.c_str(), 7, MLVR_SIZE{1080, 1920}, 90.0f,
-                                      &node, nullptr, 0);
-      break;
-    case Kind::kImport:
+    case kImport:
       path = MakePath(file, c, 3);
       Mlvr_DataBase_ImportPathInfo(folder, file, path, &made);
       Mlvr_PathInfo_FreeInfos(&path, 1);
       break;
-    case Kind::kRelink:
-      Mlvr_DataBase_RelinkAssociateFile(folder, file, media[c.other].c_str());
-      break;
-    case Kind::kDelete:
-      Mlvr_DataBase_DeleteInfoArrayByAssociateFileName(folder, file);
-      break;
+    case kRelink: Mlvr_DataBase_RelinkAssociateFile(folder, file, media[c.other].c_str()); break;
+    case kDelete: Mlvr_DataBase_DeleteInfoArrayByAssociateFileName(folder, file); break;
   }
 }
 
@@ -276,9 +249,8 @@ Call Draw(std::mt19937& rng, int thread, int serial) {
   const Kind kind = static_cast<Kind>(pick(rng));
   const int media = static_cast<int>(rng() % kMedia);
   // Lookups ask for paths that some update of this thread may have made.
-  const int asked = (kind == Kind::kPathByGuid || kind == Kind::kNodeByGuid)
-                        ? static_cast<int>(rng() % (serial + 1))
-                        : serial;
+  const int asked =
+      (kind == kPathByGuid || kind == kNodeByGuid) ? static_cast<int>(rng() % (serial + 1)) : serial;
   return Call{kind, static_cast<int>(rng() % 2), media,
               static_cast<int>((media + 1 + rng() % (kMedia - 1)) % kMedia), thread, asked};
 }

@@ -12,6 +12,7 @@
 #include "archive/path_file.h"
 #include "database/database.h"
 #include "database/database_keys.h"
+#include "platform/env.h"
 #include "tests/support/test_support.h"
 
 namespace mlvns {
@@ -19,6 +20,10 @@ namespace dbtest {
 
 inline void WriteText(const std::string& path, const std::string& text) {
   testing_support::WriteFileBytes(path, std::vector<uint8_t>(text.begin(), text.end()));
+}
+
+inline bool Exists(const std::string& path) {
+  return platform::Env::Default()->PathExists(path.c_str());
 }
 
 inline std::string ReadText(const std::string& path) {
@@ -79,8 +84,7 @@ inline std::vector<std::string> OnDisk(const std::string& folder, const std::str
 inline std::string PathFileName(const std::string& folder, const std::string& file) {
   CMlvrDataBase look;
   look.fnLoadDataBase(folder.c_str());
-  const std::string name =
-      look.Folders().begin()->second.at(AssociateKey(file))->strDataBaseName;
+  const std::string name = look.Folders().begin()->second.at(AssociateKey(file))->strDataBaseName;
   look.Discard();
   return name;
 }

@@ -15,10 +15,7 @@
 #define PACKED_ONE_EMPTY_PATH_BYTES (PACKED_LIST_BYTES + PACKED_PATH_BYTES)
 
 static inline void put_u32(uint8_t* at, uint32_t v) {
-  at[0] = (uint8_t)v;
-  at[1] = (uint8_t)(v >> 8);
-  at[2] = (uint8_t)(v >> 16);
-  at[3] = (uint8_t)(v >> 24);
+  for (int i = 0; i < 4; ++i) at[i] = (uint8_t)(v >> (8 * i));
 }
 
 /* A packed list of one path without nodes: no in or out frame, track type

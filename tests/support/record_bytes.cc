@@ -1,5 +1,6 @@
 #include "tests/support/record_bytes.h"
 
+#include <tuple>
 #include <vector>
 
 namespace mlvns {
@@ -22,10 +23,7 @@ Bytes StoredPathBytes(const StoredPathFields& f) {
 
 Bytes StoredPathBytes(int32_t nodes, uint32_t hasExtraNode, int32_t in, int32_t out) {
   StoredPathFields f;
-  f.nodes = nodes;
-  f.hasExtraNode = hasExtraNode;
-  f.in = in;
-  f.out = out;
+  std::tie(f.nodes, f.hasExtraNode, f.in, f.out) = std::tie(nodes, hasExtraNode, in, out);
   return StoredPathBytes(f);
 }
 

@@ -5,6 +5,7 @@
 #include <iterator>
 #include <random>
 #include <stdexcept>
+#include <tuple>
 
 namespace mlvns {
 namespace testing_support {
@@ -41,10 +42,7 @@ void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes) 
 _PATH_NODE_ Node(int32_t frame, float x, float y, float w, float h) {
   _PATH_NODE_ n;
   n.nFrameIndex = frame;
-  n.fXPos = x;
-  n.fYPos = y;
-  n.fWidth = w;
-  n.fHeight = h;
+  std::tie(n.fXPos, n.fYPos, n.fWidth, n.fHeight) = std::tie(x, y, w, h);
   return n;
 }
 

@@ -33,39 +33,20 @@ void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 // Little-endian byte strings assembled field by field.
 class Bytes {
  public:
-  Bytes& u8(uint8_t v) {
-    data_.push_back(v);
-    return *this;
-  }
+  Bytes& u8(uint8_t v) { return append({v}); }
   Bytes& u16(uint16_t v) { return u8(static_cast<uint8_t>(v)).u8(static_cast<uint8_t>(v >> 8)); }
-  Bytes& u32(uint32_t v) {
-    for (int i = 0; i < 4; ++i) u8(static_cast<uint8_t>(v >> (8 * i)));
-    return *this;
-  }
+  Bytes& u32(uint32_t v) { return u16(uint16_t(v)).u16(uint16_t(v >> 16)); }
   Bytes& i32(int32_t v) { return u32(static_cast<uint32_t>(v)); }
-  Bytes& u64(uint64_t v) {
-    for (int i = 0; i < 8; ++i) u8(static_cast<uint8_t>(v >> (8 * i)));
-    return *this;
-  }
+  Bytes& u64(uint64_t v) { return u32(uint32_t(v)).u32(uint32_t(v >> 32)); }
   Bytes& f32(float v) {
     uint32_t bits;
     std::memcpy(&bits, &v, 4);
     return u32(bits);
   }
-  Bytes& zeros(size_t n) {
-    data_.insert(data_.end(), n, 0);
-    return *this;
-  }
+  Bytes& zeros(size_t n) { return append(std::vector<uint8_t>(n, 0)); }
   // A text in a fixed-size field, NUL-padded.
-  Bytes& text(const char* s, size_t field) {
-    size_t n = std::strlen(s);
-    data_.insert(data_.end(), s, s + n);
-    return zeros(field - n);
-  }
-  Bytes& raw(const char* s) {
-    data_.insert(data_.end(), s, s + std::strlen(s));
-    return *this;
-  }
+  Bytes& text(const char* s, size_t field) { return raw(s).zeros(field - std::strlen(s)); }
+  Bytes& raw(const char* s) { return append(std::vector<uint8_t>(s, s + std::strlen(s))); }
   Bytes& append(const std::vector<uint8_t>& more) {
     data_.insert(data_.end(), more.begin(), more.end());
     return *this;
@@ -112,9 +93,7 @@ class Holder {
 
  private:
   static void Release(_PATH_INFO_ARRAY_** list) { Mlvr_PathInfoArray_Free(list); }
-  static void Release(_PATH_INFO_** path) {
-    if (*path != nullptr) Mlvr_PathInfo_FreeInfos(path, 1);
-  }
+  static void Release(_PATH_INFO_** path) { if (*path) Mlvr_PathInfo_FreeInfos(path, 1); }
   T* record_;
 };
 using ListHolder = Holder<_PATH_INFO_ARRAY_>;
