@@ -142,11 +142,14 @@ TEST_F(IdentityLookup, ConvertsOnlyWhenTheTargetIsAnotherFrame) {
   _PATH_INFO_* custom = Path("{CUSTOM}", "1", {0});
   custom->nFrameAspect = custom->nVideoAspect = 2;
   custom->nFrameWidth = custom->nFrameHeight = custom->nVideoWidth = custom->nVideoHeight = 1000;
-  ListHolder l(NewList({wide, custom}));
+  _PATH_INFO_* four = Path("{FOUR}", "1", {0});
+  four->nFrameAspect = four->nVideoAspect = 1;
+  ListHolder l(NewList({wide, custom, four}));
   ASSERT_EQ(db_.fnUpdateInfoArray(f_.c_str(), "/v/s.mp4", l.get()), 1);
   const std::tuple<const char*, MLVR_SIZE, float, bool> cases[] = {
       {"{WIDE}", {1920, 1080}, 0.0f, false}, {"{CUSTOM}", {500, 500}, 0.0f, false},
-      {"{WIDE}", {1440, 1080}, 0.0f, true},  {"{WIDE}", {1920, 1080}, 90.0f, true}};
+      {"{WIDE}", {1440, 1080}, 0.0f, true},  {"{WIDE}", {1920, 1080}, 90.0f, true},
+      {"{FOUR}", {1440, 1080}, 0.0f, false}, {"{FOUR}", {1920, 1080}, 0.0f, true}};
   for (const auto& [guid, target, turn, converted] : cases) {
     _PATH_INFO_* p = nullptr;
     ASSERT_EQ(db_.fnGetPathInfoByGUID(f_.c_str(), guid, &p, nullptr), 1);
