@@ -52,6 +52,9 @@ TEST(Platform, FilesAndFolders) {
   EXPECT_FALSE(env->OpenFileForReading(dir.File("none").c_str()));
   EXPECT_TRUE(env->RenameFile(file.c_str(), moved.c_str()));
   EXPECT_FALSE(env->PathExists(file.c_str()));
+  std::vector<std::string> names;  // the file, not the folder beside it
+  EXPECT_TRUE(env->ListFiles(dir.File(""), &names));
+  EXPECT_EQ(names, std::vector<std::string>{"g.bin"});
   EXPECT_TRUE(env->DeleteFile(moved.c_str()) && !env->DeleteFile(moved.c_str()));
   EXPECT_FALSE(env->FileSize(moved.c_str(), &size));
 }
