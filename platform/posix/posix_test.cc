@@ -85,6 +85,8 @@ TEST(Text, FoldingAndConversion) {
   EXPECT_EQ(wide, (std::u16string{u'a', u'\u00E9', char16_t(0xD83D), char16_t(0xDE00)}));
   EXPECT_EQ(platform::Utf16ToAnsi(wide.data(), wide.size()), text);
   EXPECT_EQ(platform::AnsiToUtf16("\xFF"), std::u16string(1, char16_t(0xFFFD)));
+  // The smallest value of each length is a character; one below it is overlong.
+  EXPECT_EQ(platform::AnsiToUtf16("\xC2\x80\xE0\xA0\x80\xC1\xBF"), u"\u0080\u0800\uFFFD\uFFFD");
   // A lone surrogate becomes '?'; the surrogate ranges' ends are U+10000
   // and U+10FFFF.
   const char16_t lone[] = {0x20AC, 0xD800, u'z'}, ends[] = {0xD800, 0xDC00, 0xDBFF, 0xDFFF};
