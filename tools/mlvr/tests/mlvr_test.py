@@ -174,6 +174,9 @@ family("Database", {"wrong.mp4": "123", "final.mp4": "1234567", "t.txt": MOT, "o
      "imported 1 path for Clip.MP4", "second entry"),
     # Halfway between the nodes at 20 and 40, in a gap longer than usual.
     (f"mlvr box db {GA} 30", 0, "normalised x 0.500000 y 0.400000 width 0.200000", "a gap of 20 frames (20..40)"),
+    # In a portrait target the video alone is placed otherwise than the whole frame.
+    (f"mlvr box db {GA} 30 --target 1080x1920 --mode video > v && mlvr box db {GA} 30 --target 1080x1920 > f && "
+     "! cmp -s v f", 0),
     (f"mlvr box db {GA} --frames 42:43 --json", 0, "frame 43 lies outside the path (frames 10..42)",
      json_is(lambda b: [(x["frame"], x["pixels"]["right"]) for x in b], [(42, 1440), (43, 1440)])),
     # Relink names the condition that failed.
