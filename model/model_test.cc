@@ -19,6 +19,7 @@
 namespace mlvns {
 namespace {
 
+using testing_support::Frames;
 using testing_support::ListHolder;
 using testing_support::NewList;
 using testing_support::NewPath;
@@ -30,12 +31,6 @@ using testing_support::StoredPathBytes;
 using ::testing::ElementsAre;
 
 constexpr char kOld[] = "20000101.000000.000";
-
-std::vector<int32_t> Frames(const _PATH_INFO_* p) {
-  std::vector<int32_t> out;
-  for (int32_t i = 0; i < p->nTotalPathNodeNum; ++i) out.push_back(p->pPathNodes[i].nFrameIndex);
-  return out;
-}
 
 _PATH_NODE_* AddExtraNode(_PATH_INFO_* p) {
   return p->bHasExtraNode = 1, p->pExtraNode = new _PATH_NODE_[1];

@@ -23,6 +23,7 @@
 namespace mlvns {
 namespace {
 
+using testing_support::Frames;
 using testing_support::ListHolder;
 using testing_support::NewList;
 using testing_support::NewPath;
@@ -52,9 +53,6 @@ auto Each(const _PATH_INFO_* p, Field field) {
   std::vector<decltype(field(p->pPathNodes[0]))> out;
   for (int32_t i = 0; i < p->nTotalPathNodeNum; ++i) out.push_back(field(p->pPathNodes[i]));
   return out;
-}
-Ints FrameList(const _PATH_INFO_* p) {
-  return Each(p, [](const _PATH_NODE_& n) { return n.nFrameIndex; });
 }
 Floats Tags(const _PATH_INFO_* p) {
   return Each(p, [](const _PATH_NODE_& n) { return n.fConfidence; });
@@ -436,7 +434,7 @@ TEST(BoundedSimplification, KeepsWhatItCannotJudgeAndRefusesBadTolerances) {
   _PATH_INFO_* path = list->ppPathInfos[0];
   const BoundedSimplification r = SimplifyWithinBound(path, 1.0, 1920, 1080);
   EXPECT_EQ(r.nodesAfter, path->nTotalPathNodeNum);
-  EXPECT_EQ(FrameList(path), (Ints{0, 4, 5, 6, 9, 9, 11, 15, 16, 19}));
+  EXPECT_EQ(Frames(path), (Ints{0, 4, 5, 6, 9, 9, 11, 15, 16, 19}));
   // The segment from frame 0 now ends at frame 4: its control point moved to the middle.
   EXPECT_EQ(std::pair(path->pPathNodes[0].fCtrlXPos, path->pPathNodes[0].fCtrlYPos),
             std::pair(0.04f / 2, 0.5f));
@@ -466,7 +464,7 @@ TEST(BoundedSimplification, KeepsWhatItCannotJudgeAndRefusesBadTolerances) {
   PathHolder twins(NewPath({Node(0, 0.0f, 0.5f), Node(0, 0.01f, 0.5f), Node(1, 0.02f, 0.5f),
                             Node(2, 0.03f, 0.5f), Node(3, 0.04f, 0.5f)}));
   const int32_t unordered = SimplifyWithinBound(twins.get(), 1.0, 1920, 1080).keptUnordered;
-  EXPECT_EQ(std::pair(FrameList(twins.get()), unordered), std::pair(Ints{0, 0, 3}, 2));
+  EXPECT_EQ(std::pair(Frames(twins.get()), unordered), std::pair(Ints{0, 0, 3}, 2));
 }
 
 // Conversion of a node's box between frame shapes.
@@ -702,7 +700,7 @@ TEST(ResumeSplice, KeepsTheNodesBeforeTheSourceThenTakesIt) {
     src->nFrameAspect = 2;
     const auto srcBefore = Snapshot(src.get());
     ASSERT_EQ(PathInfo_ResumFromAnother(dst.get(), src.get()), 1);
-    EXPECT_EQ(std::pair(FrameList(dst.get()), Tags(dst.get())), std::pair(c.frames, c.tags));
+    EXPECT_EQ(std::pair(Frames(dst.get()), Tags(dst.get())), std::pair(c.frames, c.tags));
     const size_t first = c.frames.size() - c.src.size();  // the source's first node
     EXPECT_EQ(RawBytes(dst->pPathNodes[first]), RawBytes(src->pPathNodes[0]));
     EXPECT_EQ(std::tuple(dst->nPathInIndex, dst->nPathOutIndex, std::string(dst->szGUID),
@@ -717,7 +715,7 @@ TEST(ResumeSplice, KeepsTheNodesBeforeTheSourceThenTakesIt) {
   PathHolder dst(Path(Frames(0, 3, 1.0f), "{DST}")), src(Path(Frames(2, 3, 2.0f), "{SRC}"));
   src->pPathNodes[1].dwSize = 40;
   ASSERT_EQ(PathInfo_ResumFromAnother(dst.get(), src.get()), 1);
-  EXPECT_EQ(FrameList(dst.get()), (Ints{0, 1, 2, -1}));
+  EXPECT_EQ(Frames(dst.get()), (Ints{0, 1, 2, -1}));
   EXPECT_EQ(std::tuple(dst->pPathNodes[3].dwSize, dst->pPathNodes[3].fXPos, dst->nPathOutIndex),
             std::tuple(60u, src->pPathNodes[1].fXPos, 3));
 }
@@ -781,7 +779,7 @@ TEST(ResumeRun, OverwritesTheMatchingSlots) {
     PathHolder dst(Path(Frames(c.first, c.first + 9, 1.0f), "{DST}"));
     PathHolder src(Path(c.src, "{SRC}"));
     ASSERT_EQ(PathInfo_ResumFromAnother2(0, dst.get(), src.get()), 1);
-    EXPECT_EQ(std::pair(FrameList(dst.get()), Tags(dst.get())), std::pair(c.frames, c.tags));
+    EXPECT_EQ(std::pair(Frames(dst.get()), Tags(dst.get())), std::pair(c.frames, c.tags));
     EXPECT_STRNE(dst->szTimeStamp, kOldStamp);
     EXPECT_EQ(std::tuple(dst->nPathInIndex, dst->nPathOutIndex, dst->pPathNodes == nullptr),
               std::tuple(c.first, c.first + 9, c.frames.empty()));

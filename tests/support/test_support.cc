@@ -64,6 +64,12 @@ _PATH_INFO_ARRAY_* NewList(const std::vector<_PATH_INFO_*>& paths) {
   return a;
 }
 
+std::vector<int32_t> Frames(const _PATH_INFO_* p) {
+  std::vector<int32_t> out;
+  for (int32_t i = 0; i < p->nTotalPathNodeNum; ++i) out.push_back(p->pPathNodes[i].nFrameIndex);
+  return out;
+}
+
 std::vector<uint8_t> Snapshot(const _PATH_INFO_* p) {
   std::vector<uint8_t> out = RawBytes(*p);
   for (int32_t i = 0; i < p->nTotalPathNodeNum && p->pPathNodes != nullptr; ++i) {

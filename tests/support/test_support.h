@@ -69,6 +69,9 @@ std::vector<uint8_t> RawBytes(const T& record) {
 // A path record's own bytes and its nodes' bytes, to show nothing changed.
 std::vector<uint8_t> Snapshot(const _PATH_INFO_* p);
 
+// The frames of a path's nodes, in order.
+std::vector<int32_t> Frames(const _PATH_INFO_* p);
+
 // A node with the given frame and box.
 _PATH_NODE_ Node(int32_t frame, float x, float y, float w = 0.1f, float h = 0.1f);
 
